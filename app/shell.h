@@ -1,0 +1,40 @@
+// The application shell: the globals the GLUT callbacks share, the callbacks
+// themselves and the program entry.
+#ifndef PALEOVIZ_APP_SHELL_H
+#define PALEOVIZ_APP_SHELL_H
+
+class PaleoScene;
+
+extern PaleoScene* theScene;  // owned by the entry
+extern int windowWidth;       // pixels, from the last reshape
+extern int windowHeight;
+extern int lastKey;           // 0..255 a character key; specialKeyBase + code a special key
+extern int detailStep;        // last mesh step chosen with the right button
+extern int zoomStep;          // zoom change per frame while the middle button is held
+extern bool leftDown;
+extern bool middleDown;
+extern bool scrollPresent;    // left button held right of the time axis
+extern bool scrollPast;       // left button held left of the time axis
+extern double lastMouseX;     // pointer at the last left press or drag, pixels
+extern double lastMouseY;
+
+// Special keys are recorded above the character codes so that they never
+// place the help line's caret under a command letter.
+constexpr int specialKeyBase = 256;
+
+// Creates the scene, opens the window, loads the data and runs the main
+// loop. Returns 0 if the loop ever returns.
+int runProgram(int argc, char** argv);
+
+void onReshape(int width, int height);
+// Display and idle callback: held-mouse actions, the scene, the key help line.
+void onDisplay();
+void onKeyboard(unsigned char key, int x, int y);
+void onSpecialKey(int key, int x, int y);
+void onMouse(int button, int state, int x, int y);
+void onMotion(int x, int y);
+
+// The key help line with the caret under the last command letter pressed.
+void drawKeyHelp();
+
+#endif

@@ -1,0 +1,93 @@
+// One insolation globe: an elevation grid read from disk, a sphere vertex per
+// grid sample, two colour tables, and the orbital parameters that colour it.
+//
+// A globe is one heap allocation of about 8.2 MB (the grid and the mesh are
+// fixed-size arrays held inside the object). It owns no file, GL object or
+// other resource. All GL calls are issued by draw() and drawAxis() only.
+#ifndef PALEOVIZ_GLOBE_EARTH_H
+#define PALEOVIZ_GLOBE_EARTH_H
+
+#include <cstdint>
+
+// Season held by each globe: the day whose daily-mean insolation colours it.
+enum Season : int {
+    seasonMarch = 0,      // March equinox, solar longitude 0
+    seasonJune = 1,       // June solstice, solar longitude 90 degrees
+    seasonSeptember = 2,  // September equinox, solar longitude 180 degrees
+    seasonDecember = 3    // December solstice, solar longitude 270 degrees
+};
+
+constexpr int gridRows = 540;      // rows, north to south, 1/3 degree apart
+constexpr int gridCols = 1080;     // columns, eastwards from longitude 0
+constexpr int paletteSize = 192;   // entries of each InsolationPalette
+constexpr long gridSamples = long(gridRows) * gridCols;
+constexpr long gridFileBytes = gridSamples * 2;  // 1,166,400
+
+// Signed 16-bit samples; only the sign matters (below 0 is ocean).
+using ElevationGrid = int16_t[gridRows][gridCols];
+// RGB floats in 0..1; entry 0 is grey (no sunlight or outside the lit zone).
+using InsolationPalette = float[paletteSize][3];
+
+// HSV on a 0..255 scale for each of h, s, v (hue 256 = full turn) to RGB
+// floats in 0..1. For h >= 256 the outputs are left unwritten.
+void hsvToRgb(unsigned h, unsigned s, unsigned v, float& red, float& green, float& blue);
+
+// True when the host stores the low byte of an integer last.
+bool hostIsBigEndian();
+// Exchanges the two bytes of one sample in place.
+void swap16(int16_t& sample);
+
+class Globe {
+public:
+    ElevationGrid elevation;              // row 0 at the north pole
+    float vertices[gridRows][gridCols][3];  // sphere point per sample, scene units
+    InsolationPalette oceanPalette;       // samples below sea level
+    InsolationPalette landPalette;        // samples at or above sea level
+    int rows;                             // always gridRows
+    int cols;                             // always gridCols
+    float omega;                          // perihelion angle, radians
+    float eccentricity;                   // dimensionless
+    float obliquity;                      // axial tilt, radians
+    float radius;                         // scene units, 200
+    int season;                           // Season 0..3
+    int step;                             // mesh step in grid cells, >= 1
+
+    // Builds the palettes and reads the grid file through load(). A file
+    // that cannot be opened ends the process with status -1.
+    Globe(int season, const char* fileName);
+
+    // Reads rows x cols little-endian samples from fileName, then builds the
+    // mesh. A short file leaves the unread samples 0 and reports the count on
+    // standard output. Called only by the constructor.
+    void load(const char* fileName, bool verbose);
+    // Fills vertices from radius, rows and cols (z is the polar axis).
+    void buildVertices();
+
+    void setStep(int n) { step = n; }
+    void setOmega(float radians) { omega = radians; }
+    void setEccentricity(float e) { eccentricity = e; }
+    void setObliquity(float radians) { obliquity = radians; }
+
+    // "March", "June", "September" or "December"; season must be 0..3.
+    const char* monthName() const;
+
+    // Latitude of grid row r in radians: +pi/2 at row 0, 0 at row 270.
+    double latitudeOfRow(int r) const;
+    // Palette index 0..191 for the daily-mean insolation at a latitude
+    // (radians) on this globe's season day; 0 outside the lit zone.
+    int colourIndex(float latitude) const;
+    // Sets the GL colour: the ocean table for negative samples other than
+    // -32768, the land table otherwise (sea level counts as land).
+    void setColour(int16_t sample, int index) const;
+
+    // Draws the mesh as latitude bands of quad strips at this globe's step,
+    // then the polar axis. Changes only the current GL colour.
+    void draw() const;
+    // White line along the polar axis from z = -1.5 radius to +1.5 radius.
+    void drawAxis() const;
+
+private:
+    void buildPalettes();
+};
+
+#endif

@@ -1,0 +1,70 @@
+// The logo overlay: a 190 x 206 RGBA picture drawn as a textured square in
+// the panel frame.
+#include "scene/paleo_scene.h"
+
+#include <GL/glu.h>
+#include <GL/glut.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const logoFileName = "logo.rgba";
+
+// The square's corners in the panel frame (before the 2.5 x 2.5 x 2 scale)
+// with their texture coordinates: half-size 150 around (-670, -700, -1300).
+struct LogoCorner {
+    float s, t, x, y;
+};
+constexpr LogoCorner logoCorners[4] = {
+    {0, 0, -820, -850}, {0, 1, -820, -550}, {1, 1, -520, -550}, {1, 0, -520, -850}};
+constexpr float logoDepth = -1300;
+
+}  // namespace
+
+void PaleoScene::loadLogo()
+{
+    FILE* file = std::fopen(logoFileName, "rb");
+    if (file == nullptr) {
+        std::printf("unable to load logo\n");
+        std::fflush(stdout);
+        showLogo = false;
+        return;
+    }
+    const size_t got = std::fread(logoPixels, 1, logoBytes, file);
+    std::fclose(file);
+    // A short file shows black where its bytes are missing.
+    std::memset(logoPixels + got, 0, logoBytes - got);
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    logoTexture = name;
+    glBindTexture(GL_TEXTURE_2D, logoTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, logoWidth, logoHeight, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, logoPixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, logoWidth, logoHeight, GL_RGBA,
+                      GL_UNSIGNED_BYTE, logoPixels);
+}
+
+void PaleoScene::drawLogo() const
+{
+    // Without a texture (the file was missing) there is nothing to show.
+    if (!showLogo || logoTexture == 0)
+        return;
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, logoTexture);
+    glPushMatrix();
+    glScalef(2.5f, 2.5f, 2.0f);
+    glBegin(GL_QUADS);
+    for (const LogoCorner& c : logoCorners) {
+        glTexCoord2f(c.s, c.t);
+        glVertex3f(c.x, c.y, logoDepth);
+    }
+    glEnd();
+    glPopMatrix();
+    glDisable(GL_TEXTURE_2D);
+}

@@ -1,0 +1,26 @@
+// Geometry of the drawn orbit: an ellipse with the Sun at a focus, its
+// eccentricity exaggerated fourfold. Angles in radians, lengths in scene units.
+#ifndef PALEOVIZ_SCENE_ORBIT_GEOMETRY_H
+#define PALEOVIZ_SCENE_ORBIT_GEOMETRY_H
+
+constexpr double orbitExaggeration = 4.0;
+
+struct OrbitShape {
+    double drawnEcc;       // E = 4 x eccentricity
+    double semiMajor;      // a
+    double semiLatus;      // p = a (1 - E^2)
+
+    // Distance from the Sun at orbit angle theta; theta 0 is aphelion.
+    double radiusAt(double theta) const;
+    double perihelionDistance() const { return semiLatus / (1 + drawnEcc); }
+    double aphelionDistance() const { return semiLatus / (1 - drawnEcc); }
+};
+
+// Shape for an eccentricity (0 gives a circle) and a semi-major axis.
+OrbitShape orbitShape(double ecc, double semiMajorAxis);
+
+// Tilt in degrees drawn for an obliquity in degrees: departures from 23.5
+// are exaggerated tenfold.
+double drawnTilt(double obliquityDegrees);
+
+#endif

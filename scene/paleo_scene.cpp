@@ -1,0 +1,162 @@
+#include "scene/paleo_scene.h"
+
+#include <initializer_list>
+#include <new>
+
+namespace {
+
+const char* const gridFileName = "partetopo";
+constexpr double pi = 3.141592653589793;
+constexpr double startRotX = -60.0;
+
+// A globe that cannot be allocated is left null; the scene goes on without it.
+Globe* makeGlobe(int season)
+{
+    return new (std::nothrow) Globe(season, gridFileName);
+}
+
+}  // namespace
+
+PaleoScene::PaleoScene()
+    : globeJune(nullptr),
+      globeMarch(nullptr),
+      globeSeptember(nullptr),
+      globeDecember(nullptr),
+      eccSeries(nullptr),
+      precSeries(nullptr),
+      oblSeries(nullptr),
+      ecc(referenceEcc),
+      prec(referencePrec),
+      obl(referenceObl),
+      recordCount(1),
+      timeIndex(0),
+      rotX(startRotX),
+      rotY(0.0),
+      rotZ(0.0),
+      spin(0),
+      zoom(0.0),
+      showPrec(true),
+      showEcc(true),
+      showObl(true),
+      semiMajorAxis(800),
+      logoTexture(0),
+      showLogo(true),
+      autoAdvance(false)
+{
+    globeMarch = makeGlobe(seasonMarch);
+    globeJune = makeGlobe(seasonJune);
+    globeSeptember = makeGlobe(seasonSeptember);
+    globeDecember = makeGlobe(seasonDecember);
+}
+
+PaleoScene::~PaleoScene()
+{
+    delete globeJune;
+    delete globeMarch;
+    delete globeSeptember;
+    delete globeDecember;
+    delete[] eccSeries;
+    delete[] precSeries;
+    delete[] oblSeries;
+}
+
+void PaleoScene::updateCurrentValues()
+{
+    ecc = referenceEcc;
+    prec = referencePrec;
+    obl = referenceObl;
+    // Until the series are read the reference values stand for every element.
+    if (showPrec && precSeries != nullptr)
+        prec = precSeries[timeIndex];
+    if (showEcc && eccSeries != nullptr)
+        ecc = eccSeries[timeIndex];
+    if (showObl && oblSeries != nullptr)
+        obl = oblSeries[timeIndex];
+    const double omega = degToRad(prec) + pi;
+    const double e = ecc;
+    const double eps = degToRad(obl);
+    pushOrbitToGlobes(omega, e, eps);
+}
+
+void PaleoScene::pushOrbitToGlobes(double omega, double e, double eps)
+{
+    const float omegaF = static_cast<float>(omega);
+    const float eF = static_cast<float>(e);
+    const float epsF = static_cast<float>(eps);
+    for (Globe* g : {globeJune, globeMarch, globeDecember, globeSeptember}) {
+        if (g == nullptr)
+            continue;
+        g->setOmega(omegaF);
+        g->setEccentricity(eF);
+        g->setObliquity(epsF);
+    }
+}
+
+void PaleoScene::enableAllSeries()
+{
+    showPrec = true;
+    showEcc = true;
+    showObl = true;
+    updateCurrentValues();
+}
+
+void PaleoScene::setGlobeStep(int n)
+{
+    for (Globe* g : {globeJune, globeMarch, globeDecember, globeSeptember})
+        if (g != nullptr)
+            g->setStep(n);
+}
+
+void PaleoScene::advanceTime(int n)
+{
+    timeIndex += n;
+    if (timeIndex < 0)
+        timeIndex = 0;
+    if (timeIndex >= recordCount)
+        timeIndex = recordCount - 1;
+}
+
+void PaleoScene::setTimeFromAxis(int v)
+{
+    timeIndex = -v;
+    advanceTime(0);
+}
+
+void PaleoScene::changeZoom(int n)
+{
+    zoom += n;
+    if (!(zoom >= 0.0))
+        zoom = 0.0;
+    if (zoom > maxZoom)
+        zoom = maxZoom;
+}
+
+double PaleoScene::degToRad(double degrees)
+{
+    return degrees * pi / 180;
+}
+
+void PaleoScene::toggleAutoAdvance()
+{
+    if (autoAdvance) {
+        autoAdvance = false;
+        setGlobeStep(normalStep);
+    } else {
+        autoAdvance = true;
+        setGlobeStep(autoAdvanceStep);
+    }
+}
+
+void PaleoScene::resetView()
+{
+    timeIndex = 0;
+    rotX = startRotX;
+    rotY = 0.0;
+    rotZ = 0.0;
+    spin = 0;
+    zoom = 0.0;
+    showPrec = showEcc = showObl = true;
+    showLogo = true;
+    autoAdvance = false;
+    updateCurrentValues();
+}

@@ -1,0 +1,132 @@
+// The one scene object: four season globes, the three orbital series, the
+// current orbital values, the view state and the display switches.
+//
+// Units: eccentricity dimensionless; precession angle and obliquity in
+// degrees; time in records (record 0 = the present, larger = further back);
+// rotations in degrees; zoom 0..325; semi-major axis in scene units.
+// Ownership: the scene owns its globes and series arrays (allocated with
+// new, released by the destructor). Input changes the scene only through
+// these operations; drawing code reads the fields directly.
+#ifndef PALEOVIZ_SCENE_PALEO_SCENE_H
+#define PALEOVIZ_SCENE_PALEO_SCENE_H
+
+#include "globe/earth.h"
+
+#include <cstdint>
+
+constexpr double referenceEcc = 0.03;
+constexpr double referencePrec = -90.0;  // degrees
+constexpr double referenceObl = 23.5;    // degrees
+constexpr double maxZoom = 325.0;
+constexpr int logoWidth = 190;
+constexpr int logoHeight = 206;
+constexpr int logoBytes = logoWidth * logoHeight * 4;  // 156560
+constexpr int seriesRecords = 5800;                    // records read at start-up
+constexpr int autoAdvanceStep = 6;                     // mesh step while advancing
+constexpr int normalStep = 8;                          // mesh step otherwise
+
+class PaleoScene {
+public:
+    Globe* globeJune;        // Season 1; null if it could not be allocated
+    Globe* globeMarch;       // Season 0
+    Globe* globeSeptember;   // Season 2
+    Globe* globeDecember;    // Season 3
+    double* eccSeries;       // recordCount entries, null before readSeries
+    double* precSeries;      // degrees
+    double* oblSeries;       // degrees
+    double ecc;              // current eccentricity
+    double prec;             // current precession angle, degrees
+    double obl;              // current obliquity, degrees
+    int recordCount;         // entries in each series array
+    int timeIndex;           // 0..recordCount-1
+    double rotX;             // view rotations, degrees, unbounded
+    double rotY;
+    double rotZ;
+    int spin;                // globe spin, degrees 0..3599
+    double zoom;             // 0..325
+    bool showPrec;           // element follows its series, else reference value
+    bool showEcc;
+    bool showObl;
+    int semiMajorAxis;       // scene units
+    unsigned char logoPixels[logoBytes];  // RGBA, first stored row = texture row 0
+    uint32_t logoTexture;    // GL texture name; 0 when no texture was made
+    bool showLogo;
+    bool autoAdvance;        // advance one record per frame
+
+    // Sets the reference state, then creates the globes March, June,
+    // September, December in that order, each reading "partetopo".
+    PaleoScene();
+    // Destroys the globes (June, March, September, December), then the
+    // arrays (eccentricity, precession, obliquity).
+    ~PaleoScene();
+    PaleoScene(const PaleoScene&) = delete;
+    PaleoScene& operator=(const PaleoScene&) = delete;
+
+    // Start-up load: the series, all elements on, the logo, mesh step 8.
+    // REQUIRES: a current GL context.
+    void loadData();
+    // Reads n records of the orbital series file into the three arrays.
+    // A file that cannot be opened ends the process with status -1.
+    void readSeries(const char* fileName, int n);
+    // Reads "logo.rgba" and makes its texture; hides the logo on failure.
+    void loadLogo();
+
+    // Takes the current values from the series at timeIndex (or the
+    // reference values for elements switched off) and pushes them to the
+    // globes. REQUIRES: readSeries has run.
+    void updateCurrentValues();
+    // Sets omega (radians), e, eps (radians), rounded to float, on every globe
+    // in the order June, March, December, September.
+    void pushOrbitToGlobes(double omega, double e, double eps);
+    // Turns on all three elements, then updateCurrentValues.
+    void enableAllSeries();
+    // Mesh step n (grid cells) on every globe: June, March, December, September.
+    void setGlobeStep(int n);
+    void toggleEcc() { showEcc = !showEcc; }
+    void togglePrec() { showPrec = !showPrec; }
+    void toggleObl() { showObl = !showObl; }
+    // timeIndex += n records, clamped to 0..recordCount-1.
+    void advanceTime(int n);
+    // timeIndex = -v, clamped; v is an axis position (a negated record index).
+    void setTimeFromAxis(int v);
+    int axisTime() const { return -timeIndex; }
+    void rotateX(double degrees) { rotX += degrees; }
+    void rotateY(double degrees) { rotY += degrees; }
+    void rotateZ(double degrees) { rotZ += degrees; }
+    // zoom += n, clamped to 0..325.
+    void changeZoom(int n);
+    static double degToRad(double degrees);
+    // Switches automatic advance; the mesh step becomes 6 when on, 8 when off.
+    void toggleAutoAdvance();
+    // Restores the start view and switches, then updateCurrentValues. The
+    // mesh step is left as it is.
+    void resetView();
+    void toggleLogo() { showLogo = !showLogo; }
+
+    // One whole frame: per-frame state, the orbit view, the panel, the logo.
+    void draw();
+    // Orbit point at angle theta (radians) for the current eccentricity.
+    double orbitX(double theta) const;
+    double orbitY(double theta) const;
+    // Draws one globe with its month label at orbit angle theta (radians).
+    void placeGlobe(const Globe* globe, double theta) const;
+    void drawSun() const;
+    void drawDashedOrbit() const;
+    void drawLatusRectum() const;
+    void drawApsides() const;
+
+    // Time readout, marker and time axis of the panel.
+    void drawHeader() const;
+    void drawMarker() const;
+    void drawTimeAxis() const;
+    void drawEccCurve() const;
+    void drawPrecCurve() const;
+    void drawOblCurve() const;
+    // Textured logo square, when showLogo is set and a texture exists.
+    void drawLogo() const;
+};
+
+// Draws text with a GLUT bitmap font from the raster position (x, y, z).
+void drawText(const char* text, int x, int y, int z, void* font);
+
+#endif
