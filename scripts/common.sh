@@ -1,0 +1,29 @@
+# Shared by run.sh and test.sh: installs missing Debian packages and builds.
+
+# Runs a command as root: directly when we are root, else through sudo.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "paleoviz: need root (or sudo) to install: $*" >&2
+        return 1
+    fi
+}
+
+# Installs those of the named Debian packages that are not installed yet.
+install_missing() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "paleoviz: installing ${missing[*]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri)
+x_packages=(xvfb xauth x11-utils xdotool imagemagick)

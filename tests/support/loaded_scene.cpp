@@ -1,0 +1,51 @@
+#include "loaded_scene.h"
+
+#include "app/shell.h"
+
+#include <cstdio>
+
+double seriesEcc(int j) { return 0.01 + j / 100000.0; }
+double seriesPrec(int j) { return j % 360; }
+double seriesObl(int j) { return 22 + (j % 100) / 50.0; }
+
+namespace {
+
+int16_t westLand(int, int col) { return col < gridCols / 2 ? 100 : -100; }
+
+}  // namespace
+
+void writeSyntheticData(const TestDir& dir)
+{
+    dir.write("partetopo", fullGrid(westLand));
+    std::string text = "synthetic series\ncolumns: kyr e prec obl index\nfor tests\n";
+    char line[128];
+    for (int j = 0; j < seriesRecords; ++j) {
+        std::snprintf(line, sizeof line, "%d %.6f %.1f %.2f 0\n", -j, seriesEcc(j), seriesPrec(j),
+                      seriesObl(j));
+        text += line;
+    }
+    dir.write("orbit95b", text);
+    dir.write("logo.rgba", std::string(logoBytes, '\x40'));
+}
+
+void LoadedSceneTest::SetUp()
+{
+    writeSyntheticData(dir);
+    glrec::reset();
+    scene = new PaleoScene();
+    scene->loadData();
+    theScene = scene;
+    windowWidth = 600;
+    windowHeight = 600;
+    glrec::reset();
+}
+
+void LoadedSceneTest::TearDown()
+{
+    delete scene;
+    theScene = nullptr;
+    lastKey = detailStep = 0;
+    zoomStep = -5;
+    leftDown = middleDown = scrollPresent = scrollPast = false;
+    lastMouseX = lastMouseY = 0;
+}
