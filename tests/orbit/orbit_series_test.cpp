@@ -1,0 +1,298 @@
+// The orbital series generator: the Berger (1978) computation against its
+// published check values, the record format as the program scans it, the
+// Laskar et al. (2004) importer, and the command line of the tool.
+#include "orbit_series.h"
+#include "test_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+constexpr double degree = 3.141592653589793 / 180.0;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool fileExists(const std::string& path)
+{
+    return std::ifstream(path).good();
+}
+
+// A Laskar table of rows 0, -1, ... kyr written as the distributed file
+// writes them; row j has eccentricity 0.01 + j/1e6, obliquity 0.4 rad and
+// perihelion j/100 rad.
+std::vector<std::string> laskarRows(int rows)
+{
+    std::vector<std::string> lines;
+    char line[160];
+    for (int j = 0; j < rows; ++j) {
+        std::snprintf(line, sizeof line, "%14.3f %24.16E %24.16E %24.16E", -double(j),
+                      0.01 + j / 1e6, 0.4, j / 100.0);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+struct ToolRun {
+    int status;
+    std::string out;
+};
+
+ToolRun runTool(const std::string& arguments)
+{
+    const std::string command = std::string(ORBIT_SERIES_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ToolRun run{-1, ""};
+    if (pipe == nullptr)
+        return run;
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    return run;
+}
+
+}  // namespace
+
+TEST(BergerSeries, ReproducesThePublishedCheckValues)
+{
+    // Tolerances: half a unit in the last published digit.
+    struct Case { double years, e, perihelion, obliquity; };
+    for (const Case& c : {Case{0, 0.016724, 102.039, 23.44627},
+                          Case{-10000, 0.019419, 294.817, 24.22696},
+                          Case{-21000, 0.018994, 114.425, 22.94902}}) {
+        const OrbitalElements el = bergerElements(c.years);
+        EXPECT_NEAR(el.eccentricity, c.e, 5e-7) << c.years;
+        EXPECT_NEAR(el.perihelion, c.perihelion, 5e-4) << c.years;
+        EXPECT_NEAR(el.obliquity, c.obliquity, 5e-6) << c.years;
+        EXPECT_NEAR(el.precessionIndex, c.e * std::sin(c.perihelion * degree), 1e-6) << c.years;
+    }
+}
+
+TEST(BergerSeries, RecordsRunIntoThePastWithinPhysicalRanges)
+{
+    const std::vector<OrbitalElements> records = bergerSeries();
+    ASSERT_EQ(records.size(), 5800u);
+    EXPECT_NEAR(records[10].perihelion, 294.817, 5e-4);  // record j is j kyr ago
+    EXPECT_NEAR(records[21].obliquity, 22.94902, 5e-6);
+    int perihelionPassages = 0;
+    for (size_t j = 0; j < records.size(); ++j) {
+        const OrbitalElements& el = records[j];
+        EXPECT_GE(el.perihelion, 0.0) << j;
+        EXPECT_LT(el.perihelion, 360.0) << j;
+        EXPECT_GT(el.eccentricity, 0.0) << j;
+        EXPECT_LT(el.eccentricity, 0.07) << j;
+        EXPECT_GT(el.obliquity, 22.0) << j;
+        EXPECT_LT(el.obliquity, 24.6) << j;
+        if (j > 0 && el.perihelion > records[j - 1].perihelion + 180.0)
+            ++perihelionPassages;
+    }
+    // Going back in time the perihelion longitude falls through 0 about once
+    // every 21 to 23 thousand years.
+    EXPECT_GT(perihelionPassages, 5800 / 26);
+    EXPECT_LT(perihelionPassages, 5800 / 19);
+}
+
+TEST(SeriesFormat, WrapsAnglesIntoOneTurn)
+{
+    struct Case { double in, out; };
+    for (const Case& c : {Case{0, 0}, Case{102.5, 102.5}, Case{-0.5, 359.5}, Case{720.25, 0.25},
+                          Case{360, 0}, Case{-360, 0}, Case{-1e-15, 0}, Case{-725, 355}}) {
+        EXPECT_NEAR(wrapDegrees(c.in), c.out, 1e-9) << c.in;
+        EXPECT_LT(wrapDegrees(c.in), 360.0) << c.in;
+    }
+}
+
+TEST(SeriesFormat, RecordsReadBackWithTheProgramsScan)
+{
+    struct Case { int kyr; OrbitalElements el; const char* text; };
+    for (const Case& c : {
+             Case{0, {0.016723933, 102.0390495, 23.4462713, 0.0163561013},
+                  "     0 0.01672393  102.039050  23.446271  0.01635610\n"},
+             Case{-5799, {0.05, 359.25, 22.1, -0.000654321},
+                  " -5799 0.05000000  359.250000  22.100000 -0.00065432\n"},
+             Case{-17, {0.02, 359.99999999, 24.0, -0.0000000035},
+                  "   -17 0.02000000    0.000000  24.000000 -0.00000000\n"}}) {
+        const std::string line = formatRecord(c.kyr, c.el);
+        EXPECT_EQ(line, c.text);
+        int kyr = 1;
+        double e = 0, perihelion = 0, obliquity = 0;
+        float index = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d %lf %lf %lf %f", &kyr, &e, &perihelion,
+                              &obliquity, &index), 5);
+        EXPECT_EQ(kyr, c.kyr);
+        EXPECT_NEAR(e, c.el.eccentricity, 5e-9);
+        EXPECT_NEAR(obliquity, c.el.obliquity, 5e-7);
+    }
+}
+
+TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
+{
+    struct Case { OrbitSource source; const char* names; };
+    for (const Case& c : {Case{OrbitSource::berger1978, "Berger (1978)"},
+                          Case{OrbitSource::laskar2004, "Levrard (2004)"}}) {
+        std::istringstream text(seriesText(c.source, bergerSeries()));
+        std::string line;
+        std::string header;
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(std::getline(text, line));
+            EXPECT_LT(line.size(), 255u) << line;
+            header += line + "\n";
+        }
+        EXPECT_EQ(header, seriesHeader(c.source));
+        EXPECT_NE(header.find(c.names), std::string::npos) << header;
+        int records = 0;
+        while (std::getline(text, line)) {
+            EXPECT_EQ(std::atoi(line.c_str()), -records) << line;
+            ++records;
+        }
+        EXPECT_EQ(records, 5800);
+    }
+}
+
+TEST(LaskarImport, ConvertsRadiansAndWrapsThePerihelion)
+{
+    struct Case { double e, oblRad, perRad, obliquity, perihelion, index; };
+    for (const Case& c : {
+             Case{0.1670236225492288E-01, 0.4090928042223415, 1.796256991128036,
+                  23.439291111, 102.917944513, 0.016279645952},
+             Case{0.1716138713254424E-01, 0.4113529838787881, 1.497928479545051,
+                  23.568789866, 85.824979890, 0.017115846181},
+             Case{0.05, 0.4, -0.5, 22.918311805, 331.352110243, -0.023971276930},
+             Case{0.05, 0.4, 7.0, 22.918311805, 41.070456592, 0.032849329936}}) {
+        const OrbitalElements el = laskarElements(c.e, c.oblRad, c.perRad);
+        EXPECT_EQ(el.eccentricity, c.e);
+        EXPECT_NEAR(el.obliquity, c.obliquity, 1e-8) << c.perRad;
+        EXPECT_NEAR(el.perihelion, c.perihelion, 1e-8) << c.perRad;
+        EXPECT_NEAR(el.precessionIndex, c.index, 1e-11) << c.perRad;
+    }
+}
+
+TEST(LaskarImport, ReadsTheFirst5800RowsOfTheTable)
+{
+    std::vector<std::string> lines = laskarRows(5800);
+    lines.insert(lines.begin(), "# columns: t e obl pibar");
+    lines.insert(lines.begin() + 3, "   ");
+    lines[5] = "        -3.000   0.10003000000000000D-01   0.4D+00   0.3D-01";
+    lines.push_back("not read: the table is long enough already");
+    std::istringstream in(joinLines(lines));
+    std::vector<OrbitalElements> records;
+    std::string message;
+    ASSERT_TRUE(readLaskarTable(in, records, message)) << message;
+    ASSERT_EQ(records.size(), 5800u);
+    for (int j : {0, 1, 3, 4999, 5799}) {
+        EXPECT_NEAR(records[j].eccentricity, 0.01 + j / 1e6, 1e-15) << j;
+        EXPECT_NEAR(records[j].obliquity, 0.4 / degree, 1e-9) << j;
+        EXPECT_NEAR(records[j].perihelion, wrapDegrees(j / 100.0 / degree), 1e-8) << j;
+    }
+}
+
+TEST(LaskarImport, RejectsMalformedTablesNamingTheLine)
+{
+    const std::string fourNumbers = "expected four numbers: time (kyr), eccentricity, "
+                                    "obliquity (rad), perihelion longitude (rad)";
+    struct Case { int row; const char* replacement; std::string message; };
+    for (const Case& c : {
+             Case{3, "-3.0 0.01 abc 0.1", "line 4: " + fourNumbers},
+             Case{3, "-3.0 0.01 0.4", "line 4: " + fourNumbers},
+             Case{3, "-3.0 0.01 0.4 0.1 7", "line 4: " + fourNumbers},
+             Case{3, "-3.0 0.01 0.4x 0.1", "line 4: " + fourNumbers},
+             Case{3, "-3.0 0.01 nan 0.1", "line 4: " + fourNumbers},
+             Case{0, "1.000 0.01 0.4 0.1",
+                  "line 1: time 1 kyr lies in the future; use the table of the past "
+                  "(0, -1, -2, ... kyr)"},
+             Case{0, "-1.000 0.01 0.4 0.1",
+                  "line 1: time -1 kyr where 0 was expected; rows must run 0, -1, -2, ... kyr, "
+                  "one per thousand years"},
+             Case{5, "-6.000 0.01 0.4 0.1",
+                  "line 6: time -6 kyr where -5 was expected; rows must run 0, -1, -2, ... kyr, "
+                  "one per thousand years"},
+             Case{7, "-7.500 0.01 0.4 0.1",
+                  "line 8: time -7.5 kyr where -7 was expected; rows must run 0, -1, -2, ... "
+                  "kyr, one per thousand years"},
+             Case{9, "-9.000 1.2 0.4 0.1", "line 10: eccentricity 1.2 is outside 0 to 1"},
+             Case{9, "-9.000 -0.01 0.4 0.1", "line 10: eccentricity -0.01 is outside 0 to 1"}}) {
+        std::vector<std::string> lines = laskarRows(5800);
+        lines[c.row] = c.replacement;
+        std::istringstream in(joinLines(lines));
+        std::vector<OrbitalElements> records;
+        std::string message;
+        EXPECT_FALSE(readLaskarTable(in, records, message)) << c.replacement;
+        EXPECT_EQ(message, c.message);
+    }
+}
+
+TEST(LaskarImport, RejectsShortTables)
+{
+    for (int rows : {0, 1, 5799}) {
+        std::istringstream in(joinLines(laskarRows(rows)));
+        std::vector<OrbitalElements> records;
+        std::string message;
+        EXPECT_FALSE(readLaskarTable(in, records, message));
+        EXPECT_EQ(message, "the table has " + std::to_string(rows) +
+                               " rows; the series file needs 5800 (0 to -5799 kyr)");
+    }
+}
+
+TEST(OrbitSeriesTool, CommandLineAndFiles)
+{
+    TestDir dir;
+    dir.write("table.txt", joinLines(laskarRows(5800)));
+    dir.write("short.txt", joinLines(laskarRows(12)));
+    const std::string usage = "usage: orbit_series berger OUTPUT\n"
+                              "       orbit_series laskar INPUT OUTPUT\n";
+    struct Case { std::string arguments; int status; std::string out; const char* made; };
+    for (const Case& c : {
+             Case{"", 2, "orbit_series: no source given\n" + usage, nullptr},
+             Case{"laskr table.txt x", 2, "orbit_series: unknown source; use berger or laskar\n" + usage,
+                  "x"},
+             Case{"berger", 2, "orbit_series: berger takes one argument, the output file\n" + usage,
+                  nullptr},
+             Case{"laskar table.txt", 2,
+                  "orbit_series: laskar takes two arguments, the input table and the output "
+                  "file\n" + usage, nullptr},
+             Case{"laskar missing.txt out", 1,
+                  "orbit_series: cannot open \"missing.txt\" for reading\n", "out"},
+             Case{"laskar short.txt out", 1,
+                  "orbit_series: short.txt: the table has 12 rows; the series file needs 5800 "
+                  "(0 to -5799 kyr)\n", "out"},
+             Case{"berger no-such-dir/out", 1,
+                  "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
+             Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},
+             Case{"berger berger.out", 0, "", "berger.out"}}) {
+        const ToolRun run = runTool(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_EQ(run.out, c.out) << c.arguments;
+        if (c.made != nullptr) {
+            EXPECT_EQ(fileExists(c.made), c.status == 0) << c.arguments;
+        }
+    }
+    std::vector<OrbitalElements> records;
+    std::string message;
+    std::istringstream table(joinLines(laskarRows(5800)));
+    ASSERT_TRUE(readLaskarTable(table, records, message));
+    EXPECT_EQ(readFile("laskar.out"), seriesText(OrbitSource::laskar2004, records));
+    EXPECT_EQ(readFile("berger.out"), seriesText(OrbitSource::berger1978, bergerSeries()));
+}
