@@ -37,6 +37,7 @@ void LoadedSceneTest::SetUp()
     theScene = scene;
     windowWidth = 600;
     windowHeight = 600;
+    zoomStep = -5;  // as the entry leaves it
     glrec::reset();
 }
 
