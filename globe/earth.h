@@ -29,7 +29,7 @@ using ElevationGrid = int16_t[gridRows][gridCols];
 using InsolationPalette = float[paletteSize][3];
 
 // HSV on a 0..255 scale for each of h, s, v (hue 256 = full turn) to RGB
-// floats in 0..1. For h >= 256 the outputs are left unwritten.
+// floats in 0..1. For h > 256 the outputs are left unwritten.
 void hsvToRgb(unsigned h, unsigned s, unsigned v, float& red, float& green, float& blue);
 
 // True when the host stores the low byte of an integer last.
