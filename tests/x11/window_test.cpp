@@ -1,0 +1,104 @@
+// The program's window, its exit status and its console output, with all
+// data files present and with each one missing.
+#include "window_regions.h"
+#include "x11_harness.h"
+
+namespace {
+
+constexpr int fatalFileStatus = 255;  // exit(-1) as the shell sees it
+constexpr int settleMs = 300;
+
+using StartUpTest = X11Test;
+
+TEST_F(StartUpTest, WindowHasCaptionSizeAndPositionAndNothingIsPrinted)
+{
+    ASSERT_NO_FATAL_FAILURE(provideDataExcept(nullptr));
+    ASSERT_NO_FATAL_FAILURE(startProgram());
+    ASSERT_NO_FATAL_FAILURE(waitForFirstFrame());
+
+    EXPECT_EQ(windowName(), windowCaption);
+    const WindowGeometry g = geometry();
+    EXPECT_EQ(g.width, windowSide);
+    EXPECT_EQ(g.height, windowSide);
+    EXPECT_EQ(g.x, windowLeft);
+    EXPECT_EQ(g.y, windowTop);
+    const Image shot = capture();
+    EXPECT_EQ(shot.width, windowSide);
+    EXPECT_EQ(shot.height, windowSide);
+
+    // Output sent to a file is buffered until the process ends, so the
+    // check that a normal run prints nothing is made after it has ended.
+    EXPECT_EQ(quitWithEscape(), 0);
+    EXPECT_EQ(programOutput(), "");
+}
+
+TEST_F(StartUpTest, EscapeEndsTheProgramWithStatusZeroAndClosesTheWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(provideDataExcept(nullptr));
+    ASSERT_NO_FATAL_FAILURE(startProgram());
+    ASSERT_NO_FATAL_FAILURE(waitForFirstFrame());
+    ASSERT_TRUE(program.running());
+
+    EXPECT_EQ(quitWithEscape(), 0);
+    const ToolResult left =
+        runTool({"xdotool", "search", "--onlyvisible", "--name", windowCaption}, exitWaitMs);
+    EXPECT_EQ(left.out, "") << "the window outlived the program";
+}
+
+struct MissingFileCase {
+    const char* missing;
+    const char* output;  // everything printed, whole
+    int status;
+    bool windowStays;  // the program runs on and is ended with Escape
+    bool windowNeverCreated;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const MissingFileCase& c, std::ostream* out)
+{
+    *out << "missing " << c.missing;
+}
+
+class MissingFileTest : public X11Test, public ::testing::WithParamInterface<MissingFileCase> {};
+
+TEST_P(MissingFileTest, PrintsItsMessageAndEndsOrRunsOn)
+{
+    const MissingFileCase& c = GetParam();
+    WindowCreationWatch watch(xServer->display());
+    ASSERT_TRUE(watch.connected());
+    ASSERT_NO_FATAL_FAILURE(provideDataExcept(c.missing));
+    ASSERT_NO_FATAL_FAILURE(startProgram());
+
+    if (c.windowStays) {
+        ASSERT_NO_FATAL_FAILURE(waitForFirstFrame());
+        EXPECT_EQ(quitWithEscape(), c.status);
+    } else {
+        ASSERT_TRUE(program.waitExit(exitWaitMs)) << "the program did not end by itself";
+        EXPECT_EQ(program.status(), c.status);
+    }
+    EXPECT_EQ(programOutput(), c.output);
+    if (c.windowNeverCreated) {
+        pauseMs(settleMs);
+        EXPECT_FALSE(watch.sawWindowCreated()) << "a window was created before the fatal error";
+    }
+}
+
+const MissingFileCase missingFileCases[] = {
+    {"partetopo", "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n",
+     fatalFileStatus, false, true},
+    {"orbit95b", "Unable to open file \"orbit95b\" for read\n", fatalFileStatus, false, false},
+    {"logo.rgba", "unable to load logo\n", 0, true, false},
+};
+
+std::string caseName(const ::testing::TestParamInfo<MissingFileCase>& info)
+{
+    std::string name = std::string("No_") + info.param.missing;
+    for (char& c : name)
+        if (c == '.')
+            c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStartUpFile, MissingFileTest, ::testing::ValuesIn(missingFileCases), caseName);
+
+}  // namespace
