@@ -26,4 +26,4 @@ install_missing() {
 }
 
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri)
-x_packages=(xvfb xauth x11-utils xdotool imagemagick)
+x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
