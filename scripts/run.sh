@@ -9,9 +9,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 if [ -n "${DISPLAY:-}" ]; then
     install_missing "${build_packages[@]}"
 else
-    install_missing "${build_packages[@]}" "${x_packages[@]}" libgtest-dev
+    install_missing "${build_packages[@]}" "${x_packages[@]}"
 fi
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=OFF >/dev/null
 cmake --build "$root/build" --target paleoviz -j "$(nproc)"
 
 cd "$root/data"

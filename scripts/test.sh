@@ -6,7 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/scripts/common.sh"
 
 install_missing "${build_packages[@]}" "${x_packages[@]}" libgtest-dev gmt gmt-gshhg-low
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=ON >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
 cd "$root/build"
 ctest --output-on-failure
