@@ -131,38 +131,38 @@ bool differs(Rgb a, Rgb b)
            std::abs(a.b - b.b) > changeTolerance;
 }
 
-}  // namespace
-
-int countPixels(const Image& image, Region region, PixelClass pixelClass)
+// Number of points (x, y) of the region, clipped to the image, where
+// test(x, y) holds.
+template <typename Test>
+int countWhere(const Image& image, Region region, Test test)
 {
     const Region r = clip(image, region);
     int count = 0;
     for (int y = r.y0; y < r.y1; ++y)
         for (int x = r.x0; x < r.x1; ++x)
-            count += pixelClass(image.at(x, y)) ? 1 : 0;
+            count += test(x, y) ? 1 : 0;
     return count;
+}
+
+}  // namespace
+
+int countPixels(const Image& image, Region region, PixelClass pixelClass)
+{
+    return countWhere(image, region, [&](int x, int y) { return pixelClass(image.at(x, y)); });
 }
 
 int countChanged(const Image& a, const Image& b, Region region)
 {
     if (a.width != b.width || a.height != b.height)
         return -1;
-    const Region r = clip(a, region);
-    int count = 0;
-    for (int y = r.y0; y < r.y1; ++y)
-        for (int x = r.x0; x < r.x1; ++x)
-            count += differs(a.at(x, y), b.at(x, y)) ? 1 : 0;
-    return count;
+    return countWhere(a, region, [&](int x, int y) { return differs(a.at(x, y), b.at(x, y)); });
 }
 
 int countClassChanged(const Image& a, const Image& b, Region region, PixelClass pixelClass)
 {
     if (a.width != b.width || a.height != b.height)
         return -1;
-    const Region r = clip(a, region);
-    int count = 0;
-    for (int y = r.y0; y < r.y1; ++y)
-        for (int x = r.x0; x < r.x1; ++x)
-            count += pixelClass(a.at(x, y)) != pixelClass(b.at(x, y)) ? 1 : 0;
-    return count;
+    return countWhere(a, region, [&](int x, int y) {
+        return pixelClass(a.at(x, y)) != pixelClass(b.at(x, y));
+    });
 }
