@@ -25,5 +25,12 @@ install_missing() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri)
+# Eigen: least-squares solves of the orbit fitting tool; CLI11: option
+# parsing of the program and its tools; NetCDF: gridded output of the
+# insolation tool; libpng: the program's snapshots.
+build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
+# What only the tests use: GoogleTest, GMT for the grid regeneration, ncdump
+# for NetCDF output, the desktop entry validator, clang with libFuzzer.
+test_packages=(libgtest-dev gmt gmt-gshhg-low netcdf-bin desktop-file-utils clang libclang-rt-14-dev)

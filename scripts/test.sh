@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/scripts/common.sh"
 
-install_missing "${build_packages[@]}" "${x_packages[@]}" libgtest-dev gmt gmt-gshhg-low
+install_missing "${build_packages[@]}" "${x_packages[@]}" "${test_packages[@]}"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=ON >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
 cd "$root/build"
