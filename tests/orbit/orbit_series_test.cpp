@@ -251,7 +251,8 @@ TEST(LaskarImport, RejectsShortTables)
         std::vector<orbit::Elements> records;
         std::string message;
         EXPECT_FALSE(readLaskarTable(in, records, message));
-        EXPECT_EQ(message, "the table has " + std::to_string(rows) +
+        EXPECT_EQ(message, "the table ends at line " + std::to_string(rows) + " with " +
+                               std::to_string(rows) +
                                " rows; the series file needs 5800 (0 to -5799 kyr)");
     }
 }
@@ -277,8 +278,8 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
              Case{"laskar missing.txt out", 1,
                   "orbit_series: cannot open \"missing.txt\" for reading\n", "out"},
              Case{"laskar short.txt out", 1,
-                  "orbit_series: short.txt: the table has 12 rows; the series file needs 5800 "
-                  "(0 to -5799 kyr)\n", "out"},
+                  "orbit_series: short.txt: the table ends at line 12 with 12 rows; the series "
+                  "file needs 5800 (0 to -5799 kyr)\n", "out"},
              Case{"berger no-such-dir/out", 1,
                   "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},

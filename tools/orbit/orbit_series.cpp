@@ -147,8 +147,9 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
         records.push_back(laskarElements(fields[1], fields[2], fields[3]));
     }
     if (static_cast<int>(records.size()) < orbitRecordCount) {
-        message = "the table has " + std::to_string(records.size()) +
-                  " rows; the series file needs " + std::to_string(orbitRecordCount) +
+        message = "the table ends at line " + std::to_string(lineNumber) + " with " +
+                  std::to_string(records.size()) + " rows; the series file needs " +
+                  std::to_string(orbitRecordCount) +
                   " (0 to " + std::to_string(1 - orbitRecordCount) + " kyr)";
         return false;
     }
