@@ -71,12 +71,16 @@ int report(const char* tablePath)
     std::string message;
     if (!readTable(tablePath, reference, message))
         return fail(message);
-    std::printf("Largest differences from %s at the whole kyr 0 to %d, each solution rounded as "
-                "in orbit95b (w: longitude of perihelion from the moving equinox)\n",
-                tablePath, 1 - orbitRecordCount);
+    std::printf("Largest differences from the reference table %s\n(%s; time 0 at J2000)\n"
+                "at the whole kyr 0 to %d, each solution rounded as in orbit95b: e, obliquity "
+                "(degrees), e sin(w) and w, the longitude of perihelion from the moving equinox "
+                "(degrees)\n",
+                tablePath, orbit::solutionCitation(orbit::Solution::laskar2004Fit),
+                1 - orbitRecordCount);
     for (orbit::Solution solution :
          {orbit::Solution::laskar2004Fit, orbit::Solution::berger1978}) {
-        std::printf("\n%s:\n%s", orbit::solutionName(solution),
+        std::printf("\n%s (time 0 at %s):\n%s", orbit::solutionName(solution),
+                    solution == orbit::Solution::berger1978 ? "1950" : "J2000",
                     differenceTable(librarySeries(solution), reference, "  ").c_str());
     }
     return 0;
