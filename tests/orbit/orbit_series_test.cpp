@@ -152,7 +152,12 @@ TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
 {
     struct Case { OrbitSource source; const char* names; };
     for (const Case& c : {Case{OrbitSource::berger1978, "Berger (1978)"},
-                          Case{OrbitSource::laskar2004, "Levrard (2004)"}}) {
+                          Case{OrbitSource::laskar2004, "Levrard (2004)"},
+                          Case{OrbitSource::laskar2004Fit,
+                               "Laskar et al. (2004) by the project's fitted series"},
+                          Case{OrbitSource::laskar2004Fit, "time 0 at J2000"},
+                          Case{OrbitSource::laskar2004Fit, "max differences from the reference: "
+                                                           "e 0.00014, obliquity 0.0018 deg"}}) {
         std::istringstream text(seriesText(c.source, solutionSeries(orbit::Solution::berger1978)));
         std::string line;
         std::string header;

@@ -348,9 +348,8 @@ VectorXd refineJointly(VectorXd parameters, int maxSteps, Residual residualOf,
         if (!improved || (previous - cost) < convergedCostChange * previous)
             break;
     }
-    std::fprintf(stderr, "  %ld parameters refined in %d steps: rms %.3g, largest %.3g\n",
-                 long(parameters.size()), step, std::sqrt(cost / double(residual.size())),
-                 parameters.cwiseAbs().maxCoeff());
+    std::fprintf(stderr, "  %ld parameters refined together in %d steps: rms residual %.3g\n",
+                 long(parameters.size()), step, std::sqrt(cost / double(residual.size())));
     return parameters;
 }
 

@@ -170,8 +170,8 @@ std::string seriesHeader(OrbitSource source)
                       orbit::la2004FitMaxObliquityDifference,
                       orbit::la2004FitMaxPrecessionIndexDifference);
         header = "Approximation of Laskar et al. (2004) by the project's fitted series: " +
-                 records + ", one per thousand years from J2000 (0) back to " + oldest + "; " +
-                 differences;
+                 records + ", one per thousand years, time 0 at J2000, back to " + oldest +
+                 "; " + differences;
     } else {
         const char* present = source == OrbitSource::berger1978 ? "1950" : "J2000";
         header = "Orbital elements of the Earth: " + records +
