@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace {
@@ -117,6 +118,7 @@ TEST(OrbitFit, RefusesBadTablesNamingTheLineAndWritesNothing)
     dir.write("malformed.txt", malformed);
     dir.write("gap.txt", gap);
     dir.write("short.txt", tableRows(5799));
+    dir.write("table.txt", tableRows(5800));
     struct Case { const char* arguments; int status; std::string message; };
     for (const Case& c : {
              Case{"malformed.txt out.h", 1,
@@ -129,6 +131,8 @@ TEST(OrbitFit, RefusesBadTablesNamingTheLineAndWritesNothing)
                   "orbit_fit: short.txt: the table ends at line 5799 with 5799 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n"},
              Case{"missing.txt out.h", 1, "orbit_fit: cannot open \"missing.txt\" for reading\n"},
+             Case{"table.txt no-such-dir/out.h", 1,
+                  "orbit_fit: cannot open \"no-such-dir/out.h\" for writing\n"},
              Case{"report short.txt", 1,
                   "orbit_fit: short.txt: the table ends at line 5799 with 5799 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n"},
@@ -141,4 +145,22 @@ TEST(OrbitFit, RefusesBadTablesNamingTheLineAndWritesNothing)
         EXPECT_FALSE(std::ifstream("out.h").good()) << c.arguments;
         EXPECT_FALSE(std::ifstream("out.h.tmp").good()) << c.arguments;
     }
+}
+
+TEST(OrbitFit, WritesTheTermTableSource)
+{
+    TestDir dir;
+    dir.write("table.txt", tableRows(5800));
+    const ToolRun run = runFit("table.txt terms.h 3");
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::ifstream in("terms.h");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* expected :
+         {"Astronomy and Astrophysics 428, 261-285", "K = 3 terms for z and 3 for the obliquity",
+          "fitted over 0 to -5799 kyr", "//   3-5.8 Myr", "// Cross-validation:",
+          "constexpr int la2004EccentricityTermCount = 3;",
+          "constexpr int la2004ObliquityTermCount = 3;", "la2004FitMaxObliquityDifference"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    }
+    EXPECT_NE(run.out.find("// Cross-validation:"), std::string::npos) << run.out;
 }

@@ -145,6 +145,14 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
     if (!readTable(tablePath, reference, message))
         return fail(message);
 
+    // Refuse an output that cannot be written before minutes of fitting.
+    const std::string probe = std::string(outputPath) + ".tmp";
+    FILE* writable = std::fopen(probe.c_str(), "w");
+    if (writable == nullptr)
+        return fail(std::string("cannot open \"") + outputPath + "\" for writing");
+    std::fclose(writable);
+    std::remove(probe.c_str());
+
     std::fprintf(stderr, "orbit_fit: fitting %d terms each to %d records...\n", termCount,
                  orbitRecordCount);
     const FittedSeries series = fitRecords(reference, 1, termCount);
