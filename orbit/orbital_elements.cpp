@@ -61,8 +61,8 @@ Elements bergerElements(double kyr)
 // sin and cos of x (|x| below a million radians) by reduction to
 // [-pi/4, pi/4] with pi/2 split in two parts (Cody and Waite: q * the first
 // part is exact), then Taylor polynomials accurate to 1e-16 there. Several
-// times faster than the library's sin and cos for the hundreds of terms
-// summed at every time, and the same on every machine.
+// times faster than the C library's sin and cos for the hundreds of terms
+// summed at every time, and independent of that library's version.
 struct SineCosine {
     double sine;
     double cosine;

@@ -2,6 +2,7 @@
 // orbit95b (whole kyr) and between records (smoothness), and the committed
 // file against the reference table of Laskar et al. (2004) when it exists.
 #include "orbit/orbital_elements.h"
+#include "orbit/la2004_fit_terms.h"
 #include "orbit_series.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,30 @@ TEST(OrbitLibrary, FitAtWholeKyrIsTheCommittedRecord)
     for (int j = 0; j < 5800; ++j) {
         ASSERT_EQ(formatRecord(-j, orbit::elementsAt(orbit::Solution::laskar2004Fit, -j)),
                   lines[size_t(j)]);
+    }
+}
+
+TEST(OrbitLibrary, FitIsTheSumOfItsTermsAtAnyTime)
+{
+    // The term table summed with the C library's sin and cos, as its
+    // opening comment defines it.
+    constexpr double degree = 3.141592653589793 / 180.0;
+    for (double kyr : {0.0, -0.3, -21.0, -1234.567, -4000.25, -5799.0}) {
+        const double years = kyr * 1000.0;
+        double re = 0.0, im = 0.0;
+        for (const orbit::La2004FitTerm& term : orbit::la2004EccentricityTerms) {
+            const double argument = (term.rate * years / 3600.0 + term.phase) * degree;
+            re += term.amplitude * std::cos(argument);
+            im += term.amplitude * std::sin(argument);
+        }
+        double obliquity = orbit::la2004MeanObliquity;
+        for (const orbit::La2004FitTerm& term : orbit::la2004ObliquityTerms)
+            obliquity += term.amplitude * std::cos((term.rate * years / 3600.0 + term.phase) * degree);
+        const orbit::Elements el = orbit::elementsAt(orbit::Solution::laskar2004Fit, kyr);
+        EXPECT_NEAR(el.eccentricity, std::hypot(re, im), 1e-13) << kyr;
+        EXPECT_NEAR(el.precessionIndex, im, 1e-13) << kyr;
+        EXPECT_NEAR(el.perihelion, orbit::wrapDegrees(std::atan2(im, re) / degree), 1e-8) << kyr;
+        EXPECT_NEAR(el.obliquity, obliquity, 1e-12) << kyr;
     }
 }
 
