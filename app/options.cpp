@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +66,9 @@ std::string snapshotPathProblem(const std::string& path)
         return "there is no folder " + folder;
     if (access(folder.c_str(), W_OK | X_OK) != 0)
         return "the folder " + folder + " cannot be written";
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return "that is a folder";
     if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)
         return "the file exists and cannot be replaced";
     return "";
