@@ -14,6 +14,7 @@ namespace {
 
 const char* const temporarySuffix = ".partial-XXXXXX";
 constexpr mode_t createMode = 0666;
+constexpr int fastCompression = 1;  // zlib's fastest level
 
 // Encodes the image into an open file; false on any libpng error.
 bool encode(FILE* file, const PixelImage& image, std::vector<png_bytep>& rows)
@@ -30,6 +31,11 @@ bool encode(FILE* file, const PixelImage& image, std::vector<png_bytep>& rows)
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  image.channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Fast deflate with one cheap filter: a large snapshot then takes a
+    // fraction of the time at little cost in size, the pictures being mostly
+    // flat black.
+    png_set_compression_level(png, fastCompression);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(png, info);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
