@@ -4,7 +4,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
