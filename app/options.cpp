@@ -98,6 +98,33 @@ std::string valueProblem(ProgramOptions& o, bool timeGiven, const std::string& s
     return "";
 }
 
+void addOptions(CLI::App& app, ProgramOptions& options, std::string& sizeText)
+{
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.add_option("--data", options.dataDir, "read partetopo, orbit95b and logo.rgba from DIR")
+        ->option_text("DIR")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--orbit", options.orbitFile, "read the orbital series from FILE instead of orbit95b")
+        ->option_text("FILE")
+        ->check(CLI::ExistingFile);
+    app.add_option("--time", options.timeKyr,
+                   "start KYR thousand years before the present (21 = 21,000 years ago); "
+                   "clamped to the series as the keys clamp")
+        ->option_text("KYR");
+    app.add_option("--step", options.step, "start with globe mesh step N")
+        ->option_text("N")
+        ->check(CLI::IsMember({2, 4, 6, 8, 10}));
+    app.add_option("--spin", options.spinDegrees,
+                   "the globes' spin in whole degrees in the first frame (wrapped to 0..359)")
+        ->option_text("DEG");
+    auto* snapshot = app.add_option("--snapshot", options.snapshot,
+                                    "draw one frame, write it as a PNG file and exit")
+                         ->option_text("FILE.png");
+    app.add_option("--size", sizeText, "size of the snapshot in pixels (default 600x600)")
+        ->option_text("WxH")
+        ->needs(snapshot);
+}
+
 }  // namespace
 
 void splitGlutOptions(int argc, char** argv, std::vector<char*>& glutArgs, std::vector<char*>& ownArgs)
@@ -122,31 +149,9 @@ OptionsOutcome parseOptions(const std::vector<std::string>& args, ProgramOptions
                             std::string& text)
 {
     CLI::App app{description, programName};
-    app.set_help_flag("-h,--help", "print this help and exit");
     std::string sizeText;
-    app.add_option("--data", options.dataDir, "read partetopo, orbit95b and logo.rgba from DIR")
-        ->option_text("DIR")
-        ->check(CLI::ExistingDirectory);
-    app.add_option("--orbit", options.orbitFile, "read the orbital series from FILE instead of orbit95b")
-        ->option_text("FILE")
-        ->check(CLI::ExistingFile);
-    app.add_option("--time", options.timeKyr,
-                   "start KYR thousand years before the present (21 = 21,000 years ago); "
-                   "clamped to the series as the keys clamp")
-        ->option_text("KYR");
-    app.add_option("--step", options.step, "start with globe mesh step N")
-        ->option_text("N")
-        ->check(CLI::IsMember({2, 4, 6, 8, 10}));
-    app.add_option("--spin", options.spinDegrees,
-                   "the globes' spin in whole degrees in the first frame (wrapped to 0..359)")
-        ->option_text("DEG");
-    auto* snapshot = app.add_option("--snapshot", options.snapshot,
-                                    "draw one frame, write it as a PNG file and exit")
-                         ->option_text("FILE.png");
-    app.add_option("--size", sizeText, "size of the snapshot in pixels (default 600x600)")
-        ->option_text("WxH")
-        ->needs(snapshot);
-
+    addOptions(app, options, sizeText);
+    // CLI11 takes the arguments last first, without the program name.
     std::vector<std::string> reversed(args.rbegin(), args.rend() - (args.empty() ? 0 : 1));
     try {
         app.parse(reversed);

@@ -119,8 +119,10 @@ int runProgram(int argc, char** argv, SnapshotWriter writeSnapshot)
     applyStartOptions(options);
     if (options.snapshot.empty())
         glutMainLoop();
+    else if (writeSnapshot == nullptr)
+        status = 1;
     else
-        status = writeSnapshot != nullptr ? writeSnapshot(options.snapshot.c_str(), options.width, options.height) : 1;
+        status = writeSnapshot(options.snapshot.c_str(), options.width, options.height);
     delete theScene;
     theScene = nullptr;
     return status;

@@ -62,8 +62,8 @@ void timeSize(int width, int height, int runs, const std::string& pngPath)
         png.push_back(bench::secondsSince(start) * 1e3);
     }
     const double f = bench::median(frame), o = bench::median(offscreen), p = bench::median(png);
-    std::printf("snapshot %dx%d frame_ms=%.1f offscreen_ms=%.1f png_ms=%.1f own_ms=%.1f\n", width, height, f, o,
-                p, o - f + p);
+    std::printf("snapshot %dx%d frame_ms=%.1f offscreen_ms=%.1f png_ms=%.1f own_ms=%.1f\n", width, height,
+                f, o, p, o - f + p);
     std::fflush(stdout);
 }
 

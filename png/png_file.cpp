@@ -59,7 +59,8 @@ bool writePng(const std::string& path, const PixelImage& image, std::string& mes
     std::vector<png_bytep> rows(static_cast<size_t>(image.height));
     for (int r = 0; r < image.height; ++r) {
         const int stored = image.bottomRowFirst ? image.height - 1 - r : r;
-        rows[static_cast<size_t>(r)] = const_cast<png_bytep>(image.pixels + rowBytes * static_cast<size_t>(stored));
+        const unsigned char* row = image.pixels + rowBytes * static_cast<size_t>(stored);
+        rows[static_cast<size_t>(r)] = const_cast<png_bytep>(row);
     }
 
     std::string temporary = path + temporarySuffix;

@@ -22,7 +22,8 @@ std::vector<std::string> program(std::vector<std::string> args)
 
 TEST(OptionsTest, GlutOptionsGoToGlutAndTheRestToTheProgram)
 {
-    const char* given[] = {"paleoviz", "-display", ":3", "--time", "5", "-iconic", "-geometry", "9x9", "--step"};
+    const char* given[] = {"paleoviz", "-display", ":3", "--time", "5",
+                           "-iconic",  "-geometry", "9x9", "--step"};
     std::vector<char*> argv;
     for (const char* a : given)
         argv.push_back(const_cast<char*>(a));
@@ -32,7 +33,8 @@ TEST(OptionsTest, GlutOptionsGoToGlutAndTheRestToTheProgram)
         EXPECT_EQ(v.back(), nullptr);
         return std::vector<std::string>(v.begin(), v.end() - 1);
     };
-    EXPECT_EQ(texts(glut), (std::vector<std::string>{"paleoviz", "-display", ":3", "-iconic", "-geometry", "9x9"}));
+    EXPECT_EQ(texts(glut),
+              (std::vector<std::string>{"paleoviz", "-display", ":3", "-iconic", "-geometry", "9x9"}));
     EXPECT_EQ(texts(own), (std::vector<std::string>{"paleoviz", "--time", "5", "--step"}));
 }
 

@@ -158,7 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SnapshotTest, InstalledProgramMakesASnapshotFromAnEmptyFolder)
 {
     const std::string prefix = work->file("prefix");
-    ASSERT_EQ(runTool({"cmake", "--install", PALEOVIZ_BINARY_DIR, "--prefix", prefix}, installWaitMs).status, 0);
+    const ToolResult install =
+        runTool({"cmake", "--install", PALEOVIZ_BINARY_DIR, "--prefix", prefix}, installWaitMs);
+    ASSERT_EQ(install.status, 0) << install.out;
     for (const char* installed :
          {"bin/paleoviz", "bin/orbit_series", "share/paleoviz/partetopo", "share/paleoviz/orbit95b",
           "share/paleoviz/logo.rgba", "share/applications/paleoviz.desktop",
