@@ -1,6 +1,7 @@
 #include "app/shell.h"
+#include "app/snapshot.h"
 
 int main(int argc, char** argv)
 {
-    return runProgram(argc, argv);
+    return runProgram(argc, argv, writeSnapshot);
 }

@@ -1,11 +1,15 @@
 #include "app/shell.h"
 
+#include "app/data_location.h"
+#include "app/options.h"
 #include "scene/paleo_scene.h"
 
 #include <GL/glut.h>
 
 #include <cstdio>
 #include <new>
+#include <string>
+#include <vector>
 
 PaleoScene* theScene = nullptr;
 int windowWidth = 0;
@@ -48,16 +52,61 @@ void registerCallbacks()
     glutMotionFunc(onMotion);
 }
 
+// Reads the program's own options; false with the exit status set when the
+// program is to stop at once (help or bad input).
+bool readOptions(const std::vector<char*>& ownArgs, ProgramOptions& options, int& status)
+{
+    std::string text;
+    switch (parseOptions(std::vector<std::string>(ownArgs.begin(), ownArgs.end() - 1), options, text)) {
+    case OptionsOutcome::run: return true;
+    case OptionsOutcome::help:
+        std::printf("%s", text.c_str());
+        status = 0;
+        return false;
+    case OptionsOutcome::bad: break;
+    }
+    std::fprintf(stderr, "paleoviz: %s\n", text.c_str());
+    status = badInputStatus;
+    return false;
+}
+
+// The start state the options ask for, on the loaded scene: time clamped
+// as the keys clamp, the mesh step (where the right button's cycle then
+// goes on from), the spin the first frame shows.
+void applyStartOptions(const ProgramOptions& options)
+{
+    if (options.timeKyr >= 0) {
+        theScene->advanceTime(options.timeKyr);
+        theScene->updateCurrentValues();
+    }
+    if (options.step != 0) {
+        detailStep = options.step;
+        theScene->setGlobeStep(options.step);
+    }
+    // Every frame turns the globes by one degree before drawing them.
+    if (options.spinDegrees >= 0)
+        theScene->spin = (options.spinDegrees + spinPeriod - 1) % spinPeriod;
+}
+
 }  // namespace
 
-int runProgram(int argc, char** argv)
+int runProgram(int argc, char** argv, SnapshotWriter writeSnapshot)
 {
-    theScene = new (std::nothrow) PaleoScene();
+    std::vector<char*> glutArgs, ownArgs;
+    splitGlutOptions(argc, argv, glutArgs, ownArgs);
+    ProgramOptions options;
+    int status = 0;
+    if (!readOptions(ownArgs, options, status))
+        return status;
+    const DataFiles files = locateDataFiles(options, installedDataFolders());
+
+    theScene = new (std::nothrow) PaleoScene(files.grid.c_str());
     if (theScene == nullptr) {
         std::printf("not enough memory for the scene\n");
         return 1;
     }
-    glutInit(&argc, argv);
+    int glutArgc = static_cast<int>(glutArgs.size()) - 1;
+    glutInit(&glutArgc, glutArgs.data());
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(windowTitle);
     glutPositionWindow(windowX, windowY);
@@ -66,11 +115,17 @@ int runProgram(int argc, char** argv)
     glutReshapeWindow(windowSize, windowSize);
     glEnable(GL_DEPTH_TEST);
     zoomStep = startZoomStep;
-    theScene->loadData();
-    glutMainLoop();
+    theScene->loadData(files.series.c_str(), files.logo.c_str());
+    applyStartOptions(options);
+    if (options.snapshot.empty())
+        glutMainLoop();
+    else if (writeSnapshot == nullptr)
+        status = 1;
+    else
+        status = writeSnapshot(options.snapshot.c_str(), options.width, options.height);
     delete theScene;
     theScene = nullptr;
-    return 0;
+    return status;
 }
 
 void onReshape(int width, int height)

@@ -22,9 +22,21 @@ extern double lastMouseY;
 // place the help line's caret under a command letter.
 constexpr int specialKeyBase = 256;
 
-// Creates the scene, opens the window, loads the data and runs the main
-// loop. Returns 0 if the loop ever returns.
-int runProgram(int argc, char** argv);
+// Draws one frame of width x height pixels and writes it as a PNG file at
+// path; returns the exit status. Called with the window open and the scene
+// loaded and set to the state the options ask for.
+using SnapshotWriter = int (*)(const char* path, int width, int height);
+
+// Reads the options (GLUT's go to glutInit), creates the scene from the data
+// files they point to, opens the window, loads the data, sets the start
+// state the options ask for and runs the main loop; returns 0 if the loop
+// ever returns. With --snapshot it calls writeSnapshot instead of the loop
+// and returns its status (1 when no writer is given). --help: the usage on
+// standard output, status 0. Bad options: one line on standard error,
+// status 2, before any window exists. Without options it reads the three
+// files of the working folder, falling back to the installed data folder for
+// any the working folder lacks.
+int runProgram(int argc, char** argv, SnapshotWriter writeSnapshot = nullptr);
 
 void onReshape(int width, int height);
 // Display and idle callback: held-mouse actions, the scene, the key help line.

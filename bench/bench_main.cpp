@@ -115,13 +115,13 @@ long minorFaults()
 // trigonometry at every vertex; sceneMs is the measured scene construction.
 void compareMeshBuilds(double sceneMs)
 {
-    auto globe = std::make_unique<Globe>(seasonMarch, "partetopo");
+    auto globe = std::make_unique<Globe>(seasonMarch, gridFileName);
     std::vector<double> table, naive;
     for (int run = 0; run < sceneRuns; ++run) {
         naive.push_back(msOf(naiveMesh, *globe));
         table.push_back(msOf(tableMesh, *globe));
     }
-    auto check = std::make_unique<Globe>(seasonMarch, "partetopo");
+    auto check = std::make_unique<Globe>(seasonMarch, gridFileName);
     naiveMesh(*check);
     const bool same = std::memcmp(check->vertices, globe->vertices, sizeof globe->vertices) == 0;
     std::printf("   one mesh: row/column trigonometry tables %.2f ms, trigonometry at every vertex %.2f ms"
@@ -154,7 +154,7 @@ void benchSceneConstruction()
 
 void benchGlobeDraw()
 {
-    auto globe = std::make_unique<Globe>(seasonJune, "partetopo");
+    auto globe = std::make_unique<Globe>(seasonJune, gridFileName);
     std::printf("\n2. Globe::draw, GL calls are no-ops, median of %d samples\n", drawSamples);
     std::printf("   step  vertices  us/draw  ns/vertex\n");
     for (int step : drawSteps) {
@@ -181,7 +181,7 @@ void benchReadSeries()
     std::vector<double> ms;
     for (int run = 0; run < seriesRuns; ++run) {
         const Clock::time_point start = Clock::now();
-        scene->readSeries("orbit95b", seriesRecords);
+        scene->readSeries(seriesFileName, seriesRecords);
         ms.push_back(secondsSince(start) * 1e3);
     }
     std::printf("\n3. readSeries(\"orbit95b\", %d), %d runs\n", seriesRecords, seriesRuns);

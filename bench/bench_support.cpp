@@ -1,5 +1,7 @@
 #include "bench/bench_support.h"
 
+#include "scene/data_files.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,9 +19,6 @@ constexpr int gridCols = 1080;
 constexpr int logoBytes = 190 * 206 * 4;
 constexpr double pi = 3.141592653589793;
 constexpr int seriesLength = 5800;
-const char* const gridFileName = "partetopo";
-const char* const seriesFileName = "orbit95b";
-const char* const logoFileName = "logo.rgba";
 
 // Continents as the positive lobes of a smooth pattern over the sphere,
 // so that land and sea alternate along every row as on the real Earth.

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Times frames with the real OpenGL and sets them against the program's own
-# CPU share of a frame.
+# CPU share of a frame; then what a snapshot adds to its frame.
 #
 # Usage: bench/run_frame_bench.sh [build-dir [data-dir [frames]]]
 #   build-dir  where paleoviz_frame_bench (and paleoviz_bench) were built; default build
@@ -50,3 +50,8 @@ if [ -x "$noop_bench" ]; then
         }' "$out"
 fi
 rm -f "$out"
+snapshot_bench=$build/bench/paleoviz_snapshot_bench
+if [ -x "$snapshot_bench" ]; then
+    echo
+    "$snapshot_bench" "$data" | grep '^snapshot'
+fi

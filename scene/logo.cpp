@@ -10,8 +10,6 @@
 
 namespace {
 
-const char* const logoFileName = "logo.rgba";
-
 // The square's corners in the panel frame (before the 2.5 x 2.5 x 2 scale)
 // with their texture coordinates: half-size 150 around (-670, -700, -1300).
 struct LogoCorner {
@@ -23,9 +21,9 @@ constexpr float logoDepth = -1300;
 
 }  // namespace
 
-void PaleoScene::loadLogo()
+void PaleoScene::loadLogo(const char* fileName)
 {
-    FILE* file = std::fopen(logoFileName, "rb");
+    FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) {
         std::printf("unable to load logo\n");
         std::fflush(stdout);

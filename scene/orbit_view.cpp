@@ -13,7 +13,6 @@ constexpr double pi = 3.141592653589793;
 constexpr double halfPi = 1.5707963267948966;
 constexpr double twoPi = 6.283185307179586;
 constexpr double dashAngle = 0.031415926535897934;  // pi / 100
-constexpr int spinPeriod = 3600;
 constexpr double zoomShift = -11.0;      // x translation per unit of zoom
 constexpr double viewDistance = -3500;   // z translation of the orbit view
 constexpr double referenceTilt = 23.5;   // degrees

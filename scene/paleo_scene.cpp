@@ -5,19 +5,18 @@
 
 namespace {
 
-const char* const gridFileName = "partetopo";
 constexpr double pi = 3.141592653589793;
 constexpr double startRotX = -60.0;
 
 // A globe that cannot be allocated is left null; the scene goes on without it.
-Globe* makeGlobe(int season)
+Globe* makeGlobe(int season, const char* gridPath)
 {
-    return new (std::nothrow) Globe(season, gridFileName);
+    return new (std::nothrow) Globe(season, gridPath);
 }
 
 }  // namespace
 
-PaleoScene::PaleoScene()
+PaleoScene::PaleoScene(const char* gridPath)
     : globeJune(nullptr),
       globeMarch(nullptr),
       globeSeptember(nullptr),
@@ -43,10 +42,10 @@ PaleoScene::PaleoScene()
       showLogo(true),
       autoAdvance(false)
 {
-    globeMarch = makeGlobe(seasonMarch);
-    globeJune = makeGlobe(seasonJune);
-    globeSeptember = makeGlobe(seasonSeptember);
-    globeDecember = makeGlobe(seasonDecember);
+    globeMarch = makeGlobe(seasonMarch, gridPath);
+    globeJune = makeGlobe(seasonJune, gridPath);
+    globeSeptember = makeGlobe(seasonSeptember, gridPath);
+    globeDecember = makeGlobe(seasonDecember, gridPath);
 }
 
 PaleoScene::~PaleoScene()

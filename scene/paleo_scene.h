@@ -11,6 +11,7 @@
 #define PALEOVIZ_SCENE_PALEO_SCENE_H
 
 #include "globe/earth.h"
+#include "scene/data_files.h"
 
 #include <cstdint>
 
@@ -24,6 +25,7 @@ constexpr int logoBytes = logoWidth * logoHeight * 4;  // 156560
 constexpr int seriesRecords = 5800;                    // records read at start-up
 constexpr int autoAdvanceStep = 6;                     // mesh step while advancing
 constexpr int normalStep = 8;                          // mesh step otherwise
+constexpr int spinPeriod = 3600;                       // spin wraps to 0 here
 
 class PaleoScene {
 public:
@@ -54,22 +56,25 @@ public:
     bool autoAdvance;        // advance one record per frame
 
     // Sets the reference state, then creates the globes March, June,
-    // September, December in that order, each reading "partetopo".
-    PaleoScene();
+    // September, December in that order, each reading the elevation grid
+    // file gridPath (by default "partetopo" in the working folder).
+    explicit PaleoScene(const char* gridPath = gridFileName);
     // Destroys the globes (June, March, September, December), then the
     // arrays (eccentricity, precession, obliquity).
     ~PaleoScene();
     PaleoScene(const PaleoScene&) = delete;
     PaleoScene& operator=(const PaleoScene&) = delete;
 
-    // Start-up load: the series, all elements on, the logo, mesh step 8.
-    // REQUIRES: a current GL context.
-    void loadData();
+    // Start-up load: the series from seriesPath, all elements on, the logo
+    // from logoPath, mesh step 8. By default the files "orbit95b" and
+    // "logo.rgba" of the working folder. REQUIRES: a current GL context.
+    void loadData(const char* seriesPath = seriesFileName, const char* logoPath = logoFileName);
     // Reads n records of the orbital series file into the three arrays.
     // A file that cannot be opened ends the process with status -1.
     void readSeries(const char* fileName, int n);
-    // Reads "logo.rgba" and makes its texture; hides the logo on failure.
-    void loadLogo();
+    // Reads the logo picture file (by default "logo.rgba") and makes its
+    // texture; hides the logo on failure.
+    void loadLogo(const char* fileName = logoFileName);
 
     // Takes the current values from the series at timeIndex (or the
     // reference values for elements switched off) and pushes them to the

@@ -9,7 +9,6 @@
 
 namespace {
 
-const char* const seriesFileName = "orbit95b";
 constexpr int headerLines = 3;
 constexpr int fieldsPerRecord = 5;
 
@@ -75,10 +74,10 @@ void PaleoScene::readSeries(const char* fileName, int n)
     std::fclose(file);
 }
 
-void PaleoScene::loadData()
+void PaleoScene::loadData(const char* seriesPath, const char* logoPath)
 {
-    readSeries(seriesFileName, seriesRecords);
+    readSeries(seriesPath, seriesRecords);
     enableAllSeries();
-    loadLogo();
+    loadLogo(logoPath);
     setGlobeStep(normalStep);
 }

@@ -1,6 +1,7 @@
 // Drawing one globe: latitude bands of quad strips thinned by the step,
 // coloured per band edge and per land/ocean sample, then the polar axis.
 #include "globe/earth.h"
+#include "scene/data_files.h"
 #include "gl_recorder.h"
 #include "test_dir.h"
 
@@ -27,8 +28,8 @@ protected:
     void SetUp() override
     {
         TestDir dir;
-        dir.write("partetopo", fullGrid(landAndSea));
-        globe = std::make_unique<Globe>(seasonJune, "partetopo");
+        dir.write(gridFileName, fullGrid(landAndSea));
+        globe = std::make_unique<Globe>(seasonJune, gridFileName);
         glrec::reset();
     }
     void TearDown() override { glrec::reset(); }

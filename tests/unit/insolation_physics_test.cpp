@@ -18,6 +18,7 @@
 //
 // The index is Q pi / S0 on a scale where 1.3 fills the 192 entries.
 #include "globe/earth.h"
+#include "scene/data_files.h"
 #include "test_dir.h"
 
 #include <gtest/gtest.h>
@@ -101,8 +102,8 @@ int largestDeparture(Globe& globe, double omegaTurn, int* where = nullptr)
 std::unique_ptr<Globe> makeGlobe()
 {
     TestDir dir;
-    dir.write("partetopo", fullGrid(land));
-    return std::make_unique<Globe>(seasonMarch, "partetopo");
+    dir.write(gridFileName, fullGrid(land));
+    return std::make_unique<Globe>(seasonMarch, gridFileName);
 }
 
 }  // namespace

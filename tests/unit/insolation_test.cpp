@@ -1,5 +1,6 @@
 // Insolation colour index, the two palettes and the land/ocean colour choice.
 #include "globe/earth.h"
+#include "scene/data_files.h"
 #include "gl_recorder.h"
 #include "test_dir.h"
 
@@ -16,8 +17,8 @@ int16_t land(int, int) { return 10; }
 std::unique_ptr<Globe> makeGlobe(int season)
 {
     TestDir dir;
-    dir.write("partetopo", fullGrid(land));
-    return std::make_unique<Globe>(season, "partetopo");
+    dir.write(gridFileName, fullGrid(land));
+    return std::make_unique<Globe>(season, gridFileName);
 }
 
 int indexAtRow(Globe& globe, int season, int row)

@@ -28,7 +28,7 @@ class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir.write("partetopo", fullGrid(land));
+        dir.write(gridFileName, fullGrid(land));
         scene = std::make_unique<PaleoScene>();
     }
     // Reads a series of 5800 records, as the start-up load does.

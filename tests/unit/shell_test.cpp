@@ -24,9 +24,9 @@ protected:
     void SetUp() override
     {
         glrec::reset();
-        dir.write("partetopo", fullGrid(land));
-        dir.write("orbit95b", tinySeries());
-        dir.write("logo.rgba", std::string(logoBytes, '\x7f'));
+        dir.write(gridFileName, fullGrid(land));
+        dir.write(seriesFileName, tinySeries());
+        dir.write(logoFileName, std::string(logoBytes, '\x7f'));
     }
     void TearDown() override
     {
@@ -87,7 +87,7 @@ TEST_F(ShellTest, EntryOpensTheWindowAndRegistersCallbacksInOrder)
 
 TEST_F(ShellTest, EntryWithoutTheGridFilePrintsTheMessageBeforeAnyWindow)
 {
-    std::remove("partetopo");
+    std::remove(gridFileName);
     const ChildResult result = runInChild([] {
         char name[] = "paleoviz";
         char* argv[] = {name, nullptr};

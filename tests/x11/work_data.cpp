@@ -12,10 +12,6 @@
 #define PALEOVIZ_SOURCE_DIR "."
 #endif
 
-const char* const gridFileName = "partetopo";
-const char* const seriesFileName = "orbit95b";
-const char* const logoFileName = "logo.rgba";
-
 namespace fs = std::filesystem;
 
 namespace {

@@ -3,13 +3,10 @@
 #ifndef PALEOVIZ_TESTS_X11_WORK_DATA_H
 #define PALEOVIZ_TESTS_X11_WORK_DATA_H
 
+#include "scene/data_files.h"
+
 #include <string>
 #include <vector>
-
-// The three start-up files.
-extern const char* const gridFileName;    // partetopo
-extern const char* const seriesFileName;  // orbit95b
-extern const char* const logoFileName;    // logo.rgba
 
 class WorkDir {
 public:

@@ -111,11 +111,13 @@ void X11Test::provideDataExcept(const char* missing)
         std::cerr << "note: data/" << name << " is missing or incomplete; using a generated stand-in\n";
 }
 
-void X11Test::startProgram()
+void X11Test::startProgram(const std::vector<std::string>& args, const std::string& dir)
 {
     const std::vector<std::string> environment{"DISPLAY=" + xServer->display(),
                                                "LIBGL_ALWAYS_SOFTWARE=1"};
-    ASSERT_TRUE(program.start({PALEOVIZ_BINARY}, work->path(), work->file(stdoutName),
+    std::vector<std::string> argv{PALEOVIZ_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ASSERT_TRUE(program.start(argv, dir.empty() ? work->path() : dir, work->file(stdoutName),
                               work->file(stderrName), environment))
         << "cannot start " << PALEOVIZ_BINARY;
 }
@@ -238,4 +240,9 @@ int X11Test::quitWithEscape()
 std::string X11Test::programOutput() const
 {
     return work ? readFile(work->file(stdoutName)) : "";
+}
+
+std::string X11Test::programErrors() const
+{
+    return work ? readFile(work->file(stderrName)) : "";
 }

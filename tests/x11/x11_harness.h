@@ -111,8 +111,9 @@ protected:
     // Puts the three start-up files into the working directory, leaving out
     // the one named (pass nullptr to provide all).
     void provideDataExcept(const char* missing);
-    // Starts the program in the working directory.
-    void startProgram();
+    // Starts the program in the working directory, or in dir, with the
+    // given command-line arguments.
+    void startProgram(const std::vector<std::string>& args = {}, const std::string& dir = "");
     // Waits for the program's visible window; returns its id or "" if none
     // appeared (or the program ended) within windowWaitMs.
     std::string waitForWindow();
@@ -141,6 +142,8 @@ protected:
     int quitWithEscape();
     // Everything the program wrote to standard output so far.
     std::string programOutput() const;
+    // Everything it wrote to standard error so far.
+    std::string programErrors() const;
 
     std::unique_ptr<WorkDir> work;
     std::unique_ptr<XServer> xServer;

@@ -1,0 +1,156 @@
+// The command line: GLUT's options kept apart, the program's own options
+// read and checked, the data files located, and the start state a snapshot
+// is drawn in, against the recording stand-in.
+#include "app/data_location.h"
+#include "app/options.h"
+#include "app/shell.h"
+#include "gl_recorder.h"
+#include "scene/paleo_scene.h"
+#include "test_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+std::vector<std::string> program(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "paleoviz");
+    return args;
+}
+
+TEST(OptionsTest, GlutOptionsGoToGlutAndTheRestToTheProgram)
+{
+    const char* given[] = {"paleoviz", "-display", ":3", "--time", "5",
+                           "-iconic",  "-geometry", "9x9", "--step"};
+    std::vector<char*> argv;
+    for (const char* a : given)
+        argv.push_back(const_cast<char*>(a));
+    std::vector<char*> glut, own;
+    splitGlutOptions(static_cast<int>(argv.size()), argv.data(), glut, own);
+    const auto texts = [](const std::vector<char*>& v) {
+        EXPECT_EQ(v.back(), nullptr);
+        return std::vector<std::string>(v.begin(), v.end() - 1);
+    };
+    EXPECT_EQ(texts(glut),
+              (std::vector<std::string>{"paleoviz", "-display", ":3", "-iconic", "-geometry", "9x9"}));
+    EXPECT_EQ(texts(own), (std::vector<std::string>{"paleoviz", "--time", "5", "--step"}));
+}
+
+struct GoodCase {
+    std::vector<std::string> args;
+    int timeKyr, step, spinDegrees, width, height;
+};
+
+TEST(OptionsTest, AcceptedValuesAreReadAsGiven)
+{
+    const GoodCase cases[] = {
+        {{}, -1, 0, -1, 600, 600},
+        {{"--time", "21", "--step", "10", "--spin", "90"}, 21, 10, 90, 600, 600},
+        {{"--time=0", "--spin", "-90", "--snapshot", "a.png", "--size", "8192x100"}, 0, 0, 270, 8192, 100},
+        {{"--spin", "725", "--snapshot", "a.PNG", "--size", "100X8192"}, -1, 0, 5, 100, 8192},
+    };
+    TestDir dir;
+    for (const GoodCase& c : cases) {
+        ProgramOptions o;
+        std::string text;
+        ASSERT_EQ(parseOptions(program(c.args), o, text), OptionsOutcome::run) << text;
+        EXPECT_EQ(o.timeKyr, c.timeKyr);
+        EXPECT_EQ(o.step, c.step);
+        EXPECT_EQ(o.spinDegrees, c.spinDegrees);
+        EXPECT_EQ(o.width, c.width);
+        EXPECT_EQ(o.height, c.height);
+    }
+    ProgramOptions o;
+    std::string help;
+    EXPECT_EQ(parseOptions(program({"--help"}), o, help), OptionsOutcome::help);
+    for (const char* option : {"--data", "--orbit", "--time", "--step", "--spin", "--snapshot", "--size"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+// Every file that is in the working folder comes from there; the others
+// from the first fallback folder holding them; a file found nowhere keeps
+// its bare name, so that its usual message names it.
+TEST(DataLocationTest, WorkingFolderFirstThenFallbackThenTheBareName)
+{
+    TestDir dir;
+    mkdir((dir.path() + "/first").c_str(), 0755);
+    mkdir((dir.path() + "/second").c_str(), 0755);
+    dir.write("partetopo", "x");
+    dir.write("first/orbit95b", "x");
+    dir.write("second/orbit95b", "x");
+    const std::vector<std::string> fallback{dir.path() + "/first", dir.path() + "/second"};
+
+    DataFiles files = locateDataFiles(ProgramOptions{}, fallback);
+    EXPECT_EQ(files.grid, "partetopo");
+    EXPECT_EQ(files.series, dir.path() + "/first/orbit95b");
+    EXPECT_EQ(files.logo, "logo.rgba");
+
+    ProgramOptions options;
+    options.dataDir = "second";
+    options.orbitFile = "mine.txt";
+    files = locateDataFiles(options, fallback);
+    EXPECT_EQ(files.grid, "second/partetopo");
+    EXPECT_EQ(files.series, "mine.txt");
+    EXPECT_EQ(files.logo, "second/logo.rgba");
+}
+
+// What the snapshot writer is called with, and the scene as it stands then.
+struct SnapshotCall {
+    std::string path;
+    int width = 0, height = 0, timeIndex = -1, spin = -1, step = -1;
+};
+SnapshotCall lastSnapshot;
+
+int fakeSnapshot(const char* path, int width, int height)
+{
+    lastSnapshot = {path, width, height, theScene->timeIndex, theScene->spin, theScene->globeJune->step};
+    return 0;
+}
+
+int runWith(std::vector<std::string> args)
+{
+    args = program(args);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    return runProgram(static_cast<int>(args.size()), argv.data(), fakeSnapshot);
+}
+
+TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMainLoop)
+{
+    TestDir dir;
+    dir.write("partetopo", fullGrid([](int, int) -> int16_t { return 1; }));
+    dir.write("orbit95b", "h\nh\nh\n0 0.01 10 23 0\n-1 0.02 20 24 0\n");
+    const struct {
+        std::vector<std::string> args;
+        int timeIndex, spin, step;
+    } cases[] = {
+        {{"--time", "1", "--step", "4", "--spin", "90"}, 1, 89, 4},
+        {{"--time", "99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
+        {{}, 0, 0, normalStep},
+    };
+    for (const auto& c : cases) {
+        glrec::reset();
+        lastSnapshot = SnapshotCall{};
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--snapshot", "shot.png", "--size", "300x200"});
+        EXPECT_EQ(runWith(args), 0);
+        EXPECT_EQ(lastSnapshot.path, "shot.png");
+        EXPECT_EQ(lastSnapshot.width, 300);
+        EXPECT_EQ(lastSnapshot.height, 200);
+        EXPECT_EQ(lastSnapshot.timeIndex, c.timeIndex);
+        EXPECT_EQ(lastSnapshot.spin, c.spin);
+        EXPECT_EQ(lastSnapshot.step, c.step);
+        EXPECT_EQ(glrec::count("glutMainLoop"), 0u);
+        EXPECT_EQ(theScene, nullptr);
+    }
+    glrec::reset();
+    EXPECT_EQ(runWith({"--step", "3"}), badInputStatus);
+    EXPECT_EQ(glrec::count("glutInit"), 0u) << "bad input must stop before GLUT starts";
+    detailStep = zoomStep = 0;
+}
+
+}  // namespace
