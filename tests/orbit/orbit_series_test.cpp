@@ -83,7 +83,7 @@ TEST(BergerSeries, ReproducesThePublishedCheckValues)
     for (const Case& c : {Case{0, 0.016724, 102.039, 23.44627},
                           Case{-10000, 0.019419, 294.817, 24.22696},
                           Case{-21000, 0.018994, 114.425, 22.94902}}) {
-        const OrbitalElements el = bergerElements(c.years);
+        const orbit::Elements el = orbit::elementsAt(orbit::Solution::berger1978, c.years / 1000);
         EXPECT_NEAR(el.eccentricity, c.e, 5e-7) << c.years;
         EXPECT_NEAR(el.perihelion, c.perihelion, 5e-4) << c.years;
         EXPECT_NEAR(el.obliquity, c.obliquity, 5e-6) << c.years;
@@ -93,13 +93,13 @@ TEST(BergerSeries, ReproducesThePublishedCheckValues)
 
 TEST(BergerSeries, RecordsRunIntoThePastWithinPhysicalRanges)
 {
-    const std::vector<OrbitalElements> records = bergerSeries();
+    const std::vector<orbit::Elements> records = solutionSeries(orbit::Solution::berger1978);
     ASSERT_EQ(records.size(), 5800u);
     EXPECT_NEAR(records[10].perihelion, 294.817, 5e-4);  // record j is j kyr ago
     EXPECT_NEAR(records[21].obliquity, 22.94902, 5e-6);
     int perihelionPassages = 0;
     for (size_t j = 0; j < records.size(); ++j) {
-        const OrbitalElements& el = records[j];
+        const orbit::Elements& el = records[j];
         EXPECT_GE(el.perihelion, 0.0) << j;
         EXPECT_LT(el.perihelion, 360.0) << j;
         EXPECT_GT(el.eccentricity, 0.0) << j;
@@ -120,14 +120,14 @@ TEST(SeriesFormat, WrapsAnglesIntoOneTurn)
     struct Case { double in, out; };
     for (const Case& c : {Case{0, 0}, Case{102.5, 102.5}, Case{-0.5, 359.5}, Case{720.25, 0.25},
                           Case{360, 0}, Case{-360, 0}, Case{-1e-15, 0}, Case{-725, 355}}) {
-        EXPECT_NEAR(wrapDegrees(c.in), c.out, 1e-9) << c.in;
-        EXPECT_LT(wrapDegrees(c.in), 360.0) << c.in;
+        EXPECT_NEAR(orbit::wrapDegrees(c.in), c.out, 1e-9) << c.in;
+        EXPECT_LT(orbit::wrapDegrees(c.in), 360.0) << c.in;
     }
 }
 
 TEST(SeriesFormat, RecordsReadBackWithTheProgramsScan)
 {
-    struct Case { int kyr; OrbitalElements el; const char* text; };
+    struct Case { int kyr; orbit::Elements el; const char* text; };
     for (const Case& c : {
              Case{0, {0.016723933, 102.0390495, 23.4462713, 0.0163561013},
                   "     0 0.01672393  102.039050  23.446271  0.01635610\n"},
@@ -153,7 +153,7 @@ TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
     struct Case { OrbitSource source; const char* names; };
     for (const Case& c : {Case{OrbitSource::berger1978, "Berger (1978)"},
                           Case{OrbitSource::laskar2004, "Levrard (2004)"}}) {
-        std::istringstream text(seriesText(c.source, bergerSeries()));
+        std::istringstream text(seriesText(c.source, solutionSeries(orbit::Solution::berger1978)));
         std::string line;
         std::string header;
         for (int i = 0; i < 3; ++i) {
@@ -182,7 +182,7 @@ TEST(LaskarImport, ConvertsRadiansAndWrapsThePerihelion)
                   23.568789866, 85.824979890, 0.017115846181},
              Case{0.05, 0.4, -0.5, 22.918311805, 331.352110243, -0.023971276930},
              Case{0.05, 0.4, 7.0, 22.918311805, 41.070456592, 0.032849329936}}) {
-        const OrbitalElements el = laskarElements(c.e, c.oblRad, c.perRad);
+        const orbit::Elements el = laskarElements(c.e, c.oblRad, c.perRad);
         EXPECT_EQ(el.eccentricity, c.e);
         EXPECT_NEAR(el.obliquity, c.obliquity, 1e-8) << c.perRad;
         EXPECT_NEAR(el.perihelion, c.perihelion, 1e-8) << c.perRad;
@@ -198,14 +198,14 @@ TEST(LaskarImport, ReadsTheFirst5800RowsOfTheTable)
     lines[5] = "        -3.000   0.10003000000000000D-01   0.4D+00   0.3D-01";
     lines.push_back("not read: the table is long enough already");
     std::istringstream in(joinLines(lines));
-    std::vector<OrbitalElements> records;
+    std::vector<orbit::Elements> records;
     std::string message;
     ASSERT_TRUE(readLaskarTable(in, records, message)) << message;
     ASSERT_EQ(records.size(), 5800u);
     for (int j : {0, 1, 3, 4999, 5799}) {
         EXPECT_NEAR(records[j].eccentricity, 0.01 + j / 1e6, 1e-15) << j;
         EXPECT_NEAR(records[j].obliquity, 0.4 / degree, 1e-9) << j;
-        EXPECT_NEAR(records[j].perihelion, wrapDegrees(j / 100.0 / degree), 1e-8) << j;
+        EXPECT_NEAR(records[j].perihelion, orbit::wrapDegrees(j / 100.0 / degree), 1e-8) << j;
     }
 }
 
@@ -237,7 +237,7 @@ TEST(LaskarImport, RejectsMalformedTablesNamingTheLine)
         std::vector<std::string> lines = laskarRows(5800);
         lines[c.row] = c.replacement;
         std::istringstream in(joinLines(lines));
-        std::vector<OrbitalElements> records;
+        std::vector<orbit::Elements> records;
         std::string message;
         EXPECT_FALSE(readLaskarTable(in, records, message)) << c.replacement;
         EXPECT_EQ(message, c.message);
@@ -248,7 +248,7 @@ TEST(LaskarImport, RejectsShortTables)
 {
     for (int rows : {0, 1, 5799}) {
         std::istringstream in(joinLines(laskarRows(rows)));
-        std::vector<OrbitalElements> records;
+        std::vector<orbit::Elements> records;
         std::string message;
         EXPECT_FALSE(readLaskarTable(in, records, message));
         EXPECT_EQ(message, "the table has " + std::to_string(rows) +
@@ -261,12 +261,13 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
     TestDir dir;
     dir.write("table.txt", joinLines(laskarRows(5800)));
     dir.write("short.txt", joinLines(laskarRows(12)));
-    const std::string usage = "usage: orbit_series berger OUTPUT\n"
+    const std::string usage = "usage: orbit_series fit OUTPUT\n"
+                              "       orbit_series berger OUTPUT\n"
                               "       orbit_series laskar INPUT OUTPUT\n";
     struct Case { std::string arguments; int status; std::string out; const char* made; };
     for (const Case& c : {
              Case{"", 2, "orbit_series: no source given\n" + usage, nullptr},
-             Case{"laskr table.txt x", 2, "orbit_series: unknown source; use berger or laskar\n" + usage,
+             Case{"laskr table.txt x", 2, "orbit_series: unknown source; use fit, berger or laskar\n" + usage,
                   "x"},
              Case{"berger", 2, "orbit_series: berger takes one argument, the output file\n" + usage,
                   nullptr},
@@ -281,7 +282,10 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
              Case{"berger no-such-dir/out", 1,
                   "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},
-             Case{"berger berger.out", 0, "", "berger.out"}}) {
+             Case{"fit", 2, "orbit_series: fit takes one argument, the output file\n" + usage,
+                  nullptr},
+             Case{"berger berger.out", 0, "", "berger.out"},
+             Case{"fit fit.out", 0, "", "fit.out"}}) {
         const ToolRun run = runTool(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, c.out) << c.arguments;
@@ -289,10 +293,12 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
             EXPECT_EQ(fileExists(c.made), c.status == 0) << c.arguments;
         }
     }
-    std::vector<OrbitalElements> records;
+    std::vector<orbit::Elements> records;
     std::string message;
     std::istringstream table(joinLines(laskarRows(5800)));
     ASSERT_TRUE(readLaskarTable(table, records, message));
     EXPECT_EQ(readFile("laskar.out"), seriesText(OrbitSource::laskar2004, records));
-    EXPECT_EQ(readFile("berger.out"), seriesText(OrbitSource::berger1978, bergerSeries()));
+    EXPECT_EQ(readFile("berger.out"), seriesText(OrbitSource::berger1978, solutionSeries(orbit::Solution::berger1978)));
+    EXPECT_EQ(readFile("fit.out"),
+              seriesText(OrbitSource::laskar2004Fit, solutionSeries(orbit::Solution::laskar2004Fit)));
 }

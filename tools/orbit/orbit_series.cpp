@@ -1,6 +1,7 @@
 #include "orbit_series.h"
 
-#include "berger1978_terms.h"
+#include "globe/math_constants.h"
+#include "orbit/la2004_fit_terms.h"
 
 #include <cctype>
 #include <cmath>
@@ -10,41 +11,16 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double radiansPerDegree = pi / 180.0;
-constexpr double arcsecondsPerDegree = 3600.0;
 constexpr double fullTurn = 360.0;
-constexpr double yearsPerRecord = 1000.0;
 constexpr int laskarFields = 4;
 // Table times are written with a few decimals ("-1.000").
 constexpr double timeTolerance = 1e-6;
 // The perihelion column is printed with six decimals.
 constexpr double perihelionResolution = 1e-6;
 
-double termArgument(const BergerTerm& term, double years)
+orbit::Elements makeElements(double eccentricity, double perihelionDegrees, double obliquity)
 {
-    return (term.rate * years / arcsecondsPerDegree + term.phase) * radiansPerDegree;
-}
-
-double sumSin(const BergerTerm* terms, int count, double years)
-{
-    double sum = 0.0;
-    for (int i = 0; i < count; ++i)
-        sum += terms[i].amplitude * std::sin(termArgument(terms[i], years));
-    return sum;
-}
-
-double sumCos(const BergerTerm* terms, int count, double years)
-{
-    double sum = 0.0;
-    for (int i = 0; i < count; ++i)
-        sum += terms[i].amplitude * std::cos(termArgument(terms[i], years));
-    return sum;
-}
-
-OrbitalElements makeElements(double eccentricity, double perihelionDegrees, double obliquity)
-{
-    const double perihelion = wrapDegrees(perihelionDegrees);
+    const double perihelion = orbit::wrapDegrees(perihelionDegrees);
     return {eccentricity, perihelion, obliquity,
             eccentricity * std::sin(perihelion * radiansPerDegree)};
 }
@@ -110,16 +86,20 @@ std::string lineMessage(int lineNumber, const std::string& text)
     return "line " + std::to_string(lineNumber) + ": " + text;
 }
 
+// Writes text to a temporary file beside path and renames it over path, so
+// that a failed write leaves no partial file.
 bool writeFile(const char* path, const std::string& text, std::string& message)
 {
-    FILE* file = std::fopen(path, "w");
+    const std::string temporary = std::string(path) + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "w");
     if (file == nullptr) {
         message = std::string("cannot open \"") + path + "\" for writing";
         return false;
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
+    if (!written || !closed || std::rename(temporary.c_str(), path) != 0) {
+        std::remove(temporary.c_str());
         message = std::string("cannot write \"") + path + "\"";
         return false;
     }
@@ -128,48 +108,23 @@ bool writeFile(const char* path, const std::string& text, std::string& message)
 
 }  // namespace
 
-double wrapDegrees(double degrees)
+std::vector<orbit::Elements> solutionSeries(orbit::Solution solution)
 {
-    double wrapped = std::fmod(degrees, fullTurn);
-    if (wrapped < 0.0)
-        wrapped += fullTurn;
-    // A tiny negative angle wraps to exactly 360 in floating point.
-    return wrapped >= fullTurn ? 0.0 : wrapped;
-}
-
-OrbitalElements bergerElements(double years)
-{
-    const double eSin = sumSin(bergerEccentricityTerms, bergerEccentricityTermCount, years);
-    const double eCos = sumCos(bergerEccentricityTerms, bergerEccentricityTermCount, years);
-    const double fixedPerihelion = std::atan2(eSin, eCos) / radiansPerDegree;
-    const double precession =
-        (bergerPrecessionRate * years +
-         sumSin(bergerPrecessionTerms, bergerPrecessionTermCount, years)) /
-            arcsecondsPerDegree +
-        bergerPrecessionPhase;
-    const double obliquity =
-        bergerMeanObliquity +
-        sumCos(bergerObliquityTerms, bergerObliquityTermCount, years) / arcsecondsPerDegree;
-    return makeElements(std::hypot(eSin, eCos), fixedPerihelion + precession, obliquity);
-}
-
-std::vector<OrbitalElements> bergerSeries()
-{
-    std::vector<OrbitalElements> records;
+    std::vector<orbit::Elements> records;
     records.reserve(orbitRecordCount);
     for (int j = 0; j < orbitRecordCount; ++j)
-        records.push_back(bergerElements(-j * yearsPerRecord));
+        records.push_back(orbit::elementsAt(solution, -j));
     return records;
 }
 
-OrbitalElements laskarElements(double eccentricity, double obliquityRadians,
+orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
                                double perihelionRadians)
 {
     return makeElements(eccentricity, perihelionRadians / radiansPerDegree,
                         obliquityRadians / radiansPerDegree);
 }
 
-bool readLaskarTable(std::istream& in, std::vector<OrbitalElements>& records, std::string& message)
+bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message)
 {
     records.clear();
     std::string line;
@@ -202,26 +157,38 @@ bool readLaskarTable(std::istream& in, std::vector<OrbitalElements>& records, st
 
 std::string seriesHeader(OrbitSource source)
 {
-    std::string header =
-        "Orbital elements of the Earth: " + std::to_string(orbitRecordCount) +
-        " records, one per thousand years from the present (0) back to " +
-        std::to_string(1 - orbitRecordCount) + " kyr\n";
-    if (source == OrbitSource::berger1978) {
-        header += "Source: A. L. Berger (1978), Long-term variations of daily insolation and "
-                  "Quaternary climatic changes, Journal of the Atmospheric Sciences 35, "
-                  "2362-2367\n";
+    const std::string records = std::to_string(orbitRecordCount) + " records";
+    const std::string oldest = std::to_string(1 - orbitRecordCount) + " kyr";
+    std::string header;
+    if (source == OrbitSource::laskar2004Fit) {
+        char differences[160];
+        std::snprintf(differences, sizeof differences,
+                      "max differences from the reference: e %.5f, obliquity %.4f deg, "
+                      "e*sin(perihelion) %.5f\n",
+                      orbit::la2004FitMaxEccentricityDifference,
+                      orbit::la2004FitMaxObliquityDifference,
+                      orbit::la2004FitMaxPrecessionIndexDifference);
+        header = "Approximation of Laskar et al. (2004) by the project's fitted series: " +
+                 records + ", one per thousand years from J2000 (0) back to " + oldest + "; " +
+                 differences;
     } else {
-        header += "Source: J. Laskar, P. Robutel, F. Joutel, M. Gastineau, A. C. M. Correia and "
-                  "B. Levrard (2004), A long-term numerical solution for the insolation "
-                  "quantities of the Earth, Astronomy and Astrophysics 428, 261-285\n";
+        const char* present = source == OrbitSource::berger1978 ? "1950" : "J2000";
+        header = "Orbital elements of the Earth: " + records +
+                 ", one per thousand years from the present (0, " + present + ") back to " +
+                 oldest + "\n";
     }
+    header += std::string("Source: ") +
+              orbit::solutionCitation(source == OrbitSource::berger1978
+                                          ? orbit::Solution::berger1978
+                                          : orbit::Solution::laskar2004Fit) +
+              "\n";
     header += "Columns: time (kyr, negative in the past), eccentricity, longitude of perihelion "
               "from the moving equinox (degrees, 0 to 360), obliquity (degrees), "
               "precession index e*sin(perihelion)\n";
     return header;
 }
 
-std::string formatRecord(int kyr, const OrbitalElements& elements)
+std::string formatRecord(int kyr, const orbit::Elements& elements)
 {
     // An angle just below 360 would print as 360.000000.
     double perihelion = elements.perihelion;
@@ -234,7 +201,7 @@ std::string formatRecord(int kyr, const OrbitalElements& elements)
     return line;
 }
 
-std::string seriesText(OrbitSource source, const std::vector<OrbitalElements>& records)
+std::string seriesText(OrbitSource source, const std::vector<orbit::Elements>& records)
 {
     std::string text = seriesHeader(source);
     for (size_t j = 0; j < records.size(); ++j)
@@ -242,9 +209,12 @@ std::string seriesText(OrbitSource source, const std::vector<OrbitalElements>& r
     return text;
 }
 
-bool writeBergerFile(const char* outputPath, std::string& message)
+bool writeSolutionFile(orbit::Solution solution, const char* outputPath, std::string& message)
 {
-    return writeFile(outputPath, seriesText(OrbitSource::berger1978, bergerSeries()), message);
+    const OrbitSource source = solution == orbit::Solution::berger1978
+                                   ? OrbitSource::berger1978
+                                   : OrbitSource::laskar2004Fit;
+    return writeFile(outputPath, seriesText(source, solutionSeries(solution)), message);
 }
 
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message)
@@ -254,7 +224,7 @@ bool importLaskarFile(const char* inputPath, const char* outputPath, std::string
         message = std::string("cannot open \"") + inputPath + "\" for reading";
         return false;
     }
-    std::vector<OrbitalElements> records;
+    std::vector<orbit::Elements> records;
     if (!readLaskarTable(in, records, message)) {
         message = std::string(inputPath) + ": " + message;
         return false;

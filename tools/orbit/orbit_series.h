@@ -2,11 +2,15 @@
 // thousand years from the present back, "time e perihelion obliquity index"
 // as the program scans them with "%d %lf %lf %lf %f".
 //
-// Two sources: the trigonometric series of Berger (1978), computed here, and
-// a table of the numerical solution of Laskar et al. (2004), converted.
+// Three sources: the project's fitted series of the numerical solution of
+// Laskar et al. (2004) and the trigonometric series of Berger (1978), both
+// evaluated by the orbit library, and a table of Laskar et al. (2004)
+// itself, converted.
 // Nothing here throws; failures return false with a message for the user.
 #ifndef PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
 #define PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
+
+#include "orbit/orbital_elements.h"
 
 #include <istream>
 #include <string>
@@ -15,27 +19,17 @@
 // Records in the file: record j holds the elements j thousand years ago.
 constexpr int orbitRecordCount = 5800;
 
-struct OrbitalElements {
-    double eccentricity;     // dimensionless
-    double perihelion;       // longitude of perihelion from the moving equinox, degrees [0, 360)
-    double obliquity;        // degrees
-    double precessionIndex;  // eccentricity * sin(perihelion)
-};
+// Where a file's records come from: a solution of the orbit library, or
+// the Laskar et al. (2004) table converted row by row.
+enum class OrbitSource { berger1978, laskar2004Fit, laskar2004 };
 
-enum class OrbitSource { berger1978, laskar2004 };
-
-// Brings an angle in degrees into [0, 360).
-double wrapDegrees(double degrees);
-
-// The Berger (1978) elements at time years (negative in the past).
-OrbitalElements bergerElements(double years);
-// Records 0..orbitRecordCount-1 of the Berger (1978) solution.
-std::vector<OrbitalElements> bergerSeries();
+// Records 0..orbitRecordCount-1 (record j at -j kyr) of a library solution.
+std::vector<orbit::Elements> solutionSeries(orbit::Solution solution);
 
 // Elements from one row of the Laskar et al. (2004) table: eccentricity,
 // obliquity in radians and perihelion longitude from the moving equinox in
 // radians (any turn).
-OrbitalElements laskarElements(double eccentricity, double obliquityRadians,
+orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
                                double perihelionRadians);
 
 // Reads rows "time-kyr eccentricity obliquity-rad perihelion-rad" (blank
@@ -44,17 +38,17 @@ OrbitalElements laskarElements(double eccentricity, double obliquityRadians,
 // orbitRecordCount rows. Returns false, with message naming the line, on a
 // malformed row, a time out of sequence, an eccentricity outside [0, 1), or
 // fewer than orbitRecordCount rows.
-bool readLaskarTable(std::istream& in, std::vector<OrbitalElements>& records, std::string& message);
+bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message);
 
 // The three header lines, each ending with a newline and under 255 characters.
 std::string seriesHeader(OrbitSource source);
 // One record line for time kyr (0 or negative), ending with a newline.
-std::string formatRecord(int kyr, const OrbitalElements& elements);
+std::string formatRecord(int kyr, const orbit::Elements& elements);
 // The whole file: header, then record j with time -j.
-std::string seriesText(OrbitSource source, const std::vector<OrbitalElements>& records);
+std::string seriesText(OrbitSource source, const std::vector<orbit::Elements>& records);
 
-// Writes the Berger series to outputPath.
-bool writeBergerFile(const char* outputPath, std::string& message);
+// Writes the series of a library solution to outputPath.
+bool writeSolutionFile(orbit::Solution solution, const char* outputPath, std::string& message);
 // Converts the Laskar table at inputPath into a series file at outputPath;
 // nothing is written when the table is rejected.
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message);

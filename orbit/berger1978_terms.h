@@ -8,8 +8,10 @@
 // Each term is an amplitude, a rate in arcseconds per year and a phase in
 // degrees; its argument at time T years (negative in the past) is
 // rate * T arcseconds plus phase degrees.
-#ifndef PALEOVIZ_TOOLS_ORBIT_BERGER1978_TERMS_H
-#define PALEOVIZ_TOOLS_ORBIT_BERGER1978_TERMS_H
+#ifndef PALEOVIZ_ORBIT_BERGER1978_TERMS_H
+#define PALEOVIZ_ORBIT_BERGER1978_TERMS_H
+
+namespace orbit {
 
 struct BergerTerm {
     double amplitude;
@@ -183,5 +185,7 @@ constexpr BergerTerm bergerPrecessionTerms[bergerPrecessionTermCount] = {
     {10.0289441, 2.133898, 332.3345},
     {-10.0034259, 0.173168, 27.3039},
 };
+
+}  // namespace orbit
 
 #endif
