@@ -9,6 +9,7 @@ namespace {
 constexpr double twoPi = 2.0 * pi;
 constexpr int keplerIterations = 60;
 constexpr double keplerTolerance = 1e-15;
+constexpr double poleTolerance = 1e-12;  // radians
 
 // Energy per unit area and per radian of true longitude is this factor
 // times the daily cosine sum: the distance cancels out (Kepler's second law).
@@ -156,7 +157,10 @@ DayGeometry dayGeometry(const Orbit& orbit, double solarConstant, double trueLon
 
 LatitudeGeometry latitudeGeometry(double latitude)
 {
-    return LatitudeGeometry{std::sin(latitude), std::cos(latitude), std::tan(latitude)};
+    // At a pole cos is 0, not the 6e-17 of the rounded angle, so that the
+    // equinox days give exactly nothing there.
+    const bool pole = std::fabs(std::fabs(latitude) - halfPi) < poleTolerance;
+    return LatitudeGeometry{std::sin(latitude), pole ? 0.0 : std::cos(latitude), std::tan(latitude)};
 }
 
 }  // namespace insolation

@@ -73,7 +73,6 @@ void defineCommands(CLI::App& app, Options& o)
         "calendar days of a 365.2422-day year with the March equinox on day 80 (true longitude by Kepler's equation)")
                     ->delimiter(',');
     lon->excludes(day);
-    daily->require_option(1, 2);
     CLI::App* integrated = addCommand(app, o, "integrated",
         "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
         "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180");
@@ -88,6 +87,14 @@ void defineCommands(CLI::App& app, Options& o)
                "paleoviz-insolation annual --time 0 --lat -90:90:5");
 }
 
+bool isCommand(CLI::App& app, const std::string& name)
+{
+    for (const CLI::App* c : app.get_subcommands([](const CLI::App*) { return true; }))
+        if (c->get_name() == name)
+            return true;
+    return false;
+}
+
 // Turns the option texts into numbers and checks them. False with a message.
 bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
 {
@@ -97,6 +104,10 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
         || !expandList("--lon", o.longitudes, -1e300, 1e300, r.longitudes, error)
         || !expandList("--day", o.days, -1e300, 1e300, r.days, error))
         return false;
+    if (r.command == "daily" && r.longitudes.empty() && r.days.empty()) {
+        error = "daily needs true longitudes (--lon) or calendar days (--day)";
+        return false;
+    }
     if (!(r.solarConstant > 0) || !std::isfinite(r.solarConstant)) {
         error = "--solar-constant: " + formatNumber(r.solarConstant) + " is not a positive number";
         return false;
@@ -160,6 +171,9 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     Options o;
     defineCommands(app, o);
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
+        return fail(exitBadInput, std::string("unknown command \"") + argv[1]
+                                      + "\"; use elements, daily, integrated, threshold or annual");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
