@@ -1,7 +1,6 @@
 #include "commands.h"
 
 #include "globe/math_constants.h"
-#include "insolation/year_insolation.h"
 
 #include <sstream>
 
@@ -110,12 +109,18 @@ void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vect
                                     : columns[j] * radiansPerDegree;
         const insolation::DayGeometry day = insolation::dayGeometry(orbit, request.solarConstant, lambda);
         for (size_t i = 0; i < request.latitudes.size(); ++i)
-            out[i * n + j] = insolation::dailyMean(
-                day, insolation::latitudeGeometry(request.latitudes[i] * radiansPerDegree));
+            out[i * n + j] = insolation::dailyMean(day, request.latitudeGeometries[i]);
     }
 }
 
 }  // namespace
+
+void prepare(Request& request)
+{
+    request.latitudeGeometries.clear();
+    for (double latitude : request.latitudes)
+        request.latitudeGeometries.push_back(insolation::latitudeGeometry(latitude * radiansPerDegree));
+}
 
 Table describeTable(const Request& request, const OrbitSource& source)
 {
@@ -149,10 +154,10 @@ void computeStep(const Request& request, const OrbitSource& source, double kyr,
     }
     const double lambda1 = request.start * radiansPerDegree;
     const double lambda2 = request.end * radiansPerDegree;
+    const double days = insolation::daysBetween(orbit, lambda1, lambda2);
     for (size_t i = 0; i < request.latitudes.size(); ++i) {
         const double phi = request.latitudes[i] * radiansPerDegree;
         if (request.command == "integrated") {
-            const double days = insolation::daysBetween(orbit, lambda1, lambda2);
             const double energy = insolation::energyBetween(orbit, s0, phi, lambda1, lambda2);
             values[0][i] = energy / joulesPerGigajoule;
             values[1][i] = energy / (days * insolation::secondsPerDay);

@@ -3,6 +3,7 @@
 #ifndef PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 #define PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 
+#include "insolation/year_insolation.h"
 #include "orbit_source.h"
 #include "table_output.h"
 
@@ -19,7 +20,12 @@ struct Request {
     double end = 180;
     double threshold = 275;          // threshold: W/m^2
     double solarConstant = 1365;     // W/m^2
+    // Filled by prepare() from latitudes.
+    std::vector<insolation::LatitudeGeometry> latitudeGeometries;
 };
+
+// Computes what every time step shares. REQUIRES: latitudes final.
+void prepare(Request& request);
 
 // Axes, variables and the conventions of the request's table.
 Table describeTable(const Request& request, const OrbitSource& source);

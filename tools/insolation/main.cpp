@@ -189,6 +189,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!source.open(o.orbit, error) || !buildRequest(o, source, error))
         return fail(exitBadInput, error);
+    prepare(o.request);
     auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error) : makeCsvWriter(o.output, error);
     if (!writer)
         return fail(exitBadInput, error);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <numeric>
 #include <sstream>
 
 namespace {
