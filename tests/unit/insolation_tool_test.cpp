@@ -1,8 +1,11 @@
 // paleoviz-insolation as a user runs it: messages and exit statuses for bad
 // input, no partial output, NetCDF readable by ncdump with the CSV's
 // numbers, and series files interpolated through e exp(i varpi).
+#include "globe/math_constants.h"
+#include "insolation/year_insolation.h"
 #include "orbit_source.h"
 #include "test_dir.h"
+#include "value_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -147,9 +150,70 @@ TEST(InsolationTool, SeriesFilesInterpolateTheEccentricityVector)
     EXPECT_TRUE(source.covers(-2) && source.covers(0) && !source.covers(0.1) && !source.covers(-2.1));
     const orbit::Elements half = source.at(-0.5);
     EXPECT_NEAR(std::fmod(half.perihelion + 180, 360) - 180, 0.0, 1e-9);
-    EXPECT_NEAR(half.eccentricity, 0.02 * std::cos(10 * M_PI / 180), 1e-12);
+    EXPECT_NEAR(half.eccentricity, 0.02 * std::cos(10 * radiansPerDegree), 1e-12);
     EXPECT_NEAR(half.obliquity, 23.5, 1e-12);
     const orbit::Elements record = source.at(-2);
     EXPECT_NEAR(record.eccentricity, 0.03, 1e-12);
     EXPECT_NEAR(record.perihelion, 330, 1e-9);
+}
+
+TEST(InsolationTool, ListsExpandRangesWithBothEnds)
+{
+    struct Case {
+        std::vector<std::string> items;
+        std::vector<double> values;  // empty: refused
+    };
+    const Case cases[] = {
+        {{"0:-3:1"}, {0, -1, -2, -3}},
+        {{"65", "-65", "0:1:0.3"}, {65, -65, 0, 0.3, 0.6, 0.9}},
+        {{"1:2"}, {}},
+        {{"1:2:0"}, {}},
+        {{"1:2:-1"}, {}},
+        {{"1:2:1:3"}, {}},
+        {{"91"}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> out;
+        std::string error;
+        const bool ok = expandList("--lat", c.items, -90, 90, out, error);
+        EXPECT_EQ(ok, !c.values.empty()) << c.items[0] << ": " << error;
+        if (!ok)
+            continue;
+        ASSERT_EQ(out.size(), c.values.size()) << c.items[0];
+        for (size_t i = 0; i < out.size(); ++i)
+            EXPECT_NEAR(out[i], c.values[i], 1e-12) << c.items[0] << " value " << i;
+    }
+    // A step that is not a whole fraction of the span still ends on TO.
+    std::vector<double> times;
+    std::string error;
+    ASSERT_TRUE(expandList("--time", {"0:-5799:0.99982758620689655"}, -1e9, 1e9, times, error));
+    EXPECT_EQ(times.size(), 5801u);
+    EXPECT_EQ(times.back(), -5799);
+}
+
+TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
+{
+    // The CSV's one value for each request, against the library on the
+    // solution's elements at that time.
+    const orbit::Elements now = orbit::elementsAt(orbit::Solution::laskar2004Fit, -10);
+    const insolation::Orbit o{now.eccentricity, now.perihelion * radiansPerDegree, now.obliquity * radiansPerDegree};
+    const double phi = 65 * radiansPerDegree;
+    struct Case {
+        const char* args;
+        double expected;
+    };
+    const Case cases[] = {
+        {"daily --lat 65 --lon 90", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
+        {"daily --lat 65 --day 80", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, 0)},
+        {"daily --lat 65 --lon 90 --solar-constant 1361",
+         insolation::dailyMean(1361, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
+        {"threshold --lat 65", insolation::energyAbove(o, 1365, phi, 275) / 1e9},
+        {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(std::string(c.args) + " --time -10");
+        ASSERT_EQ(r.status, 0) << c.args << "\n" << r.out;
+        const std::string last = r.out.substr(r.out.rfind("\n-10,") + 5);
+        EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args;
+    }
 }
