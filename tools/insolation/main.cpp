@@ -169,6 +169,15 @@ int main(int argc, char** argv)
                  "and time, computed by the same physics as paleoviz's globes.",
                  "paleoviz-insolation"};
     app.require_subcommand(1);
+    app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
+               "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
+               "unless --solar-constant says otherwise. Every output states these.\n"
+               "Examples:\n"
+               "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
+               "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"
+               "  paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275\n"
+               "  paleoviz-insolation daily --time -800:0:1 --lat -90:90:2 --lon 0:355:5 "
+               "--format netcdf -o daily.nc");
     Options o;
     defineCommands(app, o);
     if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
