@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 size_t Table::count(Extent extent) const
@@ -24,6 +25,11 @@ std::string createTemporaryBeside(const std::string& path, std::string& error)
         error = "cannot write \"" + path + "\": " + std::strerror(errno);
         return "";
     }
+    // mkstemp makes the file private; the finished output gets the
+    // permissions that creating it directly would have given.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
     close(fd);
     return name;
 }
