@@ -34,24 +34,13 @@ std::string where(const std::string& fileName, int line)
     return fileName + " line " + std::to_string(line);
 }
 
-}  // namespace
+struct Record {
+    double time, e, varpi, obliquity;
+};
 
-bool OrbitSource::open(const std::string& choice, std::string& error)
-{
-    if (choice == "la2004" || choice == "berger1978") {
-        solution = choice == "la2004" ? orbit::Solution::laskar2004Fit : orbit::Solution::berger1978;
-        name = orbit::solutionName(solution);
-        citation = orbit::solutionCitation(solution);
-        origin = solution == orbit::Solution::berger1978 ? "1950" : "J2000";
-        return true;
-    }
-    fromFile = true;
-    name = "series file " + choice;
-    origin = "time 0 of the series file";
-    return readSeries(choice, error);
-}
-
-bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
+// The header lines joined into one text, and every later word with its line.
+bool readTokens(const std::string& fileName, std::string& header, std::vector<Token>& tokens,
+                std::string& error)
 {
     std::ifstream in(fileName);
     if (!in) {
@@ -61,22 +50,25 @@ bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
     std::string line;
     int lineNumber = 0;
     for (; lineNumber < headerLines && std::getline(in, line); ++lineNumber)
-        citation += (citation.empty() ? "" : " | ") + line;
-    std::vector<Token> tokens;
+        header += (header.empty() ? "" : " | ") + line;
     while (std::getline(in, line)) {
         ++lineNumber;
         std::istringstream words(line);
         for (std::string word; words >> word;)
             tokens.push_back(Token{word, lineNumber});
     }
+    return true;
+}
+
+// Records of five numbers in ascending time: every field a finite number,
+// 0 <= e < 1, at least two records, no time twice.
+bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
+                  std::vector<Record>& records, std::string& error)
+{
     if (tokens.size() % fieldsPerRecord != 0) {
-        error = fileName + ": the last record is incomplete (" + where(fileName, tokens.back().line) + ")";
+        error = where(fileName, tokens.back().line) + ": the last record is incomplete";
         return false;
     }
-    struct Record {
-        double time, e, varpi, obliquity;
-    };
-    std::vector<Record> records;
     for (size_t i = 0; i < tokens.size(); i += fieldsPerRecord) {
         double v[fieldsPerRecord];
         for (int k = 0; k < fieldsPerRecord; ++k) {
@@ -107,6 +99,32 @@ bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
             return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool OrbitSource::open(const std::string& choice, std::string& error)
+{
+    if (choice == "la2004" || choice == "berger1978") {
+        solution = choice == "la2004" ? orbit::Solution::laskar2004Fit : orbit::Solution::berger1978;
+        name = orbit::solutionName(solution);
+        citation = orbit::solutionCitation(solution);
+        origin = solution == orbit::Solution::berger1978 ? "1950" : "J2000";
+        return true;
+    }
+    fromFile = true;
+    name = "series file " + choice;
+    origin = "time 0 of the series file";
+    return readSeries(choice, error);
+}
+
+bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
+{
+    std::vector<Token> tokens;
+    std::vector<Record> records;
+    if (!readTokens(fileName, citation, tokens, error) || !parseRecords(fileName, tokens, records, error))
+        return false;
     for (const Record& r : records) {
         times.push_back(r.time);
         zCos.push_back(r.e * std::cos(r.varpi * radiansPerDegree));
