@@ -1,16 +1,19 @@
-# The orbital series file "orbit95b": the generator's own tests, and the
-# committed data/orbit95b regenerated from the Berger (1978) series and
-# compared byte for byte.
-add_executable(orbit_series_tests ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_series_test.cpp)
-target_link_libraries(orbit_series_tests PRIVATE orbit_series_lib gl_recorder
+# The orbital series file "orbit95b": the tests of the orbit library, the
+# generator and the fitting tool, and the committed data/orbit95b
+# regenerated from the fitted series of Laskar et al. (2004) (no reference
+# table needed) and compared byte for byte.
+add_executable(orbit_series_tests ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_series_test.cpp
+               ${PROJECT_SOURCE_DIR}/tests/orbit/orbital_elements_test.cpp
+               ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_fit_test.cpp)
+target_link_libraries(orbit_series_tests PRIVATE orbit_fit_lib gl_recorder
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(orbit_series_tests PRIVATE
-  ORBIT_SERIES_TOOL="$<TARGET_FILE:orbit_series>")
-add_dependencies(orbit_series_tests orbit_series)
+  ORBIT_SERIES_TOOL="$<TARGET_FILE:orbit_series>" ORBIT_FIT_TOOL="$<TARGET_FILE:orbit_fit>")
+add_dependencies(orbit_series_tests orbit_series orbit_fit)
 gtest_discover_tests(orbit_series_tests DISCOVERY_TIMEOUT 60)
 
 add_test(NAME orbit95b_regenerate
-         COMMAND orbit_series berger ${CMAKE_CURRENT_BINARY_DIR}/orbit95b)
+         COMMAND orbit_series fit ${CMAKE_CURRENT_BINARY_DIR}/orbit95b)
 set_tests_properties(orbit95b_regenerate PROPERTIES FIXTURES_SETUP orbit95b_generated)
 add_test(NAME orbit95b_matches_committed
          COMMAND ${CMAKE_COMMAND} -E compare_files ${PROJECT_SOURCE_DIR}/data/orbit95b

@@ -152,7 +152,12 @@ TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
 {
     struct Case { OrbitSource source; const char* names; };
     for (const Case& c : {Case{OrbitSource::berger1978, "Berger (1978)"},
-                          Case{OrbitSource::laskar2004, "Levrard (2004)"}}) {
+                          Case{OrbitSource::laskar2004, "Levrard (2004)"},
+                          Case{OrbitSource::laskar2004Fit,
+                               "Laskar et al. (2004) by the project's fitted series"},
+                          Case{OrbitSource::laskar2004Fit, "time 0 at J2000"},
+                          Case{OrbitSource::laskar2004Fit, "max differences from the reference: "
+                                                           "e 0.00014, obliquity 0.0018 deg"}}) {
         std::istringstream text(seriesText(c.source, solutionSeries(orbit::Solution::berger1978)));
         std::string line;
         std::string header;
@@ -251,7 +256,8 @@ TEST(LaskarImport, RejectsShortTables)
         std::vector<orbit::Elements> records;
         std::string message;
         EXPECT_FALSE(readLaskarTable(in, records, message));
-        EXPECT_EQ(message, "the table has " + std::to_string(rows) +
+        EXPECT_EQ(message, "the table ends at line " + std::to_string(rows) + " with " +
+                               std::to_string(rows) +
                                " rows; the series file needs 5800 (0 to -5799 kyr)");
     }
 }
@@ -277,8 +283,8 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
              Case{"laskar missing.txt out", 1,
                   "orbit_series: cannot open \"missing.txt\" for reading\n", "out"},
              Case{"laskar short.txt out", 1,
-                  "orbit_series: short.txt: the table has 12 rows; the series file needs 5800 "
-                  "(0 to -5799 kyr)\n", "out"},
+                  "orbit_series: short.txt: the table ends at line 12 with 12 rows; the series "
+                  "file needs 5800 (0 to -5799 kyr)\n", "out"},
              Case{"berger no-such-dir/out", 1,
                   "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},

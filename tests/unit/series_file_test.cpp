@@ -215,7 +215,7 @@ TEST_F(SeriesFileTest, LoadDataSwitchesOnPushesRecordZeroLoadsTheLogoAndSetsTheS
     }
 }
 
-TEST_F(SeriesFileTest, CommittedSeriesHoldsTheBergerCheckValues)
+TEST_F(SeriesFileTest, CommittedSeriesFollowsTheLaskar2004Solution)
 {
     dir.copyData("orbit95b");
     std::ifstream file("orbit95b");
@@ -228,13 +228,17 @@ TEST_F(SeriesFileTest, CommittedSeriesHoldsTheBergerCheckValues)
     scene->readSeries("orbit95b", 5800);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
-    // Half a unit in the last published digit, plus the file's rounding.
+    // Values of Laskar et al. (2004), A&A 428, 261-285 (time 0 at J2000,
+    // perihelion from the moving equinox), which the committed fitted series
+    // follows within 0.0003 in e and 0.005 degrees in obliquity; the
+    // perihelion within a degree where e is near 0.02.
     struct Case { int record; double e, perihelion, obliquity; };
-    for (const Case& c : {Case{0, 0.016724, 102.039, 23.44627}, Case{10, 0.019419, 294.817, 24.22696},
-                          Case{21, 0.018994, 114.425, 22.94902}}) {
-        EXPECT_NEAR(scene->eccSeries[c.record], c.e, 6e-7) << c.record;
-        EXPECT_NEAR(scene->precSeries[c.record], c.perihelion, 6e-4) << c.record;
-        EXPECT_NEAR(scene->oblSeries[c.record], c.obliquity, 6e-6) << c.record;
+    for (const Case& c : {Case{0, 0.016702, 102.918, 23.43929}, Case{10, 0.019425, 295.267, 24.23072},
+                          Case{21, 0.018835, 115.234, 22.96414},
+                          Case{5799, 0.054141, 4.289, 22.66216}}) {
+        EXPECT_NEAR(scene->eccSeries[c.record], c.e, 3e-4) << c.record;
+        EXPECT_NEAR(scene->precSeries[c.record], c.perihelion, 1.0) << c.record;
+        EXPECT_NEAR(scene->oblSeries[c.record], c.obliquity, 5e-3) << c.record;
     }
     for (int j = 0; j < 5800; ++j) {
         ASSERT_GT(scene->eccSeries[j], 0.0) << j;

@@ -147,8 +147,9 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
         records.push_back(laskarElements(fields[1], fields[2], fields[3]));
     }
     if (static_cast<int>(records.size()) < orbitRecordCount) {
-        message = "the table has " + std::to_string(records.size()) +
-                  " rows; the series file needs " + std::to_string(orbitRecordCount) +
+        message = "the table ends at line " + std::to_string(lineNumber) + " with " +
+                  std::to_string(records.size()) + " rows; the series file needs " +
+                  std::to_string(orbitRecordCount) +
                   " (0 to " + std::to_string(1 - orbitRecordCount) + " kyr)";
         return false;
     }
@@ -169,8 +170,8 @@ std::string seriesHeader(OrbitSource source)
                       orbit::la2004FitMaxObliquityDifference,
                       orbit::la2004FitMaxPrecessionIndexDifference);
         header = "Approximation of Laskar et al. (2004) by the project's fitted series: " +
-                 records + ", one per thousand years from J2000 (0) back to " + oldest + "; " +
-                 differences;
+                 records + ", one per thousand years, time 0 at J2000, back to " + oldest +
+                 "; " + differences;
     } else {
         const char* present = source == OrbitSource::berger1978 ? "1950" : "J2000";
         header = "Orbital elements of the Earth: " + records +

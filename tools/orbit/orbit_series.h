@@ -37,7 +37,7 @@ orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
 // records: the times must run 0, -1, -2, ... kyr. Stops after
 // orbitRecordCount rows. Returns false, with message naming the line, on a
 // malformed row, a time out of sequence, an eccentricity outside [0, 1), or
-// fewer than orbitRecordCount rows.
+// fewer than orbitRecordCount rows (naming the last line).
 bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message);
 
 // The three header lines, each ending with a newline and under 255 characters.
