@@ -151,6 +151,12 @@ void Globe::draw() const
     drawAxis();
 }
 
+void Globe::setColour(int16_t sample, int index) const
+{
+    const unsigned u = static_cast<uint16_t>(sample);
+    glColor3fv(u > 32768u ? oceanPalette[index] : landPalette[index]);
+}
+
 void Globe::drawAxis() const
 {
     glColor3f(1, 1, 1);

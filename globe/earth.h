@@ -3,7 +3,8 @@
 //
 // A globe is one heap allocation of about 8.2 MB (the grid and the mesh are
 // fixed-size arrays held inside the object). It owns no file, GL object or
-// other resource. All GL calls are issued by draw() and drawAxis() only.
+// other resource. All GL calls are issued by draw(), drawAxis() and
+// setColour() only.
 #ifndef PALEOVIZ_GLOBE_EARTH_H
 #define PALEOVIZ_GLOBE_EARTH_H
 

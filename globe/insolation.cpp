@@ -1,14 +1,14 @@
 // Colouring of a globe: the two palettes and the daily-mean insolation index.
+// No GL here; setColour, which hands a palette entry to GL, is drawing code.
 #include "globe/earth.h"
 
-#include <GL/glut.h>
+#include "globe/math_constants.h"
+#include "insolation/daily_insolation.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double halfPi = 1.5707963267948966;
 // Normalisation of the index: F x D / 1.3 x 192.
 constexpr double insolationScale = 1.3;
 constexpr double indexScale = 192.0;
@@ -21,11 +21,16 @@ constexpr unsigned oceanValue = 100;
 constexpr unsigned landGrey = 127;
 constexpr unsigned oceanGrey = 64;
 
-// Square of a distance quotient, formed in double, kept as a float.
-float distanceFactor(double numerator, float e2)
+// Palette index of a scaled value: NaN and everything below the palette
+// (minus infinity included) is 0, everything from 192 up (infinity
+// included) is 191, so only values in [0, 192) reach the conversion.
+int indexOfValue(float value)
 {
-    const double q = numerator / (1.0 - e2);
-    return static_cast<float>(q * q);
+    if (!(value >= 0))
+        return 0;
+    if (!(value < paletteSize))
+        return topIndex;
+    return static_cast<int>(value);
 }
 
 }  // namespace
@@ -83,51 +88,30 @@ int Globe::colourIndex(float latitude) const
     const double eps = obliquity;
     const double phi = latitude;
     const float e2 = eccentricity * eccentricity;
-    // Polar day and polar night at the solstices both fall outside this zone.
-    const bool inZone = phi >= eps - halfPi && phi <= halfPi - eps;
 
-    float factor = 0;  // squared inverse Earth-Sun distance, 1/(1-e^2) scaled
-    float daily = 0;   // daily-mean cosine of the solar zenith angle, x pi
+    // The globe's omega is varpi + pi, so the true anomaly lambda - varpi - pi
+    // is lambda - omega: at the four seasons cos v is cos w, sin w, -cos w, -sin w.
+    double cosAnomaly = 0;
+    double delta = 0;  // declination
     switch (season) {
-    case seasonMarch:
-        factor = distanceFactor(1 + e * std::cos(w), e2);
-        daily = static_cast<float>(std::cos(phi));
-        break;
-    case seasonSeptember:
-        factor = distanceFactor(1 - e * std::cos(w), e2);
-        daily = static_cast<float>(std::cos(phi));
-        break;
-    case seasonJune:
-        if (inZone) {
-            factor = distanceFactor(1 + e * std::sin(w), e2);
-            const double h0 = std::acos(-std::tan(phi) * std::tan(eps));
-            daily = static_cast<float>(std::cos(eps) * std::cos(phi) * std::sin(double(float(h0)))
-                                       + std::sin(eps) * std::sin(phi) * h0);
-        }
-        break;
-    case seasonDecember:
-        if (inZone) {
-            factor = distanceFactor(1 - e * std::sin(w), e2);
-            const double h0 = std::acos(std::tan(phi) * std::tan(eps));
-            daily = static_cast<float>(std::cos(eps) * std::cos(phi) * std::sin(double(float(h0)))
-                                       - std::sin(eps) * std::sin(phi) * h0);
-        }
-        break;
-    default:
-        break;
+    case seasonMarch: cosAnomaly = std::cos(w); break;
+    case seasonJune: cosAnomaly = std::sin(w); delta = eps; break;
+    case seasonSeptember: cosAnomaly = -std::cos(w); break;
+    case seasonDecember: cosAnomaly = -std::sin(w); delta = -eps; break;
+    default: return 0;
     }
-
-    const float value = static_cast<float>(factor * daily / insolationScale * indexScale);
-    if (std::isnan(value))
+    // At the solstices polar day and polar night both fall outside this zone.
+    const bool solstice = season == seasonJune || season == seasonDecember;
+    if (solstice && !(phi >= eps - halfPi && phi <= halfPi - eps))
         return 0;
-    if (!(value < paletteSize))
-        return topIndex;
-    const int k = static_cast<int>(std::floor(value));
-    return k < 0 ? 0 : k;
-}
 
-void Globe::setColour(int16_t sample, int index) const
-{
-    const unsigned u = static_cast<uint16_t>(sample);
-    glColor3fv(u > 32768u ? oceanPalette[index] : landPalette[index]);
+    const double q = insolation::inverseDistance(e, cosAnomaly, e2);
+    const float factor = static_cast<float>(q * q);  // (a / r)^2
+    const double h0 = insolation::sunsetHourAngle(phi, delta);
+    // The solstice days take the sine of h0 rounded to float; at the
+    // equinoxes h0 is pi/2 and its sine exactly 1.
+    const double sinH0 = solstice ? std::sin(double(float(h0))) : std::sin(h0);
+    const float daily = static_cast<float>(insolation::dailyCosineSum(
+        std::sin(phi), std::cos(phi), std::sin(delta), std::cos(delta), h0, sinH0));
+    return indexOfValue(static_cast<float>(factor * daily / insolationScale * indexScale));
 }

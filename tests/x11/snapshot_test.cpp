@@ -162,8 +162,8 @@ TEST_F(SnapshotTest, InstalledProgramMakesASnapshotFromAnEmptyFolder)
         runTool({"cmake", "--install", PALEOVIZ_BINARY_DIR, "--prefix", prefix}, installWaitMs);
     ASSERT_EQ(install.status, 0) << install.out;
     for (const char* installed :
-         {"bin/paleoviz", "bin/orbit_series", "share/paleoviz/partetopo", "share/paleoviz/orbit95b",
-          "share/paleoviz/logo.rgba", "share/applications/paleoviz.desktop",
+         {"bin/paleoviz", "bin/orbit_series", "bin/paleoviz-insolation",
+          "share/paleoviz/partetopo", "share/paleoviz/orbit95b", "share/paleoviz/logo.rgba", "share/applications/paleoviz.desktop",
           "share/icons/hicolor/256x256/apps/paleoviz.png", "share/man/man1/paleoviz.1"})
         EXPECT_TRUE(fs::exists(prefix + "/" + installed)) << installed;
     if (toolInstalled("desktop-file-validate")) {

@@ -1,0 +1,105 @@
+// Daily-mean insolation grid: 5801 times x 181 latitudes (-90..90 by 1
+// degree) x 360 true longitudes (0..359 by 1 degree), about 378 million
+// values, computed into memory (floats, 1.5 GB) with no output file. The
+// times are spread evenly over the fitted solution's span. Per (time,
+// longitude) the declination and the distance are computed once; per
+// latitude an arccosine and a square root remain. The times are shared out
+// among the cores with std::thread.
+//
+//   bench/paleoviz_insolation_bench [threads]
+//
+// Prints the machine, the thread count, the seconds for the orbital
+// elements and for the grid (median of three runs), and a checksum that keeps the work alive.
+#include "bench/bench_support.h"
+#include "globe/math_constants.h"
+#include "insolation/year_insolation.h"
+#include "orbit/orbital_elements.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int timeCount = 5801;
+constexpr int latitudeCount = 181;
+constexpr int longitudeCount = 360;
+constexpr double solarConstant = 1365.0;
+constexpr int runs = 3;
+
+void fillTimes(const std::vector<insolation::Orbit>& orbits,
+               const std::vector<insolation::LatitudeGeometry>& latitudes, int first, int last,
+               float* grid)
+{
+    for (int t = first; t < last; ++t) {
+        float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
+        for (int l = 0; l < longitudeCount; ++l) {
+            const insolation::DayGeometry day =
+                insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
+            float* row = slice + size_t(l) * latitudeCount;
+            for (int i = 0; i < latitudeCount; ++i)
+                row[i] = static_cast<float>(insolation::dailyMean(day, latitudes[i]));
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int hardware = static_cast<int>(std::thread::hardware_concurrency());
+    const int threads = argc > 1 ? std::atoi(argv[1]) : (hardware > 0 ? hardware : 1);
+    if (threads < 1) {
+        std::fprintf(stderr, "usage: paleoviz_insolation_bench [threads >= 1]\n");
+        return 2;
+    }
+
+    // Orbital elements of every time.
+    auto start = bench::Clock::now();
+    const orbit::Span span = orbit::span(orbit::Solution::laskar2004Fit);
+    std::vector<insolation::Orbit> orbits(timeCount);
+    for (int t = 0; t < timeCount; ++t) {
+        const double kyr = span.newest - (span.newest - span.oldest) * t / (timeCount - 1);
+        const orbit::Elements e = orbit::elementsAt(orbit::Solution::laskar2004Fit, kyr);
+        orbits[t] = insolation::Orbit{e.eccentricity, e.perihelion * radiansPerDegree,
+                                      e.obliquity * radiansPerDegree};
+    }
+    const double elementSeconds = bench::secondsSince(start);
+
+    std::vector<insolation::LatitudeGeometry> latitudes(latitudeCount);
+    for (int i = 0; i < latitudeCount; ++i)
+        latitudes[i] = insolation::latitudeGeometry((i - 90) * radiansPerDegree);
+    std::vector<float> grid(size_t(timeCount) * longitudeCount * latitudeCount);
+
+    // The grid, one block of times per thread; the median of a few runs.
+    std::vector<double> samples;
+    for (int run = 0; run < runs; ++run) {
+        start = bench::Clock::now();
+        std::vector<std::thread> workers;
+        for (int k = 0; k < threads; ++k) {
+            const int first = timeCount * k / threads;
+            const int last = timeCount * (k + 1) / threads;
+            workers.emplace_back(fillTimes, std::cref(orbits), std::cref(latitudes), first, last,
+                                 grid.data());
+        }
+        for (std::thread& w : workers)
+            w.join();
+        samples.push_back(bench::secondsSince(start));
+    }
+    const double gridSeconds = bench::median(samples);
+
+    double checksum = 0;
+    for (size_t k = 0; k < grid.size(); k += 997)
+        checksum += grid[k];
+    std::printf("machine: %s\n", bench::machineName().c_str());
+    std::printf("daily means: %d x %d x %d = %zu values, %d threads\n", timeCount, latitudeCount,
+                longitudeCount, grid.size(), threads);
+    std::printf("elements: %.3f s\n", elementSeconds);
+    std::printf("grid: %.3f s (%.1f million values per second; median of %d runs, fastest %.3f s)\n",
+                gridSeconds, grid.size() / gridSeconds / 1e6, runs,
+                *std::min_element(samples.begin(), samples.end()));
+    std::printf("checksum: %.6e\n", checksum);
+    return 0;
+}

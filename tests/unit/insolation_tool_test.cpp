@@ -1,0 +1,219 @@
+// paleoviz-insolation as a user runs it: messages and exit statuses for bad
+// input, no partial output, NetCDF readable by ncdump with the CSV's
+// numbers, and series files interpolated through e exp(i varpi).
+#include "globe/math_constants.h"
+#include "insolation/year_insolation.h"
+#include "orbit_source.h"
+#include "test_dir.h"
+#include "value_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;  // standard output and standard error
+};
+
+ToolRun runCommand(const std::string& command)
+{
+    ToolRun r{-1, ""};
+    FILE* pipe = popen(("{ " + command + "; } 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return r;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        r.out.append(buffer, n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+ToolRun tool(const std::string& args)
+{
+    return runCommand(std::string(PALEOVIZ_INSOLATION_TOOL) + " " + args);
+}
+
+std::string readFile(const std::string& name)
+{
+    std::ifstream in(name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int filesIn(const std::string& dir)
+{
+    int n = 0;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* entry = readdir(d))
+        n += entry->d_name[0] != '.';
+    closedir(d);
+    return n;
+}
+
+const char* const headerLines = "h1\nh2\nh3\n";
+
+}  // namespace
+
+TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
+{
+    TestDir dir;
+    dir.write("bad.series", std::string(headerLines) + "0 0.01 100 23 0\n-1 0.02 x1 23 0\n");
+    dir.write("out.csv", "old\n");
+    struct Case {
+        const char* args;
+        int status;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"bogus -o out.csv", 2, "\"bogus\""},
+        {"annual --lat 65 --bogus -o out.csv", 2, "--bogus"},
+        {"annual --lat 95 -o out.csv", 2, "95"},
+        {"annual --lat nan -o out.csv", 2, "\"nan\""},
+        {"annual --lat 65 --time -9000 -o out.csv", 2, "-9000"},
+        {"daily --lat 65 --lon abc -o out.csv", 2, "\"abc\""},
+        {"daily --lat 65 -o out.csv", 2, "--lon"},
+        {"annual --lat 65 --orbit bad.series -o out.csv", 2, "\"x1\""},
+        {"annual --lat 65 --orbit missing.series -o out.csv", 2, "missing.series"},
+        {"annual --lat 65 --solar-constant -5 -o out.csv", 2, "-5"},
+        {"annual --lat 65 --format netcdf", 2, "--output"},
+        {"annual --lat 65 -o no/such/dir/out.csv", 2, "no/such/dir/out.csv"},
+        {"annual --lat 65 > /dev/full", 1, "standard output"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.named), std::string::npos) << c.args << "\n" << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.args << "\n" << r.out;
+    }
+    EXPECT_TRUE(readFile("out.csv") == "old\n");
+    EXPECT_EQ(filesIn("."), 2);  // no temporary file left behind
+}
+
+TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
+{
+    if (runCommand("ncdump 2>&1 >/dev/null; command -v ncdump").out.empty())
+        GTEST_SKIP() << "ncdump is not installed";
+    TestDir dir;
+    const std::string request = "daily --time -2:0:1 --lat -90,65 --lon 90,180";
+    ASSERT_EQ(tool(request + " -o q.csv").status, 0);
+    ASSERT_EQ(tool(request + " --format netcdf -o q.nc").status, 0);
+    const ToolRun header = runCommand("ncdump -h q.nc");
+    ASSERT_EQ(header.status, 0) << header.out;
+    for (const char* expected : {"insolation(time, lat, solar_longitude)", "insolation:units = \"W m-2\"",
+                                 "lat:units = \"degrees_north\"", ":Conventions = \"CF-1.8\"",
+                                 ":solar_constant = \"1365 W m-2\"", "time:units = \"kyr\""})
+        EXPECT_NE(header.out.find(expected), std::string::npos) << expected << "\n" << header.out;
+    // The data section lists the 12 values in the CSV's column order.
+    const ToolRun data = runCommand("ncdump -v insolation -p 9,17 q.nc | sed -n '/insolation =/,/;/p' | tr -c '0-9.e+-' ' '");
+    std::istringstream numbers(data.out);
+    std::vector<double> fromNetcdf;
+    for (double x; numbers >> x;)
+        fromNetcdf.push_back(x);
+    std::vector<double> fromCsv;
+    std::istringstream csv(readFile("q.csv"));
+    for (std::string line; std::getline(csv, line);) {
+        if (line.empty() || line[0] == '#' || line[0] == 't')
+            continue;
+        std::istringstream fields(line);
+        std::string field;
+        std::getline(fields, field, ',');  // time
+        while (std::getline(fields, field, ','))
+            fromCsv.push_back(std::stod(field));
+    }
+    ASSERT_EQ(fromCsv.size(), 12u);
+    ASSERT_EQ(fromNetcdf.size(), fromCsv.size()) << data.out;
+    for (size_t i = 0; i < fromCsv.size(); ++i)
+        EXPECT_NEAR(fromNetcdf[i], fromCsv[i], 1e-6 * (1 + std::fabs(fromCsv[i]))) << "value " << i;
+}
+
+TEST(InsolationTool, SeriesFilesInterpolateTheEccentricityVector)
+{
+    TestDir dir;
+    // varpi crosses 360: halfway it is 0, not the 180 of the angles' mean.
+    dir.write("wrap.series", std::string(headerLines) + "0 0.02 10 23 0\n-1 0.02 350 24 0\n-2 0.03 330 25 0\n");
+    OrbitSource source;
+    std::string error;
+    ASSERT_TRUE(source.open("wrap.series", error)) << error;
+    EXPECT_TRUE(source.covers(-2) && source.covers(0) && !source.covers(0.1) && !source.covers(-2.1));
+    const orbit::Elements half = source.at(-0.5);
+    EXPECT_NEAR(std::fmod(half.perihelion + 180, 360) - 180, 0.0, 1e-9);
+    EXPECT_NEAR(half.eccentricity, 0.02 * std::cos(10 * radiansPerDegree), 1e-12);
+    EXPECT_NEAR(half.obliquity, 23.5, 1e-12);
+    const orbit::Elements record = source.at(-2);
+    EXPECT_NEAR(record.eccentricity, 0.03, 1e-12);
+    EXPECT_NEAR(record.perihelion, 330, 1e-9);
+}
+
+TEST(InsolationTool, ListsExpandRangesWithBothEnds)
+{
+    struct Case {
+        std::vector<std::string> items;
+        std::vector<double> values;  // empty: refused
+    };
+    const Case cases[] = {
+        {{"0:-3:1"}, {0, -1, -2, -3}},
+        {{"65", "-65", "0:1:0.3"}, {65, -65, 0, 0.3, 0.6, 0.9}},
+        {{"1:2"}, {}},
+        {{"1:2:0"}, {}},
+        {{"1:2:-1"}, {}},
+        {{"1:2:1:3"}, {}},
+        {{"91"}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> out;
+        std::string error;
+        const bool ok = expandList("--lat", c.items, -90, 90, out, error);
+        EXPECT_EQ(ok, !c.values.empty()) << c.items[0] << ": " << error;
+        if (!ok)
+            continue;
+        ASSERT_EQ(out.size(), c.values.size()) << c.items[0];
+        for (size_t i = 0; i < out.size(); ++i)
+            EXPECT_NEAR(out[i], c.values[i], 1e-12) << c.items[0] << " value " << i;
+    }
+    // A step that is not a whole fraction of the span still ends on TO.
+    std::vector<double> times;
+    std::string error;
+    ASSERT_TRUE(expandList("--time", {"0:-5799:0.99982758620689655"}, -1e9, 1e9, times, error));
+    EXPECT_EQ(times.size(), 5801u);
+    EXPECT_EQ(times.back(), -5799);
+}
+
+TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
+{
+    // The CSV's one value for each request, against the library on the
+    // solution's elements at that time.
+    const orbit::Elements now = orbit::elementsAt(orbit::Solution::laskar2004Fit, -10);
+    const insolation::Orbit o{now.eccentricity, now.perihelion * radiansPerDegree, now.obliquity * radiansPerDegree};
+    const double phi = 65 * radiansPerDegree;
+    struct Case {
+        const char* args;
+        double expected;
+    };
+    const Case cases[] = {
+        {"daily --lat 65 --lon 90", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
+        {"daily --lat 65 --day 80", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, 0)},
+        {"daily --lat 65 --lon 90 --solar-constant 1361",
+         insolation::dailyMean(1361, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
+        {"threshold --lat 65", insolation::energyAbove(o, 1365, phi, 275) / 1e9},
+        {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(std::string(c.args) + " --time -10");
+        ASSERT_EQ(r.status, 0) << c.args << "\n" << r.out;
+        const std::string last = r.out.substr(r.out.rfind("\n-10,") + 5);
+        EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args;
+    }
+}

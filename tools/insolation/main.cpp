@@ -1,0 +1,206 @@
+// paleoviz-insolation: orbital elements and top-of-atmosphere insolation in
+// W/m^2 at any latitude, season and time, as CSV or CF-convention NetCDF.
+// Exit status 0 on success, 2 for a wrong command line or input, 1 when the
+// output cannot be written. Messages go to standard error.
+#include "commands.h"
+#include "value_lists.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int exitWriteFailure = 1;
+constexpr int exitBadInput = 2;
+
+struct Options {
+    Request request;
+    std::vector<std::string> times{"0"};
+    std::vector<std::string> latitudes;
+    std::vector<std::string> longitudes;
+    std::vector<std::string> days;
+    std::string orbit = "la2004";
+    std::string output;
+    std::string format = "csv";
+};
+
+int fail(int status, const std::string& message)
+{
+    std::fprintf(stderr, "paleoviz-insolation: %s\n", message.c_str());
+    return status;
+}
+
+CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
+                     const std::string& example)
+{
+    CLI::App* c = app.add_subcommand(name, what);
+    c->footer("Example:\n  " + example);
+    c->add_option("-t,--time", o.times,
+                  "times in kyr, negative in the past (-21 is 21,000 years ago); numbers or "
+                  "FROM:TO:STEP ranges, e.g. -1000:0:1")
+        ->delimiter(',')
+        ->capture_default_str();
+    c->add_option("--orbit", o.orbit,
+                  "la2004 (fit of Laskar et al. 2004, the default), berger1978, or an orbit95b "
+                  "series file (interpolated in e*exp(i*varpi) and obliquity)")
+        ->capture_default_str();
+    c->add_option("-o,--output", o.output, "output file (default standard output; written whole or not at all)");
+    c->add_option("--format", o.format, "csv or netcdf (CF-1.8; needs --output)")
+        ->check(CLI::IsMember({"csv", "netcdf"}))
+        ->capture_default_str();
+    if (name != "elements") {
+        c->add_option("--lat", o.latitudes, "latitudes in degrees north, -90..90; numbers or ranges, e.g. 65 or -90:90:1")
+            ->delimiter(',')
+            ->required();
+        c->add_option("--solar-constant", o.request.solarConstant, "S0 in W/m^2")->capture_default_str();
+    }
+    return c;
+}
+
+void defineCommands(CLI::App& app, Options& o)
+{
+    addCommand(app, o, "elements", "e, varpi (degrees from the moving equinox), obliquity, e sin(varpi)",
+               "paleoviz-insolation elements --time -800:0:1");
+    CLI::App* daily = addCommand(app, o, "daily",
+        "daily-mean insolation (W/m^2) at true solar longitudes (0 March equinox, 90 June solstice) or calendar days",
+        "paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv");
+    auto* lon = daily->add_option("--lon", o.longitudes, "true solar longitudes in degrees; numbers or ranges, e.g. 0:359:1")
+                    ->delimiter(',');
+    auto* day = daily->add_option("--day", o.days,
+        "calendar days of a 365.2422-day year with the March equinox on day 80 (true longitude by Kepler's equation)")
+                    ->delimiter(',');
+    lon->excludes(day);
+    CLI::App* integrated = addCommand(app, o, "integrated",
+        "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
+        "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180");
+    integrated->add_option("--start", o.request.start, "first true longitude, degrees")->capture_default_str();
+    integrated->add_option("--end", o.request.end, "last true longitude, degrees (forward from --start)")
+        ->capture_default_str();
+    CLI::App* threshold = addCommand(app, o, "threshold",
+        "energy (GJ/m^2) of the part of the year whose daily mean exceeds a threshold",
+        "paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275");
+    threshold->add_option("--threshold", o.request.threshold, "threshold in W/m^2")->capture_default_str();
+    addCommand(app, o, "annual", "annual-mean insolation (W/m^2)",
+               "paleoviz-insolation annual --time 0 --lat -90:90:5");
+}
+
+bool isCommand(CLI::App& app, const std::string& name)
+{
+    for (const CLI::App* c : app.get_subcommands([](const CLI::App*) { return true; }))
+        if (c->get_name() == name)
+            return true;
+    return false;
+}
+
+// Turns the option texts into numbers and checks them. False with a message.
+bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
+{
+    Request& r = o.request;
+    if (!expandList("--time", o.times, -1e300, 1e300, r.times, error)
+        || !expandList("--lat", o.latitudes, -90, 90, r.latitudes, error)
+        || !expandList("--lon", o.longitudes, -1e300, 1e300, r.longitudes, error)
+        || !expandList("--day", o.days, -1e300, 1e300, r.days, error))
+        return false;
+    if (r.command == "daily" && r.longitudes.empty() && r.days.empty()) {
+        error = "daily needs true longitudes (--lon) or calendar days (--day)";
+        return false;
+    }
+    if (!(r.solarConstant > 0) || !std::isfinite(r.solarConstant)) {
+        error = "--solar-constant: " + formatNumber(r.solarConstant) + " is not a positive number";
+        return false;
+    }
+    if (!std::isfinite(r.start) || !std::isfinite(r.end) || !std::isfinite(r.threshold)) {
+        error = "--start, --end and --threshold must be finite numbers";
+        return false;
+    }
+    for (double t : r.times) {
+        if (!source.covers(t)) {
+            const orbit::Span span = source.span();
+            error = "--time: " + formatNumber(t) + " kyr is outside the span of " + source.name + " ("
+                    + formatNumber(span.oldest) + " to " + formatNumber(span.newest) + " kyr)";
+            return false;
+        }
+    }
+    if (o.format == "netcdf" && (o.output.empty() || o.output == "-")) {
+        error = "--format netcdf needs --output FILE";
+        return false;
+    }
+    return true;
+}
+
+void showProgress(size_t done, size_t total)
+{
+    std::fprintf(stderr, "\rpaleoviz-insolation: %zu of %zu times", done, total);
+    if (done == total)
+        std::fprintf(stderr, "\n");
+}
+
+int run(const Request& request, const OrbitSource& source, TableWriter& writer)
+{
+    const Table table = describeTable(request, source);
+    std::string error;
+    if (!writer.begin(table, error))
+        return fail(exitWriteFailure, error);
+    std::vector<std::vector<double>> values;
+    for (const Variable& v : table.variables)
+        values.emplace_back(table.count(v.extent));
+    const bool progress = isatty(STDERR_FILENO) && request.times.size() > 1;
+    const size_t total = request.times.size();
+    for (size_t t = 0; t < total; ++t) {
+        computeStep(request, source, request.times[t], values);
+        if (!writer.write(t, values, error))
+            return fail(exitWriteFailure, error);
+        if (progress && ((t + 1) * 100 / total != t * 100 / total || t + 1 == total))
+            showProgress(t + 1, total);
+    }
+    if (!writer.finish(error))
+        return fail(exitWriteFailure, error);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Orbital elements and top-of-atmosphere insolation (W/m^2) at any latitude, season "
+                 "and time, computed by the same physics as paleoviz's globes.",
+                 "paleoviz-insolation"};
+    app.require_subcommand(1);
+    app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
+               "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
+               "unless --solar-constant says otherwise. Every output states these.\n"
+               "Examples:\n"
+               "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
+               "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"
+               "  paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275\n"
+               "  paleoviz-insolation daily --time -800:0:1 --lat -90:90:2 --lon 0:355:5 "
+               "--format netcdf -o daily.nc");
+    Options o;
+    defineCommands(app, o);
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
+        return fail(exitBadInput, std::string("unknown command \"") + argv[1]
+                                      + "\"; use elements, daily, integrated, threshold or annual");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return fail(exitBadInput, e.what());
+    }
+    o.request.command = app.get_subcommands().front()->get_name();
+
+    OrbitSource source;
+    std::string error;
+    if (!source.open(o.orbit, error) || !buildRequest(o, source, error))
+        return fail(exitBadInput, error);
+    prepare(o.request);
+    auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error) : makeCsvWriter(o.output, error);
+    if (!writer)
+        return fail(exitBadInput, error);
+    return run(o.request, source, *writer);
+}

@@ -1,0 +1,167 @@
+#include "orbit_source.h"
+
+#include "globe/math_constants.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr int headerLines = 3;
+constexpr int fieldsPerRecord = 5;
+
+struct Token {
+    std::string text;
+    int line;
+};
+
+// A whole token as a finite number.
+bool parseNumber(const std::string& text, double& value)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(begin, &end);
+    return end != begin && *end == '\0' && errno == 0 && std::isfinite(value);
+}
+
+std::string where(const std::string& fileName, int line)
+{
+    return fileName + " line " + std::to_string(line);
+}
+
+struct Record {
+    double time, e, varpi, obliquity;
+};
+
+// The header lines joined into one text, and every later word with its line.
+bool readTokens(const std::string& fileName, std::string& header, std::vector<Token>& tokens,
+                std::string& error)
+{
+    std::ifstream in(fileName);
+    if (!in) {
+        error = "cannot read the series file \"" + fileName + "\"";
+        return false;
+    }
+    std::string line;
+    int lineNumber = 0;
+    for (; lineNumber < headerLines && std::getline(in, line); ++lineNumber)
+        header += (header.empty() ? "" : " | ") + line;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        std::istringstream words(line);
+        for (std::string word; words >> word;)
+            tokens.push_back(Token{word, lineNumber});
+    }
+    return true;
+}
+
+// Records of five numbers in ascending time: every field a finite number,
+// 0 <= e < 1, at least two records, no time twice.
+bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
+                  std::vector<Record>& records, std::string& error)
+{
+    if (tokens.size() % fieldsPerRecord != 0) {
+        error = where(fileName, tokens.back().line) + ": the last record is incomplete";
+        return false;
+    }
+    for (size_t i = 0; i < tokens.size(); i += fieldsPerRecord) {
+        double v[fieldsPerRecord];
+        for (int k = 0; k < fieldsPerRecord; ++k) {
+            if (!parseNumber(tokens[i + k].text, v[k])) {
+                error = where(fileName, tokens[i + k].line) + ": \"" + tokens[i + k].text
+                        + "\" is not a number";
+                return false;
+            }
+        }
+        if (v[1] < 0 || v[1] >= 1) {
+            error = where(fileName, tokens[i + 1].line) + ": eccentricity " + tokens[i + 1].text
+                    + " is outside [0, 1)";
+            return false;
+        }
+        records.push_back(Record{v[0], v[1], v[2], v[3]});
+    }
+    if (records.size() < 2) {
+        error = fileName + ": a series file needs at least two records";
+        return false;
+    }
+    std::sort(records.begin(), records.end(),
+              [](const Record& a, const Record& b) { return a.time < b.time; });
+    for (size_t i = 1; i < records.size(); ++i) {
+        if (records[i].time == records[i - 1].time) {
+            std::ostringstream message;
+            message << fileName << ": time " << records[i].time << " kyr appears twice";
+            error = message.str();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool OrbitSource::open(const std::string& choice, std::string& error)
+{
+    if (choice == "la2004" || choice == "berger1978") {
+        solution = choice == "la2004" ? orbit::Solution::laskar2004Fit : orbit::Solution::berger1978;
+        name = orbit::solutionName(solution);
+        citation = orbit::solutionCitation(solution);
+        origin = solution == orbit::Solution::berger1978 ? "1950" : "J2000";
+        return true;
+    }
+    fromFile = true;
+    name = "series file " + choice;
+    origin = "time 0 of the series file";
+    return readSeries(choice, error);
+}
+
+bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
+{
+    std::vector<Token> tokens;
+    std::vector<Record> records;
+    if (!readTokens(fileName, citation, tokens, error) || !parseRecords(fileName, tokens, records, error))
+        return false;
+    for (const Record& r : records) {
+        times.push_back(r.time);
+        zCos.push_back(r.e * std::cos(r.varpi * radiansPerDegree));
+        zSin.push_back(r.e * std::sin(r.varpi * radiansPerDegree));
+        obliquities.push_back(r.obliquity);
+    }
+    return true;
+}
+
+orbit::Span OrbitSource::span() const
+{
+    if (!fromFile)
+        return orbit::span(solution);
+    return orbit::Span{times.front(), times.back()};
+}
+
+bool OrbitSource::covers(double kyr) const
+{
+    const orbit::Span s = span();
+    return kyr >= s.oldest && kyr <= s.newest;
+}
+
+orbit::Elements OrbitSource::at(double kyr) const
+{
+    if (!fromFile)
+        return orbit::elementsAt(solution, kyr);
+    // Record pair around kyr; the last pair at the newest end.
+    const size_t upper = std::min<size_t>(
+        std::upper_bound(times.begin(), times.end(), kyr) - times.begin(), times.size() - 1);
+    const size_t lower = upper - 1;
+    const double f = (kyr - times[lower]) / (times[upper] - times[lower]);
+    const double x = zCos[lower] + f * (zCos[upper] - zCos[lower]);
+    const double y = zSin[lower] + f * (zSin[upper] - zSin[lower]);
+    orbit::Elements elements;
+    elements.eccentricity = std::hypot(x, y);
+    elements.perihelion = orbit::wrapDegrees(std::atan2(y, x) / radiansPerDegree);
+    elements.obliquity = obliquities[lower] + f * (obliquities[upper] - obliquities[lower]);
+    elements.precessionIndex = y;
+    return elements;
+}

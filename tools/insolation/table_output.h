@@ -1,0 +1,70 @@
+// The tool's output: one step of values per time, written as CSV or as
+// CF-convention NetCDF, always to a temporary file that replaces the
+// destination only once it is complete.
+//
+// A table has a time axis, an optional latitude axis and an optional third
+// axis (true longitude or calendar day). Each variable spans time and
+// either no other axis, the latitudes, or the latitudes and the third axis;
+// its values for one time are laid out latitude-major.
+#ifndef PALEOVIZ_TOOLS_INSOLATION_TABLE_OUTPUT_H
+#define PALEOVIZ_TOOLS_INSOLATION_TABLE_OUTPUT_H
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct Axis {
+    std::string name;          // NetCDF name and CSV column stem
+    std::string longName;
+    std::string units;         // UDUNITS spelling
+    std::string standardName;  // CF standard name, may be empty
+    std::string csvLabel;      // prefix of a value in CSV column names
+    std::string cfAxis;        // "T", "Y" or empty
+    std::vector<double> values;
+};
+
+enum class Extent { time, latitude, grid };
+
+struct Variable {
+    std::string name;
+    std::string longName;
+    std::string units;
+    std::string standardName;
+    Extent extent;
+};
+
+struct Table {
+    std::string title;
+    // Global attributes; also the CSV "#" header lines.
+    std::vector<std::pair<std::string, std::string>> attributes;
+    Axis time;
+    Axis latitude;  // empty values: no latitude axis
+    Axis third;     // empty values: no third axis
+    std::vector<Variable> variables;
+
+    size_t count(Extent extent) const;
+};
+
+class TableWriter {
+public:
+    virtual ~TableWriter() = default;
+    // Writes the header. False with a message on failure.
+    virtual bool begin(const Table& table, std::string& error) = 0;
+    // Values of step t, one vector per variable.
+    virtual bool write(size_t t, const std::vector<std::vector<double>>& values, std::string& error) = 0;
+    // Completes the file and moves it to its destination.
+    virtual bool finish(std::string& error) = 0;
+};
+
+// A writer for path ("" or "-" is standard output, CSV only), in format
+// "csv" or "netcdf". The temporary file is created at once: a null result
+// comes with a message when it cannot be. An unfinished writer removes it.
+std::unique_ptr<TableWriter> makeCsvWriter(const std::string& path, std::string& error);
+std::unique_ptr<TableWriter> makeNetcdfWriter(const std::string& path, std::string& error);
+
+// A temporary file next to path for writing, created empty; "" on failure
+// with a message.
+std::string createTemporaryBeside(const std::string& path, std::string& error);
+
+#endif

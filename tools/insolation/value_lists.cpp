@@ -1,0 +1,69 @@
+#include "value_lists.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Most values one list may produce: far more than any grid needs.
+constexpr double maxValues = 1e7;
+constexpr double endTolerance = 1e-6;
+
+bool parseNumber(const std::string& text, double& value)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(begin, &end);
+    return end != begin && *end == '\0' && errno == 0 && std::isfinite(value);
+}
+
+}  // namespace
+
+std::string formatNumber(double x)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", x);
+    return text;
+}
+
+bool expandList(const std::string& option, const std::vector<std::string>& items, double lowest,
+                double highest, std::vector<double>& out, std::string& error)
+{
+    for (const std::string& item : items) {
+        const size_t a = item.find(':');
+        const size_t b = a == std::string::npos ? a : item.find(':', a + 1);
+        double from = 0, to = 0, step = 1;
+        const bool number = a == std::string::npos && parseNumber(item, from);
+        const bool range = b != std::string::npos && item.find(':', b + 1) == std::string::npos
+                           && parseNumber(item.substr(0, a), from)
+                           && parseNumber(item.substr(a + 1, b - a - 1), to)
+                           && parseNumber(item.substr(b + 1), step);
+        if (!number && !range) {
+            error = option + ": \"" + item + "\" is not a number or a FROM:TO:STEP range";
+            return false;
+        }
+        if (number)
+            to = from;
+        if (range && (!(step > 0) || std::fabs(to - from) / step >= maxValues)) {
+            error = option + ": \"" + item + "\" needs a positive step and fewer than 10 million values";
+            return false;
+        }
+        for (double v : {from, to}) {
+            if (v < lowest || v > highest) {
+                error = option + ": " + formatNumber(v) + " is outside " + formatNumber(lowest) + " to "
+                        + formatNumber(highest);
+                return false;
+            }
+        }
+        const double direction = to >= from ? 1.0 : -1.0;
+        const long n = static_cast<long>(std::floor(std::fabs(to - from) / step + endTolerance));
+        for (long i = 0; i <= n; ++i)
+            out.push_back(i == n && std::fabs(from + direction * i * step - to) < endTolerance * step
+                              ? to
+                              : from + direction * i * step);
+    }
+    return true;
+}
