@@ -66,9 +66,17 @@ public:
     // REQUIRES: a current GL context.
     void loadData();
     // Reads n records of the orbital series file into the three arrays.
-    // A file that cannot be opened ends the process with status -1.
+    // Header lines may end in LF, CR LF or a lone CR. A file that cannot be
+    // opened or read ends the process with status -1. From the first record
+    // that cannot be read whole every field not read is 0.0, with one
+    // message naming the record and column unless the input simply ended.
+    // The first record read whole but implausible (a value not finite, an
+    // eccentricity outside 0 <= e < 1, a time other than -record) is
+    // reported once and kept as read. REQUIRES: n >= 1.
     void readSeries(const char* fileName, int n);
-    // Reads "logo.rgba" and makes its texture; hides the logo on failure.
+    // Reads "logo.rgba" and makes its texture. A file that cannot be opened
+    // or read prints "unable to load logo" and hides the logo; bytes missing
+    // from a short file are 0.
     void loadLogo();
 
     // Takes the current values from the series at timeIndex (or the
