@@ -2,7 +2,7 @@
 # committed data/orbit95b regenerated from the Berger (1978) series and
 # compared byte for byte.
 add_executable(orbit_series_tests ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_series_test.cpp)
-target_link_libraries(orbit_series_tests PRIVATE orbit_series_lib gl_recorder
+target_link_libraries(orbit_series_tests PRIVATE orbit_series_lib paleoviz_testkit
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(orbit_series_tests PRIVATE
   ORBIT_SERIES_TOOL="$<TARGET_FILE:orbit_series>")

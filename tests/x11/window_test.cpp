@@ -71,8 +71,9 @@ TEST_P(MissingFileTest, PrintsItsMessageAndEndsOrRunsOn)
     ASSERT_TRUE(watch.connected());
     ASSERT_NO_FATAL_FAILURE(provideDataExcept(c.missing));
     // A directory opens for reading but cannot be read.
-    if (c.unreadable)
+    if (c.unreadable) {
         ASSERT_EQ(mkdir(work->file(c.missing).c_str(), 0700), 0) << c.missing;
+    }
     ASSERT_NO_FATAL_FAILURE(startProgram());
 
     if (c.windowStays) {
