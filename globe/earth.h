@@ -1,8 +1,9 @@
 // One insolation globe: an elevation grid read from disk, a sphere vertex per
 // grid sample, two colour tables, and the orbital parameters that colour it.
 //
-// A globe is one heap allocation of about 8.2 MB (the grid and the mesh are
-// fixed-size arrays held inside the object). It owns no file, GL object or
+// A globe is one allocation of about 8.2 MB (the grid and the mesh are
+// fixed-size arrays held inside the object); the scene's globes come from
+// createGlobe, in huge pages where the kernel offers them. It owns no file, GL object or
 // other resource. All GL calls are issued by draw() and drawAxis() only.
 #ifndef PALEOVIZ_GLOBE_EARTH_H
 #define PALEOVIZ_GLOBE_EARTH_H
@@ -92,5 +93,13 @@ public:
 private:
     void buildPalettes();
 };
+
+// A globe in its own mapping on huge-page boundaries, the kernel asked for
+// transparent huge pages where it offers them (silently ordinary pages
+// otherwise). Returns null when the memory cannot be had. Release it with
+// destroyGlobe, never with delete.
+Globe* createGlobe(int season, const char* fileName);
+// Destroys a globe made by createGlobe and returns its memory; null is ignored.
+void destroyGlobe(Globe* globe);
 
 #endif

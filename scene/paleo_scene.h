@@ -4,8 +4,8 @@
 // Units: eccentricity dimensionless; precession angle and obliquity in
 // degrees; time in records (record 0 = the present, larger = further back);
 // rotations in degrees; zoom 0..325; semi-major axis in scene units.
-// Ownership: the scene owns its globes and series arrays (allocated with
-// new, released by the destructor). Input changes the scene only through
+// Ownership: the scene owns its globes (made by createGlobe) and series
+// arrays (allocated with new), released by the destructor. Input changes the scene only through
 // these operations; drawing code reads the fields directly.
 #ifndef PALEOVIZ_SCENE_PALEO_SCENE_H
 #define PALEOVIZ_SCENE_PALEO_SCENE_H
@@ -95,6 +95,8 @@ public:
     void toggleObl() { showObl = !showObl; }
     // timeIndex += n records, clamped to 0..recordCount-1.
     void advanceTime(int n);
+    // timeIndex into 0..recordCount-1.
+    void clampTime();
     // timeIndex = -v, clamped; v is an axis position (a negated record index).
     void setTimeFromAxis(int v);
     int axisTime() const { return -timeIndex; }
@@ -133,8 +135,5 @@ public:
     // Textured logo square, when showLogo is set and a texture exists.
     void drawLogo() const;
 };
-
-// Draws text with a GLUT bitmap font from the raster position (x, y, z).
-void drawText(const char* text, int x, int y, int z, void* font);
 
 #endif

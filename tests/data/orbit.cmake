@@ -6,6 +6,7 @@ target_link_libraries(orbit_series_tests PRIVATE orbit_series_lib paleoviz_testk
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(orbit_series_tests PRIVATE
   ORBIT_SERIES_TOOL="$<TARGET_FILE:orbit_series>")
+target_include_directories(orbit_series_tests PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(orbit_series_tests orbit_series)
 gtest_discover_tests(orbit_series_tests DISCOVERY_TIMEOUT 60)
 

@@ -32,7 +32,7 @@ void LoadedSceneTest::SetUp()
     theScene = scene;
     windowWidth = 600;
     windowHeight = 600;
-    zoomStep = -5;  // as the entry leaves it
+    zoomStep = startZoomStep;  // as the entry leaves it
     glrec::reset();
 }
 
@@ -41,7 +41,7 @@ void LoadedSceneTest::TearDown()
     delete scene;
     theScene = nullptr;
     lastKey = detailStep = 0;
-    zoomStep = -5;
+    zoomStep = startZoomStep;
     leftDown = middleDown = scrollPresent = scrollPast = false;
     lastMouseX = lastMouseY = 0;
 }

@@ -1,5 +1,7 @@
 #include "synthetic_data.h"
 
+#include "globe/math_constants.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -10,7 +12,6 @@ constexpr int cellSamples = 60;
 constexpr int landHeight = 500, oceanDepth = -3000;
 
 // Stand-in orbital cycles in records (thousands of years) and their ranges.
-constexpr double pi = 3.141592653589793;
 constexpr double eccPeriod = 100.0, eccMean = 0.017, eccSwing = 0.012;
 constexpr double precPeriod = 21.0, precStart = 102.0;
 constexpr double oblPeriod = 41.0, oblMean = 23.3, oblSwing = 1.1;

@@ -1,5 +1,6 @@
 // The orbital series file reader and the start-up load, on files the tests
 // write, and on the committed data/orbit95b.
+#include "globe/math_constants.h"
 #include "gl_recorder.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 
 int16_t land(int, int) { return 10; }
 

@@ -1,5 +1,7 @@
 #include "orbit_series.h"
 
+#include "globe/math_constants.h"
+
 #include "berger1978_terms.h"
 
 #include <cctype>
@@ -10,8 +12,6 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double radiansPerDegree = pi / 180.0;
 constexpr double arcsecondsPerDegree = 3600.0;
 constexpr double fullTurn = 360.0;
 constexpr double yearsPerRecord = 1000.0;
