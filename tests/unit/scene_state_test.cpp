@@ -189,9 +189,9 @@ TEST_F(SceneTest, AutoAdvanceAndResetSetTheMeshStep)
 TEST_F(SceneTest, MissingGlobesAreSkipped)
 {
     readSeries();
-    delete scene->globeJune;
+    destroyGlobe(scene->globeJune);
     scene->globeJune = nullptr;
-    delete scene->globeSeptember;
+    destroyGlobe(scene->globeSeptember);
     scene->globeSeptember = nullptr;
     scene->setGlobeStep(4);
     scene->pushOrbitToGlobes(1.0, 0.05, 0.4);
@@ -199,8 +199,8 @@ TEST_F(SceneTest, MissingGlobesAreSkipped)
     EXPECT_EQ(scene->globeDecember->eccentricity, 0.05f);
     EXPECT_EQ(scene->globeMarch->omega, 1.0f);
     // Destroying a scene with no globes at all releases only the arrays.
-    delete scene->globeMarch;
-    delete scene->globeDecember;
+    destroyGlobe(scene->globeMarch);
+    destroyGlobe(scene->globeDecember);
     scene->globeMarch = scene->globeDecember = nullptr;
     scene.reset();
 }
