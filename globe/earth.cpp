@@ -138,19 +138,19 @@ const char* Globe::monthName() const
 
 void Globe::draw() const
 {
-    const int s = step;
-    if (s < 1) {  // a zero or negative step would never leave the loop
+    const int stride = step;
+    if (stride < 1) {  // a zero or negative step would never leave the loop
         drawAxis();
         return;
     }
-    for (int upperRow = 0; upperRow < rows - s; upperRow += s) {
-        const int lowerRow = upperRow + s;
+    for (int upperRow = 0; upperRow < rows - stride; upperRow += stride) {
+        const int lowerRow = upperRow + stride;
         const int upperIndex = colourIndex(static_cast<float>(latitudeOfRow(upperRow)));
         const int lowerIndex = colourIndex(static_cast<float>(latitudeOfRow(lowerRow)));
         const int16_t* upper = elevation[upperRow];
         const int16_t* lower = elevation[lowerRow];
         glBegin(GL_QUAD_STRIP);
-        for (int col = 0; col < cols - s; col += s) {
+        for (int col = 0; col < cols - stride; col += stride) {
             setColour(upper[col], upperIndex);
             glVertex3fv(vertices[upperRow][col]);
             setColour(lower[col], lowerIndex);

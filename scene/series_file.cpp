@@ -77,6 +77,26 @@ bool findImplausible(const ScannedRecord& r, int record, char* problem)
     return false;
 }
 
+// Scans record j. Returns the number of fields read: 0 at the end of input,
+// fieldsPerRecord for a whole record; for a record cut short, one message
+// names the field that could not be read.
+int scanRecord(FILE* file, const char* fileName, int j, ScannedRecord& r)
+{
+    const int fields =
+        std::fscanf(file, "%d %lf %lf %lf %f", &r.time, &r.ecc, &r.prec, &r.obl, &r.extra);
+    if (std::ferror(file))
+        failToRead(fileName);
+    if (fields == EOF)
+        return 0;
+    if (fields < fieldsPerRecord) {
+        std::printf("%s: record %d: column %d (%s) %s; it and every later field are 0\n", fileName,
+                    j, fields + 1, columnNames[fields],
+                    std::feof(file) ? "is missing at the end of the file" : "is not a number");
+        std::fflush(stdout);
+    }
+    return fields;
+}
+
 }  // namespace
 
 void PaleoScene::readSeries(const char* fileName, int n)
@@ -96,43 +116,23 @@ void PaleoScene::readSeries(const char* fileName, int n)
         skipLine(file);
 
     // From the first record that cannot be read whole, every field not read
-    // is 0.0: at a clean end of input silently, otherwise with one message
-    // naming the field. Of the records read whole, the first implausible
-    // one is reported; its values are kept as read.
+    // is 0.0. Of the records read whole, the first implausible one is
+    // reported; its values are kept as read.
     bool readable = true;
     bool reported = false;
     for (int j = 0; j < n; ++j) {
-        int fields = 0;
-        if (readable) {
-            ScannedRecord r{0, 0.0, 0.0, 0.0, 0.0f};
-            fields = std::fscanf(file, "%d %lf %lf %lf %f", &r.time, &r.ecc, &r.prec, &r.obl,
-                                 &r.extra);
-            if (std::ferror(file))
-                failToRead(fileName);
-            if (fields == EOF) {
-                fields = 0;
-                readable = false;
-            } else if (fields < fieldsPerRecord) {
-                std::printf("%s: record %d: column %d (%s) %s; it and every later field are 0\n",
-                            fileName, j, fields + 1, columnNames[fields],
-                            std::feof(file) ? "is missing at the end of the file" : "is not a number");
-                std::fflush(stdout);
-                readable = false;
-            } else if (char problem[problemSize]; !reported && findImplausible(r, j, problem)) {
-                std::printf("%s: record %d: %s\n", fileName, j, problem);
-                std::fflush(stdout);
-                reported = true;
-            }
-            eccSeries[j] = r.ecc;
-            precSeries[j] = r.prec;
-            oblSeries[j] = r.obl;
+        ScannedRecord r{0, 0.0, 0.0, 0.0, 0.0f};
+        const int fields = readable ? scanRecord(file, fileName, j, r) : 0;
+        readable = fields == fieldsPerRecord;
+        char problem[problemSize];
+        if (readable && !reported && findImplausible(r, j, problem)) {
+            std::printf("%s: record %d: %s\n", fileName, j, problem);
+            std::fflush(stdout);
+            reported = true;
         }
-        if (fields < 2)
-            eccSeries[j] = 0.0;
-        if (fields < 3)
-            precSeries[j] = 0.0;
-        if (fields < 4)
-            oblSeries[j] = 0.0;
+        eccSeries[j] = fields >= 2 ? r.ecc : 0.0;
+        precSeries[j] = fields >= 3 ? r.prec : 0.0;
+        oblSeries[j] = fields >= 4 ? r.obl : 0.0;
     }
     if (std::ferror(file))
         failToRead(fileName);

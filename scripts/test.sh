@@ -33,7 +33,7 @@ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUIL
 cmake --build "$root/build-fuzz" -j "$jobs" --target "${fuzzers[@]/#/fuzz_}"
 for name in "${fuzzers[@]}"; do
     runs=3000
-    [ "$name" = grid ] && runs=200  # every input rebuilds a whole mesh
+    [ "$name" = grid ] && runs=100  # every input rebuilds a whole mesh
     found="$root/build-fuzz/corpus/$name"
     rm -rf "$found"
     mkdir -p "$found"
