@@ -4,6 +4,7 @@
 #include "app/shell.h"
 
 #include "scene/paleo_scene.h"
+#include "scene/panel_layout.h"
 
 namespace {
 
@@ -13,8 +14,6 @@ constexpr double rowBandFraction = 0.04166666;
 // The plot's ends as fractions of the window width.
 constexpr double plotLeftFraction = 0.08166666666666667;
 constexpr double plotRightFraction = 0.9066666666666666;
-constexpr int axisRecords = 750;
-constexpr int scrollStartRecords = 350;
 constexpr int maxDetailStep = 10;
 
 enum MouseButton { leftButton = 0, middleButton = 1, rightButton = 2 };
@@ -31,7 +30,7 @@ void handleTimeAxis(int x)
     const int v = axisValueAt(x, windowWidth, leftEnd);
     if (v > leftEnd)
         scrollPresent = true;
-    else if (v < leftEnd - axisRecords)
+    else if (v < leftEnd - plotRecords)
         scrollPast = true;
     else
         theScene->setTimeFromAxis(v);
@@ -75,7 +74,7 @@ MouseBand bandOfY(double y, int windowHeight)
 
 int axisLeftEnd(int axisTime)
 {
-    return axisTime < -(scrollStartRecords - 1) ? axisTime + scrollStartRecords : 0;
+    return axisTime < -(windowStartMin - 1) ? axisTime + windowStartMin : 0;
 }
 
 int axisValueAt(int x, int windowWidth, int leftEnd)
@@ -84,7 +83,7 @@ int axisValueAt(int x, int windowWidth, int leftEnd)
     const double x0 = w * plotLeftFraction;
     const double x1 = w * plotRightFraction;
     const double f = (x - x0) / (x1 - x0);
-    return static_cast<int>(leftEnd - (1 - f) * axisRecords);
+    return static_cast<int>(leftEnd - (1 - f) * plotRecords);
 }
 
 void onMouse(int button, int state, int x, int y)

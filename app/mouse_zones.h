@@ -10,11 +10,13 @@ enum class MouseBand { none, timeAxis, eccRow, precRow, oblRow, view };
 MouseBand bandOfY(double y, int windowHeight);
 
 // Axis value at the plot's left end (a negated record index) for the
-// scene's axisTime: the window scrolls once the time reaches 350 records.
+// scene's axisTime: the window scrolls once the time reaches windowStartMin
+// (350) records.
 int axisLeftEnd(int axisTime);
 
 // Axis value under window x (pixels) for a window width and left-end value:
-// the plot's span of the window maps onto 750 records. REQUIRES: width > 0.
+// the plot's span of the window maps onto plotRecords (750) records.
+// REQUIRES: width > 0.
 int axisValueAt(int x, int windowWidth, int leftEnd);
 
 #endif

@@ -30,7 +30,6 @@ const char* const windowTitle = "Paleoclimatology Visualization";
 constexpr int windowX = 600, windowY = 400;
 constexpr int windowSize = 600;
 constexpr int scrollRecords = 25;   // records per frame while scrolling the axis
-constexpr int startZoomStep = -5;   // negated by the first middle press
 
 void setUpProjection()
 {

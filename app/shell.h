@@ -10,6 +10,8 @@ extern int windowWidth;       // pixels, from the last reshape
 extern int windowHeight;
 extern int lastKey;           // 0..255 a character key; specialKeyBase + code a special key
 extern int detailStep;        // last mesh step chosen with the right button
+// Zoom change per frame set by the entry; the first middle press negates it.
+constexpr int startZoomStep = -5;
 extern int zoomStep;          // zoom change per frame while the middle button is held
 extern bool leftDown;
 extern bool middleDown;

@@ -231,8 +231,8 @@ int main(int argc, char** argv)
 
     if (!framesOnly)
         std::printf("paleoviz_bench on %s\n", bench::machineName().c_str());
-    const std::string work = bench::prepareWorkDir(dataDir);
-    if (work.empty() || chdir(work.c_str()) != 0) {
+    const ScratchDir work("paleoviz-bench");
+    if (!bench::prepareWorkDir(dataDir, work) || chdir(work.path().c_str()) != 0) {
         std::printf("cannot prepare a working directory\n");
         return 1;
     }
@@ -242,6 +242,5 @@ int main(int argc, char** argv)
         benchReadSeries();
     }
     benchFrames(framesOnly);
-    bench::removeScratchDir(work);
     return 0;
 }

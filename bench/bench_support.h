@@ -1,8 +1,10 @@
 // Helpers shared by the benchmarks: a clock, medians, the machine's name and
-// the data files (the project's own, or synthetic stand-ins of the same
-// shape written to a scratch directory).
+// the data files (the project's own, or the synthetic stand-ins of the same
+// shape that the tests use) in a scratch directory.
 #ifndef PALEOVIZ_BENCH_BENCH_SUPPORT_H
 #define PALEOVIZ_BENCH_BENCH_SUPPORT_H
+
+#include "scratch_dir.h"
 
 #include <chrono>
 #include <string>
@@ -24,23 +26,11 @@ std::string machineName();
 // True when path names a readable file.
 bool fileExists(const std::string& path);
 
-// Writers of synthetic data files in the formats the program reads:
-// a 540 x 1080 little-endian grid with continents and oceans, an orbital
-// series of n records with three header lines, a 190 x 206 RGBA picture.
-bool writeSyntheticGrid(const std::string& path);
-bool writeSyntheticSeries(const std::string& path, int records);
-bool writeSyntheticLogo(const std::string& path);
-
-// Makes a fresh directory under /tmp and returns its path ("" on failure).
-std::string makeScratchDir();
-// Removes a directory made by makeScratchDir with everything in it.
-void removeScratchDir(const std::string& dir);
-
-// A scratch working directory holding the program's three data files under
-// their fixed names: links to those found in dataDir, synthetic ones for
-// the rest. Writes one line per file to standard output saying which.
-// Returns "" when no directory could be made.
-std::string prepareWorkDir(const std::string& dataDir);
+// Fills dir with the program's three data files under their fixed names:
+// links to those found in dataDir, synthetic stand-ins for the rest. Writes
+// one line per file to standard output saying which. False when a file
+// could not be provided.
+bool prepareWorkDir(const std::string& dataDir, const ScratchDir& dir);
 
 }  // namespace bench
 

@@ -97,8 +97,8 @@ int main(int argc, char** argv)
     const std::string dataDir = argc > 1 ? argv[1] : PALEOVIZ_SOURCE_DIR "/data";
     const int frames = argc > 2 ? std::atoi(argv[2]) : defaultFrames;
     std::printf("paleoviz_frame_bench on %s\n", bench::machineName().c_str());
-    const std::string work = bench::prepareWorkDir(dataDir);
-    if (work.empty() || chdir(work.c_str()) != 0) {
+    const ScratchDir work("paleoviz-bench");
+    if (!bench::prepareWorkDir(dataDir, work) || chdir(work.path().c_str()) != 0) {
         std::printf("cannot prepare a working directory\n");
         return 1;
     }
@@ -112,6 +112,5 @@ int main(int argc, char** argv)
     std::printf("lit pixels in a frame: %ld of %d\n", litPixels(), windowSize * windowSize);
     delete theScene;
     theScene = nullptr;
-    bench::removeScratchDir(work);
     return 0;
 }

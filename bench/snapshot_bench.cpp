@@ -74,8 +74,9 @@ int main(int argc, char** argv)
     const std::string dataDir = argc > 1 ? argv[1] : PALEOVIZ_SOURCE_DIR "/data";
     const int runs = argc > 2 && std::atoi(argv[2]) > 0 ? std::atoi(argv[2]) : defaultRuns;
     std::printf("paleoviz_snapshot_bench on %s\n", bench::machineName().c_str());
-    const std::string work = bench::prepareWorkDir(dataDir);
-    if (work.empty() || chdir(work.c_str()) != 0) {
+    const ScratchDir workDir("paleoviz-bench");
+    const std::string work = workDir.path();
+    if (!bench::prepareWorkDir(dataDir, workDir) || chdir(work.c_str()) != 0) {
         std::printf("cannot prepare a working directory\n");
         return 1;
     }
@@ -92,6 +93,5 @@ int main(int argc, char** argv)
         timeSize(size[0], size[1], runs, work + "/snapshot.png");
     delete theScene;
     theScene = nullptr;
-    bench::removeScratchDir(work);
     return 0;
 }

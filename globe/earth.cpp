@@ -19,6 +19,20 @@ constexpr double meshFullTurn = 6.2831853;
 
 const char monthNames[4][32] = {"March", "June", "September", "December"};
 
+// Every globe reads the same grid file, so a short one is reported by the
+// first globe only, once per run.
+bool shortGridReported = false;
+
+// Ends the process when the grid file cannot be opened or read.
+[[noreturn]] void failToLoad()
+{
+    std::printf("%s: ", loadFailureLocation);
+    std::printf("file pointer is null!");
+    std::printf("\n\nBailing Out....\n");
+    std::fflush(stdout);
+    std::exit(-1);
+}
+
 }  // namespace
 
 bool hostIsBigEndian()
@@ -52,35 +66,35 @@ Globe::Globe(int seasonNumber, const char* fileName)
 void Globe::load(const char* fileName, bool verbose)
 {
     FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
-        std::printf("%s: ", loadFailureLocation);
-        std::printf("file pointer is null!");
-        std::printf("\n\nBailing Out....\n");
-        std::fflush(stdout);
-        std::exit(-1);
-    }
+    if (file == nullptr)
+        failToLoad();
     if (verbose)
         std::printf("Loading");
 
     const bool swap = hostIsBigEndian();
     long samplesRead = 0;
-    for (int r = 0; r < rows; ++r) {
-        if (verbose && r % 100 == 0)
+    for (int row = 0; row < rows; ++row) {
+        if (verbose && row % 100 == 0)
             std::printf(".");
-        const size_t got = std::fread(elevation[r], 2, static_cast<size_t>(cols), file);
+        const size_t got = std::fread(elevation[row], 2, static_cast<size_t>(cols), file);
         samplesRead += static_cast<long>(got);
         // A short file leaves sea level, not whatever the memory held.
-        std::memset(&elevation[r][got], 0, (static_cast<size_t>(cols) - got) * 2);
+        std::memset(&elevation[row][got], 0, (static_cast<size_t>(cols) - got) * 2);
         if (swap)
-            for (int c = 0; c < cols; ++c)
-                swap16(elevation[r][c]);
+            for (int col = 0; col < cols; ++col)
+                swap16(elevation[row][col]);
     }
+    // A file that opened but cannot be read (a directory of that name, an
+    // I/O error) is treated as one that cannot be opened.
+    if (std::ferror(file))
+        failToLoad();
     if (verbose) {
         std::printf("\n");
         std::fflush(stdout);
     }
     std::fclose(file);
-    if (samplesRead < long(rows) * cols) {
+    if (samplesRead < long(rows) * cols && !shortGridReported) {
+        shortGridReported = true;
         std::printf("%s: short elevation grid, read %ld of %ld samples; the rest are 0\n",
                     fileName, samplesRead, long(rows) * cols);
         std::fflush(stdout);
@@ -124,28 +138,29 @@ const char* Globe::monthName() const
 
 void Globe::draw() const
 {
-    const int s = step;
-    if (s < 1) {  // a zero or negative step would never leave the loop
+    const int stride = step;
+    if (stride < 1) {  // a zero or negative step would never leave the loop
         drawAxis();
         return;
     }
-    for (int a = 0; a < rows - s; a += s) {
-        const int b = colourIndex(static_cast<float>(latitudeOfRow(a)));
-        const int c = colourIndex(static_cast<float>(latitudeOfRow(a + s)));
-        const int16_t* upper = elevation[a];
-        const int16_t* lower = elevation[a + s];
+    for (int upperRow = 0; upperRow < rows - stride; upperRow += stride) {
+        const int lowerRow = upperRow + stride;
+        const int upperIndex = colourIndex(static_cast<float>(latitudeOfRow(upperRow)));
+        const int lowerIndex = colourIndex(static_cast<float>(latitudeOfRow(lowerRow)));
+        const int16_t* upper = elevation[upperRow];
+        const int16_t* lower = elevation[lowerRow];
         glBegin(GL_QUAD_STRIP);
-        for (int d = 0; d < cols - s; d += s) {
-            setColour(upper[d], b);
-            glVertex3fv(vertices[a][d]);
-            setColour(lower[d], c);
-            glVertex3fv(vertices[a + s][d]);
+        for (int col = 0; col < cols - stride; col += stride) {
+            setColour(upper[col], upperIndex);
+            glVertex3fv(vertices[upperRow][col]);
+            setColour(lower[col], lowerIndex);
+            glVertex3fv(vertices[lowerRow][col]);
         }
         // Close the ring back to column 0.
-        setColour(upper[0], b);
-        glVertex3fv(vertices[a][0]);
-        setColour(lower[0], c);
-        glVertex3fv(vertices[a + s][0]);
+        setColour(upper[0], upperIndex);
+        glVertex3fv(vertices[upperRow][0]);
+        setColour(lower[0], lowerIndex);
+        glVertex3fv(vertices[lowerRow][0]);
         glEnd();
     }
     drawAxis();

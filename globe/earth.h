@@ -1,10 +1,10 @@
 // One insolation globe: an elevation grid read from disk, a sphere vertex per
 // grid sample, two colour tables, and the orbital parameters that colour it.
 //
-// A globe is one heap allocation of about 8.2 MB (the grid and the mesh are
-// fixed-size arrays held inside the object). It owns no file, GL object or
-// other resource. All GL calls are issued by draw(), drawAxis() and
-// setColour() only.
+// A globe is one allocation of about 8.2 MB (the grid and the mesh are
+// fixed-size arrays held inside the object); the scene's globes come from
+// createGlobe, in huge pages where the kernel offers them. It owns no file, GL object or
+// other resource. All GL calls are issued by draw() and drawAxis() only.
 #ifndef PALEOVIZ_GLOBE_EARTH_H
 #define PALEOVIZ_GLOBE_EARTH_H
 
@@ -51,15 +51,17 @@ public:
     float obliquity;                      // axial tilt, radians
     float radius;                         // scene units, 200
     int season;                           // Season 0..3
-    int step;                             // mesh step in grid cells, >= 1
+    int step;                             // mesh step in grid cells; below 1 draws the axis only
 
     // Builds the palettes and reads the grid file through load(). A file
-    // that cannot be opened ends the process with status -1.
+    // that cannot be opened or read ends the process with status -1.
     Globe(int season, const char* fileName);
 
     // Reads rows x cols little-endian samples from fileName, then builds the
     // mesh. A short file leaves the unread samples 0 and reports the count on
-    // standard output. Called only by the constructor.
+    // standard output, once per run however many globes read it. A file
+    // that opens but cannot be read (a directory, an I/O error) ends the
+    // process as a missing one does. Called only by the constructor.
     void load(const char* fileName, bool verbose);
     // Fills vertices from radius, rows and cols (z is the polar axis).
     void buildVertices();
@@ -82,7 +84,8 @@ public:
     void setColour(int16_t sample, int index) const;
 
     // Draws the mesh as latitude bands of quad strips at this globe's step,
-    // then the polar axis. Changes only the current GL colour.
+    // then the polar axis; a step below 1 draws the axis only. Changes only
+    // the current GL colour.
     void draw() const;
     // White line along the polar axis from z = -1.5 radius to +1.5 radius.
     void drawAxis() const;
@@ -90,5 +93,13 @@ public:
 private:
     void buildPalettes();
 };
+
+// A globe in its own mapping on huge-page boundaries, the kernel asked for
+// transparent huge pages where it offers them (silently ordinary pages
+// otherwise). Returns null when the memory cannot be had. Release it with
+// destroyGlobe, never with delete.
+Globe* createGlobe(int season, const char* fileName);
+// Destroys a globe made by createGlobe and returns its memory; null is ignored.
+void destroyGlobe(Globe* globe);
 
 #endif

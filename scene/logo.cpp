@@ -23,16 +23,24 @@ constexpr float logoDepth = -1300;
 
 void PaleoScene::loadLogo(const char* fileName)
 {
+    // A file that opens but cannot be read (a directory of that name, an I/O
+    // error) counts as missing.
     FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
+    size_t got = 0;
+    bool readable = file != nullptr;
+    if (file != nullptr) {
+        got = std::fread(logoPixels, 1, logoBytes, file);
+        readable = std::ferror(file) == 0;
+        std::fclose(file);
+    }
+    if (!readable) {
         std::printf("unable to load logo\n");
         std::fflush(stdout);
         showLogo = false;
         return;
     }
-    const size_t got = std::fread(logoPixels, 1, logoBytes, file);
-    std::fclose(file);
-    // A short file shows black where its bytes are missing.
+    // Bytes missing from a short file are 0: zero alpha, which under the
+    // decal mode shows the current colour (the panel's last), not black.
     std::memset(logoPixels + got, 0, logoBytes - got);
 
     GLuint name = 0;

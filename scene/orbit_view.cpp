@@ -1,6 +1,9 @@
 // The orbit view: Sun, dashed orbit, apsides and latus rectum, four globes.
 #include "scene/orbit_geometry.h"
 #include "scene/paleo_scene.h"
+#include "scene/panel.h"
+
+#include "globe/math_constants.h"
 
 #include <GL/glut.h>
 
@@ -9,10 +12,8 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double halfPi = 1.5707963267948966;
-constexpr double twoPi = 6.283185307179586;
-constexpr double dashAngle = 0.031415926535897934;  // pi / 100
+constexpr double twoPi = 2 * pi;
+constexpr double dashAngle = pi / 100;
 constexpr double zoomShift = -11.0;      // x translation per unit of zoom
 constexpr double viewDistance = -3500;   // z translation of the orbit view
 constexpr double referenceTilt = 23.5;   // degrees

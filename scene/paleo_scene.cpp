@@ -1,17 +1,17 @@
 #include "scene/paleo_scene.h"
 
+#include "globe/math_constants.h"
+
 #include <initializer_list>
-#include <new>
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 constexpr double startRotX = -60.0;
 
 // A globe that cannot be allocated is left null; the scene goes on without it.
 Globe* makeGlobe(int season, const char* gridPath)
 {
-    return new (std::nothrow) Globe(season, gridPath);
+    return createGlobe(season, gridPath);
 }
 
 }  // namespace
@@ -50,10 +50,10 @@ PaleoScene::PaleoScene(const char* gridPath)
 
 PaleoScene::~PaleoScene()
 {
-    delete globeJune;
-    delete globeMarch;
-    delete globeSeptember;
-    delete globeDecember;
+    destroyGlobe(globeJune);
+    destroyGlobe(globeMarch);
+    destroyGlobe(globeSeptember);
+    destroyGlobe(globeDecember);
     delete[] eccSeries;
     delete[] precSeries;
     delete[] oblSeries;
@@ -109,6 +109,11 @@ void PaleoScene::setGlobeStep(int n)
 void PaleoScene::advanceTime(int n)
 {
     timeIndex += n;
+    clampTime();
+}
+
+void PaleoScene::clampTime()
+{
     if (timeIndex < 0)
         timeIndex = 0;
     if (timeIndex >= recordCount)
@@ -118,7 +123,7 @@ void PaleoScene::advanceTime(int n)
 void PaleoScene::setTimeFromAxis(int v)
 {
     timeIndex = -v;
-    advanceTime(0);
+    clampTime();
 }
 
 void PaleoScene::changeZoom(int n)

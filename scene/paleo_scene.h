@@ -4,8 +4,8 @@
 // Units: eccentricity dimensionless; precession angle and obliquity in
 // degrees; time in records (record 0 = the present, larger = further back);
 // rotations in degrees; zoom 0..325; semi-major axis in scene units.
-// Ownership: the scene owns its globes and series arrays (allocated with
-// new, released by the destructor). Input changes the scene only through
+// Ownership: the scene owns its globes (made by createGlobe) and series
+// arrays (allocated with new), released by the destructor. Input changes the scene only through
 // these operations; drawing code reads the fields directly.
 #ifndef PALEOVIZ_SCENE_PALEO_SCENE_H
 #define PALEOVIZ_SCENE_PALEO_SCENE_H
@@ -70,10 +70,17 @@ public:
     // "logo.rgba" of the working folder. REQUIRES: a current GL context.
     void loadData(const char* seriesPath = seriesFileName, const char* logoPath = logoFileName);
     // Reads n records of the orbital series file into the three arrays.
-    // A file that cannot be opened ends the process with status -1.
+    // Header lines may end in LF, CR LF or a lone CR. A file that cannot be
+    // opened or read ends the process with status -1. From the first record
+    // that cannot be read whole every field not read is 0.0, with one
+    // message naming the record and column unless the input simply ended.
+    // The first record read whole but implausible (a value not finite, an
+    // eccentricity outside 0 <= e < 1, a time other than -record) is
+    // reported once and kept as read. REQUIRES: n >= 1.
     void readSeries(const char* fileName, int n);
     // Reads the logo picture file (by default "logo.rgba") and makes its
-    // texture; hides the logo on failure.
+    // texture. A file that cannot be opened or read prints "unable to load
+    // logo" and hides the logo; bytes missing from a short file are 0.
     void loadLogo(const char* fileName = logoFileName);
 
     // Takes the current values from the series at timeIndex (or the
@@ -92,6 +99,8 @@ public:
     void toggleObl() { showObl = !showObl; }
     // timeIndex += n records, clamped to 0..recordCount-1.
     void advanceTime(int n);
+    // timeIndex into 0..recordCount-1.
+    void clampTime();
     // timeIndex = -v, clamped; v is an axis position (a negated record index).
     void setTimeFromAxis(int v);
     int axisTime() const { return -timeIndex; }
@@ -130,8 +139,5 @@ public:
     // Textured logo square, when showLogo is set and a texture exists.
     void drawLogo() const;
 };
-
-// Draws text with a GLUT bitmap font from the raster position (x, y, z).
-void drawText(const char* text, int x, int y, int z, void* font);
 
 #endif

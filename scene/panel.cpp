@@ -1,4 +1,5 @@
 // The time-series panel: time readout, marker, time axis and three curves.
+#include "scene/panel.h"
 #include "scene/panel_layout.h"
 #include "scene/paleo_scene.h"
 
@@ -74,12 +75,12 @@ void drawCurve(const PaleoScene& scene, const CurveStyle& style)
     glBegin(GL_LINE_STRIP);
     const double* series = scene.*style.series;
     if (scene.*style.shown && series != nullptr) {
-        const int a = windowStart(scene.timeIndex);
+        const int start = windowStart(scene.timeIndex);
         for (int x = plotLeft; x < plotRight; x += unitsPerRecord) {
-            const int i = a - x / unitsPerRecord;
-            if (i < 0 || i > scene.recordCount - 1)
+            const int record = start - x / unitsPerRecord;
+            if (record < 0 || record > scene.recordCount - 1)
                 continue;  // outside the series: skipped, not drawn as zero
-            glVertex3f(static_cast<float>(x), plottedHeight(style.curve, series[i]), 0);
+            glVertex3f(static_cast<float>(x), plottedHeight(style.curve, series[record]), 0);
         }
     } else {
         glVertex3f(plotLeft, style.substitute, 0);
@@ -112,9 +113,9 @@ void formatReadout(char* buffer, int timeIndex)
     std::snprintf(buffer, textBufferSize, "%c%d kY", timeIndex != 0 ? '-' : ' ', timeIndex);
 }
 
-int axisLabelAt(int x, int a)
+int axisLabelAt(int x, int start)
 {
-    return x / unitsPerRecord - a + markerOffset;
+    return x / unitsPerRecord - start + markerOffset;
 }
 
 float curveHeight(Curve curve, double value)
@@ -172,13 +173,13 @@ void PaleoScene::drawMarker() const
 
 void PaleoScene::drawTimeAxis() const
 {
-    const int a = windowStart(timeIndex);
-    for (int x = (a % 10) * unitsPerRecord + plotLeft; x <= plotRight; x += minorTickSpacing)
+    const int start = windowStart(timeIndex);
+    for (int x = (start % 10) * unitsPerRecord + plotLeft; x <= plotRight; x += minorTickSpacing)
         drawSegment(x, axisY, x, minorTickTop, GL_LINES);
     char text[textBufferSize];
-    for (int x = (a % 100) * unitsPerRecord + plotLeft; x <= plotRight; x += majorTickSpacing) {
+    for (int x = (start % 100) * unitsPerRecord + plotLeft; x <= plotRight; x += majorTickSpacing) {
         drawSegment(x, axisY, x, majorTickBottom, GL_LINES);
-        std::snprintf(text, sizeof text, "%d", axisLabelAt(x, a));
+        std::snprintf(text, sizeof text, "%d", axisLabelAt(x, start));
         const int len = static_cast<int>(std::strlen(text));
         drawText(text, x - axisLabelCharWidth * len, axisLabelY, 0, GLUT_BITMAP_HELVETICA_12);
     }

@@ -20,8 +20,9 @@ int windowStart(int timeIndex);
 int markerX(int timeIndex);
 // The time readout, "-5 kY" or " 0 kY", into a buffer of textBufferSize.
 void formatReadout(char* buffer, int timeIndex);
-// The axis label at panel x for window start a: kY, a multiple of 100.
-int axisLabelAt(int x, int a);
+// The axis label at panel x for the window start (records): kY, a multiple
+// of 100.
+int axisLabelAt(int x, int start);
 
 // One of the three curves: how a series value maps to a panel height.
 enum class Curve { eccentricity, precession, obliquity };

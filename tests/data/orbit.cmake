@@ -5,10 +5,12 @@
 add_executable(orbit_series_tests ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_series_test.cpp
                ${PROJECT_SOURCE_DIR}/tests/orbit/orbital_elements_test.cpp
                ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_fit_test.cpp)
-target_link_libraries(orbit_series_tests PRIVATE orbit_fit_lib gl_recorder
+target_link_libraries(orbit_series_tests PRIVATE orbit_fit_lib paleoviz_testkit
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(orbit_series_tests PRIVATE
   ORBIT_SERIES_TOOL="$<TARGET_FILE:orbit_series>" ORBIT_FIT_TOOL="$<TARGET_FILE:orbit_fit>")
+target_compile_definitions(orbit_series_tests PRIVATE ${PALEOVIZ_TEST_DEFINITIONS})
+target_include_directories(orbit_series_tests PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(orbit_series_tests orbit_series orbit_fit)
 gtest_discover_tests(orbit_series_tests DISCOVERY_TIMEOUT 60)
 

@@ -1,6 +1,7 @@
 // The orbital series generator: the Berger (1978) computation against its
 // published check values, the record format as the program scans it, the
 // Laskar et al. (2004) importer, and the command line of the tool.
+#include "globe/math_constants.h"
 #include "orbit_series.h"
 #include "test_dir.h"
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr double degree = 3.141592653589793 / 180.0;
+constexpr double degree = radiansPerDegree;
 
 std::string readFile(const std::string& path)
 {

@@ -3,28 +3,67 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
 #include <map>
 
 namespace glrec {
 namespace {
 
+// The log is kept compact, for a full-detail frame makes millions of calls:
+// one small entry per call with its name as a pointer to the literal, its
+// arguments in one shared pool and its text as an index into a short list.
+struct Entry {
+    const char* name;
+    uint32_t firstArg;
+    uint16_t argCount;
+    uint16_t text;  // index into texts; 0 is ""
+};
+
 bool recording = true;
-std::vector<Call> log;
+std::vector<Entry> log;
+std::vector<double> argPool;
+std::vector<std::string> textPool{""};
+std::vector<Call> expanded;  // calls() as Call objects, rebuilt when stale
+bool expandedStale = false;
 Callbacks registered;
 int matrixMode = GL_MODELVIEW;
 std::map<int, int> depth;
 GLuint nextTexture = 1;
 
-void record(const char* name, std::vector<double> args, std::string text = std::string())
+uint16_t textIndex(const std::string& text)
 {
-    log.push_back(Call{name, std::move(args), std::move(text)});
+    for (size_t i = 0; i < textPool.size(); ++i)
+        if (textPool[i] == text)
+            return static_cast<uint16_t>(i);
+    textPool.push_back(text);
+    return static_cast<uint16_t>(textPool.size() - 1);
 }
+
+void record(const char* name, std::initializer_list<double> args, const std::string& text = std::string())
+{
+    log.push_back(Entry{name, static_cast<uint32_t>(argPool.size()),
+                        static_cast<uint16_t>(args.size()), text.empty() ? uint16_t(0) : textIndex(text)});
+    argPool.insert(argPool.end(), args);
+    expandedStale = true;
+}
+
+bool is(const Entry& e, const char* name) { return std::strcmp(e.name, name) == 0; }
+double arg(const Entry& e, int k) { return argPool[e.firstArg + k]; }
 
 }  // namespace
 
 void reset()
 {
     log.clear();
+    log.shrink_to_fit();
+    argPool.clear();
+    argPool.shrink_to_fit();
+    expanded.clear();
+    expanded.shrink_to_fit();
+    expandedStale = false;
+    recording = true;
     registered = Callbacks();
     matrixMode = GL_MODELVIEW;
     depth.clear();
@@ -32,30 +71,48 @@ void reset()
 }
 
 void setRecording(bool on) { recording = on; }
-const std::vector<Call>& calls() { return log; }
+
+const std::vector<Call>& calls()
+{
+    if (expandedStale) {
+        expanded.clear();
+        expanded.reserve(log.size());
+        for (const Entry& e : log)
+            expanded.push_back(Call{e.name,
+                                    std::vector<double>(argPool.begin() + e.firstArg,
+                                                        argPool.begin() + e.firstArg + e.argCount),
+                                    textPool[e.text]});
+        expandedStale = false;
+    }
+    return expanded;
+}
 
 std::vector<Call> named(const std::string& name)
 {
     std::vector<Call> out;
-    for (const Call& c : log)
-        if (c.name == name)
-            out.push_back(c);
+    for (const Entry& e : log)
+        if (name == e.name)
+            out.push_back(Call{e.name,
+                               std::vector<double>(argPool.begin() + e.firstArg,
+                                                   argPool.begin() + e.firstArg + e.argCount),
+                               textPool[e.text]});
     return out;
 }
 
 size_t count(const std::string& name)
 {
     size_t n = 0;
-    for (const Call& c : log)
-        n += c.name == name;
+    for (const Entry& e : log)
+        n += name == e.name;
     return n;
 }
 
 std::vector<std::string> names()
 {
     std::vector<std::string> out;
-    for (const Call& c : log)
-        out.push_back(c.name);
+    out.reserve(log.size());
+    for (const Entry& e : log)
+        out.push_back(e.name);
     return out;
 }
 
@@ -64,18 +121,18 @@ std::vector<Primitive> primitives()
     std::vector<Primitive> out;
     double r = 1, g = 1, b = 1;
     bool inside = false;
-    for (const Call& c : log) {
-        if (c.name == "glColor3f" || c.name == "glColor3fv") {
-            r = c.args[0];
-            g = c.args[1];
-            b = c.args[2];
-        } else if (c.name == "glBegin") {
-            out.push_back(Primitive{static_cast<int>(c.args[0]), {}});
+    for (const Entry& e : log) {
+        if (is(e, "glColor3f") || is(e, "glColor3fv")) {
+            r = arg(e, 0);
+            g = arg(e, 1);
+            b = arg(e, 2);
+        } else if (is(e, "glBegin")) {
+            out.push_back(Primitive{static_cast<int>(arg(e, 0)), {}});
             inside = true;
-        } else if (c.name == "glEnd") {
+        } else if (is(e, "glEnd")) {
             inside = false;
-        } else if (inside && (c.name == "glVertex3f" || c.name == "glVertex3fv")) {
-            out.back().vertices.push_back(Vertex{c.args[0], c.args[1], c.args[2], r, g, b});
+        } else if (inside && (is(e, "glVertex3f") || is(e, "glVertex3fv"))) {
+            out.back().vertices.push_back(Vertex{arg(e, 0), arg(e, 1), arg(e, 2), r, g, b});
         }
     }
     return out;
@@ -86,16 +143,17 @@ std::vector<TextRun> texts()
     std::vector<TextRun> out;
     double x = 0, y = 0, z = 0;
     bool fresh = true;
-    for (const Call& c : log) {
-        if (c.name == "glRasterPos3d" || c.name == "glRasterPos3f") {
-            x = c.args[0];
-            y = c.args[1];
-            z = c.args[2];
+    for (const Entry& e : log) {
+        if (is(e, "glRasterPos3d") || is(e, "glRasterPos3f")) {
+            x = arg(e, 0);
+            y = arg(e, 1);
+            z = arg(e, 2);
             fresh = true;
-        } else if (c.name == "glutBitmapCharacter") {
-            if (fresh || out.empty() || out.back().font != c.text)
-                out.push_back(TextRun{x, y, z, c.text, ""});
-            out.back().text += static_cast<char>(c.args[0]);
+        } else if (is(e, "glutBitmapCharacter")) {
+            const std::string& font = textPool[e.text];
+            if (fresh || out.empty() || out.back().font != font)
+                out.push_back(TextRun{x, y, z, font, ""});
+            out.back().text += static_cast<char>(arg(e, 0));
             fresh = false;
         }
     }

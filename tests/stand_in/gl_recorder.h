@@ -17,11 +17,14 @@ struct Call {
     std::string text;          // window title, font name, or "" otherwise
 };
 
-// Forgets the log and resets the tracked state (matrix mode and depth,
-// colour, texture names, registered callbacks).
+// Forgets the log, turns recording on and resets the tracked state (matrix
+// mode and depth, colour, texture names, registered callbacks).
 void reset();
-// Recording on (tests, the default) or off (benchmarks: calls do nothing).
+// Recording on (tests, the default) or off (benchmarks, and tests that draw
+// frames no assertion reads: calls do nothing) until the next reset.
 void setRecording(bool on);
+// The log as Call objects, made on request: the log itself is kept compact.
+// Valid until the next call of a GL function or of reset.
 const std::vector<Call>& calls();
 
 // Calls with this name, in order.

@@ -2,7 +2,6 @@
 
 #include "app/shell.h"
 
-#include <cstdio>
 
 double seriesEcc(int j) { return 0.01 + j / 100000.0; }
 double seriesPrec(int j) { return j % 360; }
@@ -12,19 +11,15 @@ namespace {
 
 int16_t westLand(int, int col) { return col < gridCols / 2 ? 100 : -100; }
 
+SeriesRecord testRecord(int j) { return {seriesEcc(j), seriesPrec(j), seriesObl(j), 0.0f}; }
+
 }  // namespace
 
 void writeSyntheticData(const TestDir& dir)
 {
     dir.write("partetopo", fullGrid(westLand));
-    std::string text = "synthetic series\ncolumns: kyr e prec obl index\nfor tests\n";
-    char line[128];
-    for (int j = 0; j < seriesRecords; ++j) {
-        std::snprintf(line, sizeof line, "%d %.6f %.1f %.2f 0\n", -j, seriesEcc(j), seriesPrec(j),
-                      seriesObl(j));
-        text += line;
-    }
-    dir.write("orbit95b", text);
+    dir.write("orbit95b", seriesText("synthetic series\ncolumns: kyr e prec obl index\nfor tests",
+                                     seriesRecords, testRecord));
     dir.write("logo.rgba", std::string(logoBytes, '\x40'));
 }
 
@@ -37,7 +32,7 @@ void LoadedSceneTest::SetUp()
     theScene = scene;
     windowWidth = 600;
     windowHeight = 600;
-    zoomStep = -5;  // as the entry leaves it
+    zoomStep = startZoomStep;  // as the entry leaves it
     glrec::reset();
 }
 
@@ -46,7 +41,7 @@ void LoadedSceneTest::TearDown()
     delete scene;
     theScene = nullptr;
     lastKey = detailStep = 0;
-    zoomStep = -5;
+    zoomStep = startZoomStep;
     leftDown = middleDown = scrollPresent = scrollPast = false;
     lastMouseX = lastMouseY = 0;
 }

@@ -1,13 +1,15 @@
-// A temporary working directory for tests that read the program's data
-// files by their fixed names. The constructor makes the directory and
-// changes into it; the destructor changes back and removes it.
+// A scratch working directory for tests that read the program's data files
+// by their fixed names: the constructor makes the directory and changes
+// into it; the destructor changes back and removes it. Also runs code in a
+// child process, for paths that end the process.
 #ifndef PALEOVIZ_TESTS_TEST_DIR_H
 #define PALEOVIZ_TESTS_TEST_DIR_H
 
-#include <cstdint>
-#include <string>
+#include "scratch_dir.h"
+#include "synthetic_data.h"
+
 #include <functional>
-#include <vector>
+#include <string>
 
 class TestDir {
 public:
@@ -16,23 +18,16 @@ public:
     TestDir(const TestDir&) = delete;
     TestDir& operator=(const TestDir&) = delete;
 
-    const std::string& path() const { return dir; }
+    const std::string& path() const { return scratch.path(); }
     // Writes a file in the directory.
     void write(const std::string& name, const std::string& bytes) const;
     // Copies a file of the project's data/ folder into the directory.
     void copyData(const std::string& name) const;
 
 private:
-    std::string dir;
+    ScratchDir scratch{"paleoviz-test"};
     std::string previous;
 };
-
-// Little-endian bytes of 16-bit samples, as an elevation grid file holds them.
-std::string gridBytes(const std::vector<int16_t>& samples);
-// A full 540 x 1080 grid whose sample is f(row, column).
-std::string fullGrid(int16_t (*f)(int row, int col));
-
-
 
 // Runs f in a child process with its standard output captured. The result
 // holds the exit status as the shell sees it (0..255; -1 if killed by a

@@ -17,6 +17,7 @@
 // June solstice near aphelion.
 //
 // The index is Q pi / S0 on a scale where 1.3 fills the 192 entries.
+#include "globe/math_constants.h"
 #include "globe/earth.h"
 #include "scene/data_files.h"
 #include "test_dir.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 constexpr double degree = pi / 180;
 constexpr double fullScale = 1.3;
 constexpr int entries = 192;

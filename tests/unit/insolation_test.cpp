@@ -1,4 +1,5 @@
 // Insolation colour index, the two palettes and the land/ocean colour choice.
+#include "globe/math_constants.h"
 #include "globe/earth.h"
 #include "scene/data_files.h"
 #include "gl_recorder.h"
@@ -45,7 +46,6 @@ void referenceHsv(double hueDegrees, double s, double v, double rgb[3])
 TEST(InsolationIndex, LatitudeOfRow)
 {
     auto globe = makeGlobe(seasonMarch);
-    const double pi = 3.141592653589793;
     EXPECT_DOUBLE_EQ(globe->latitudeOfRow(0), pi / 2);
     EXPECT_DOUBLE_EQ(globe->latitudeOfRow(270), 0.0);
     EXPECT_DOUBLE_EQ(globe->latitudeOfRow(135), pi / 4);

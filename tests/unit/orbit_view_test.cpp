@@ -1,5 +1,6 @@
 // The orbit view as drawn through the stand-in: transforms, globe places,
 // tilt, Sun, dashed orbit, apsides and latus rectum.
+#include "globe/math_constants.h"
 #include "loaded_scene.h"
 #include "scene/orbit_geometry.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 using glrec::Call;
 
-constexpr double pi = 3.141592653589793;
 
 class OrbitViewTest : public LoadedSceneTest {
 protected:

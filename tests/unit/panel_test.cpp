@@ -1,4 +1,5 @@
 // The time-series panel: readout, marker, time axis, curves.
+#include "globe/math_constants.h"
 #include "loaded_scene.h"
 #include "scene/panel_layout.h"
 
@@ -186,7 +187,7 @@ TEST(PanelLayout, ValuesOutsideTheBandUseTheSubstituteHeight)
     }
     // sin(90 degrees in radians + 1) x 25 + 350
     EXPECT_FLOAT_EQ(curveHeight(Curve::precession, 90),
-                    static_cast<float>(std::sin(3.141592653589793 / 2 + 1.0) * 25 + 350));
+                    static_cast<float>(std::sin(pi / 2 + 1.0) * 25 + 350));
 }
 
 TEST_F(PanelTest, ACurveDropsToItsSubstituteHeight)

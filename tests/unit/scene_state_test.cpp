@@ -1,4 +1,5 @@
 // Scene state: construction, clamps, switches and what reaches the globes.
+#include "globe/math_constants.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
 
@@ -110,8 +111,9 @@ TEST_F(SceneTest, ZoomClampsAndRotationsAccumulate)
     EXPECT_EQ(scene->rotX, 340.0);  // not wrapped
     EXPECT_EQ(scene->rotY, -2.5);
     EXPECT_EQ(scene->rotZ, 720.0);
-    EXPECT_EQ(PaleoScene::degToRad(180), 3.141592653589793);
-    EXPECT_EQ(PaleoScene::degToRad(23.5), 23.5 * 3.141592653589793 / 180);
+    EXPECT_EQ(pi, 3.141592653589793);
+    EXPECT_EQ(PaleoScene::degToRad(180), pi);
+    EXPECT_EQ(PaleoScene::degToRad(23.5), 23.5 * pi / 180);
 }
 
 TEST_F(SceneTest, CurrentValuesFollowTheSwitches)
@@ -131,8 +133,8 @@ TEST_F(SceneTest, CurrentValuesFollowTheSwitches)
     EXPECT_DOUBLE_EQ(scene->obl, 23.0);
     for (Globe* g : globes()) {
         EXPECT_EQ(g->eccentricity, 0.03f);
-        EXPECT_EQ(g->omega, static_cast<float>(1000 * 3.141592653589793 / 180 + 3.141592653589793));
-        EXPECT_EQ(g->obliquity, static_cast<float>(23.0 * 3.141592653589793 / 180));
+        EXPECT_EQ(g->omega, static_cast<float>(1000 * pi / 180 + pi));
+        EXPECT_EQ(g->obliquity, static_cast<float>(23.0 * pi / 180));
     }
 
     scene->togglePrec();
@@ -143,7 +145,7 @@ TEST_F(SceneTest, CurrentValuesFollowTheSwitches)
     for (Globe* g : globes()) {
         EXPECT_EQ(g->omega, static_cast<float>(1.5707963267948966));
         EXPECT_EQ(g->eccentricity, 0.03f);
-        EXPECT_EQ(g->obliquity, static_cast<float>(23.5 * 3.141592653589793 / 180));
+        EXPECT_EQ(g->obliquity, static_cast<float>(23.5 * pi / 180));
     }
 }
 
@@ -187,9 +189,9 @@ TEST_F(SceneTest, AutoAdvanceAndResetSetTheMeshStep)
 TEST_F(SceneTest, MissingGlobesAreSkipped)
 {
     readSeries();
-    delete scene->globeJune;
+    destroyGlobe(scene->globeJune);
     scene->globeJune = nullptr;
-    delete scene->globeSeptember;
+    destroyGlobe(scene->globeSeptember);
     scene->globeSeptember = nullptr;
     scene->setGlobeStep(4);
     scene->pushOrbitToGlobes(1.0, 0.05, 0.4);
@@ -197,8 +199,8 @@ TEST_F(SceneTest, MissingGlobesAreSkipped)
     EXPECT_EQ(scene->globeDecember->eccentricity, 0.05f);
     EXPECT_EQ(scene->globeMarch->omega, 1.0f);
     // Destroying a scene with no globes at all releases only the arrays.
-    delete scene->globeMarch;
-    delete scene->globeDecember;
+    destroyGlobe(scene->globeMarch);
+    destroyGlobe(scene->globeDecember);
     scene->globeMarch = scene->globeDecember = nullptr;
     scene.reset();
 }

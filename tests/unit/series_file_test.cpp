@@ -1,5 +1,6 @@
 // The orbital series file reader and the start-up load, on files the tests
 // write, and on the committed data/orbit95b.
+#include "globe/math_constants.h"
 #include "gl_recorder.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
@@ -9,10 +10,10 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 
 int16_t land(int, int) { return 10; }
 
@@ -100,7 +101,7 @@ TEST_F(SeriesFileTest, LayoutAndUnusedColumnsChangeNothing)
     for (int j = 0; j < 10; ++j) {
         onOneLine += recordFields(j, -j, "0.0125", " ") + "  ";
         fieldPerLine += recordFields(j, -j, "0.0125", "\n") + "\n";
-        otherColumns += recordFields(j, j * 1000 + 77, j % 2 ? "-1e30" : "42", "\t") + "\r\n";
+        otherColumns += recordFields(j, -j, j % 2 ? "-1e30" : "42", "\t") + "\r\n";
     }
     const std::string longLine(300, 'x');
     struct Case { const char* name; std::string text; };
@@ -108,7 +109,9 @@ TEST_F(SeriesFileTest, LayoutAndUnusedColumnsChangeNothing)
              Case{"one record per line", header + records(0, 10)},
              Case{"all records on one line", header + onOneLine + "\n"},
              Case{"one field per line", header + fieldPerLine},
-             Case{"other times and extras, tabs, CRLF", header + otherColumns},
+             Case{"other extras, tabs, CRLF", header + otherColumns},
+             Case{"CR LF header lines", "h1\r\nh2\r\nh3\r\n" + records(0, 10)},
+             Case{"CR-only line ends", "h1\rh2\rh3\r" + fieldPerLine},
              Case{"a 300-character header line", "h1\n" + longLine + "\nh3\n" + records(0, 10)},
              Case{"a 600-character last header line",
                   "h1\nh2\n" + longLine + longLine + "\n" + records(0, 10)}}) {
@@ -130,27 +133,32 @@ TEST_F(SeriesFileTest, UnreadableRecordsAreZeroFromTheFaultOn)
         std::string text;
         int record;     // first record not read whole
         int kept;       // of its eccentricity, precession, obliquity: fields kept
-        bool message;   // a fault rather than a clean end of input
+        const char* fault;  // the message's account of the field, or null at a clean end
     };
     for (const Case& c : {
              Case{"word in column 3", header + records(0, 4) + "-4 0.0104 abc 22.00004 0\n" +
-                  records(5, 20), 4, 1, true},
+                  records(5, 20), 4, 1, "column 3 (precession angle) is not a number"},
              Case{"word in column 1", header + records(0, 2) + "now 0.0102 0.074 22.00002 0\n" +
-                  records(3, 20), 2, 0, true},
+                  records(3, 20), 2, 0, "column 1 (time) is not a number"},
              Case{"word in column 5", header + records(0, 6) +
-                  recordFields(6, -6, "n/a", " ") + "\n" + records(7, 20), 6, 3, true},
-             Case{"end after column 3", header + records(0, 9) + "-9 0.0109 0.333", 9, 2, true},
-             Case{"end after column 1", header + records(0, 9) + "-9\n", 9, 0, true},
-             Case{"end after the last whole record", header + records(0, 9) + "\n\n", 9, 0, false},
-             Case{"end inside the header", "h1\nh2", 0, 0, false},
-             Case{"empty file", "", 0, 0, false}}) {
+                  recordFields(6, -6, "n/a", " ") + "\n" + records(7, 20), 6, 3,
+                  "column 5 (extra value) is not a number"},
+             Case{"end after column 4", header + records(0, 9) + recordFields(9, -9, "", " ") + "\n",
+                  9, 3, "column 5 (extra value) is missing at the end of the file"},
+             Case{"end after column 3", header + records(0, 9) + "-9 0.0109 0.333", 9, 2,
+                  "column 4 (obliquity) is missing at the end of the file"},
+             Case{"end after column 1", header + records(0, 9) + "-9\n", 9, 0,
+                  "column 2 (eccentricity) is missing at the end of the file"},
+             Case{"end after the last whole record", header + records(0, 9) + "\n\n", 9, 0, nullptr},
+             Case{"end inside the header", "h1\nh2", 0, 0, nullptr},
+             Case{"empty file", "", 0, 0, nullptr}}) {
         // Arrays freed by a full read are likely reused with their values, so
         // a slot the reader fails to zero shows.
         EXPECT_EQ(read(header + records(0, 5800)), "");
         const std::string expected =
-            c.message ? "orbit95b: record " + std::to_string(c.record) +
-                            " is not five numbers; it and the later records are 0\n"
-                      : "";
+            c.fault ? "orbit95b: record " + std::to_string(c.record) + ": " + c.fault +
+                          "; it and every later field are 0\n"
+                    : "";
         EXPECT_EQ(read(c.text), expected) << c.name;
         EXPECT_EQ(scene->recordCount, 5800) << c.name;
         expectValuesBefore(c.record);
@@ -164,6 +172,72 @@ TEST_F(SeriesFileTest, UnreadableRecordsAreZeroFromTheFaultOn)
             return;
         }
     }
+}
+
+TEST_F(SeriesFileTest, FirstImplausibleRecordIsReportedOnceAndKept)
+{
+    const std::string sound = header + records(0, 5800);
+    auto replaced = [&](int j, const std::string& fields) {
+        std::string text = header + records(0, j) + fields + "\n" + records(j + 1, 5800);
+        return text;
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* message;
+        int keptBefore;  // records before this one hold their values
+    };
+    for (const Case& c : {
+             Case{"eccentricity 1", replaced(3, "-3 1.0 0.111 22.00003 0"),
+                  "orbit95b: record 3: column 2 (eccentricity) 1 is outside 0 <= e < 1\n", 3},
+             Case{"negative eccentricity", replaced(7, "-7 -0.01 0.259 22.00007 0"),
+                  "orbit95b: record 7: column 2 (eccentricity) -0.01 is outside 0 <= e < 1\n", 7},
+             Case{"obliquity not a finite number", replaced(2, "-2 0.0102 0.074 nan 0"),
+                  "orbit95b: record 2: column 4 (obliquity) is not finite\n", 2},
+             Case{"infinite extra value", replaced(5, "-5 0.0105 0.185 22.00005 1e99"),
+                  "orbit95b: record 5: column 5 (extra value) is not finite\n", 5},
+             Case{"time in thousands of years", replaced(0, "77 0.01 0 22 0"),
+                  "orbit95b: record 0: column 1 (time) 77 where 0 was expected; are the columns "
+                  "shifted?\n", 0},
+             Case{"a sixth column", header + records(0, 4) + recordFields(4, -4, "0 0.5", " ") +
+                  "\n" + records(5, 5800),
+                  "orbit95b: record 5: column 1 (time) 0 where -5 was expected; are the columns "
+                  "shifted?\n", 5}}) {
+        EXPECT_EQ(read(c.text), c.message) << c.name;
+        expectValuesBefore(c.keptBefore);
+        if (HasFailure()) {
+            ADD_FAILURE() << c.name;
+            return;
+        }
+    }
+    // The values as read are kept: the plausibility check reads on.
+    read(replaced(3, "-3 1.0 0.111 22.00003 0"));
+    EXPECT_EQ(scene->eccSeries[3], 1.0);
+    EXPECT_EQ(scene->eccSeries[4], eccOf(4));
+    EXPECT_EQ(read(sound), "");
+}
+
+TEST_F(SeriesFileTest, FilesThatOpenButCannotBeReadCountAsMissing)
+{
+    // A directory opens for reading on this system, but every read fails.
+    ASSERT_EQ(mkdir("orbit95b", 0700), 0);
+    const ChildResult series = runInChild([this] { scene->readSeries("orbit95b", 5800); });
+    EXPECT_EQ(series.status, 255);
+    EXPECT_EQ(series.out, "Unable to open file \"orbit95b\" for read\n");
+
+    ASSERT_EQ(mkdir("logo.rgba", 0700), 0);
+    const ChildResult logo = runInChild([this] {
+        scene->loadLogo();
+        std::printf("showLogo=%d calls=%zu\n", int(scene->showLogo), glrec::calls().size());
+    });
+    EXPECT_EQ(logo.status, 0);
+    EXPECT_EQ(logo.out, "unable to load logo\nshowLogo=0 calls=0\n");
+
+    std::remove("partetopo");
+    ASSERT_EQ(mkdir("partetopo", 0700), 0);
+    const ChildResult grid = runInChild([] { PaleoScene unreadable; });
+    EXPECT_EQ(grid.status, 255);
+    EXPECT_EQ(grid.out, "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n");
 }
 
 TEST_F(SeriesFileTest, RecordsAfterThe5800thAreNotRead)

@@ -138,6 +138,7 @@ TEST_F(ShellTest, DisplaySpinsDrawsAndSwapsOncePerFrame)
 TEST_F(ShellTest, HeldButtonsScrollAndZoomEachFrame)
 {
     makeLoadedScene();
+    glrec::setRecording(false);  // the scene's state is checked, not the frames drawn
     theScene->timeIndex = 3000;
 
     leftDown = true;  // held with no scroll flag: nothing but the spin

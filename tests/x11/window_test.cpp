@@ -3,6 +3,8 @@
 #include "window_regions.h"
 #include "x11_harness.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int fatalFileStatus = 255;  // exit(-1) as the shell sees it
@@ -51,12 +53,13 @@ struct MissingFileCase {
     int status;
     bool windowStays;  // the program runs on and is ended with Escape
     bool windowNeverCreated;
+    bool unreadable = false;  // a directory of that name instead of no file
 };
 
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const MissingFileCase& c, std::ostream* out)
 {
-    *out << "missing " << c.missing;
+    *out << (c.unreadable ? "unreadable " : "missing ") << c.missing;
 }
 
 class MissingFileTest : public X11Test, public ::testing::WithParamInterface<MissingFileCase> {};
@@ -67,6 +70,10 @@ TEST_P(MissingFileTest, PrintsItsMessageAndEndsOrRunsOn)
     WindowCreationWatch watch(xServer->display());
     ASSERT_TRUE(watch.connected());
     ASSERT_NO_FATAL_FAILURE(provideDataExcept(c.missing));
+    // A directory opens for reading but cannot be read.
+    if (c.unreadable) {
+        ASSERT_EQ(mkdir(work->file(c.missing).c_str(), 0700), 0) << c.missing;
+    }
     ASSERT_NO_FATAL_FAILURE(startProgram());
 
     if (c.windowStays) {
@@ -88,11 +95,14 @@ const MissingFileCase missingFileCases[] = {
      fatalFileStatus, false, true},
     {"orbit95b", "Unable to open file \"orbit95b\" for read\n", fatalFileStatus, false, false},
     {"logo.rgba", "unable to load logo\n", 0, true, false},
+    {"partetopo", "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n",
+     fatalFileStatus, false, true, true},
+    {"orbit95b", "Unable to open file \"orbit95b\" for read\n", fatalFileStatus, false, false, true},
 };
 
 std::string caseName(const ::testing::TestParamInfo<MissingFileCase>& info)
 {
-    std::string name = std::string("No_") + info.param.missing;
+    std::string name = std::string(info.param.unreadable ? "Unreadable_" : "No_") + info.param.missing;
     for (char& c : name)
         if (c == '.')
             c = '_';

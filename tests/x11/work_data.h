@@ -4,22 +4,18 @@
 #define PALEOVIZ_TESTS_X11_WORK_DATA_H
 
 #include "scene/data_files.h"
+#include "scratch_dir.h"
+#include "synthetic_data.h"
 
 #include <string>
 #include <vector>
 
+// An empty scratch folder (path() is empty if it could not be made),
+// removed with everything in it at the end.
 class WorkDir {
 public:
-    // Makes an empty folder under the system's temporary directory; path()
-    // is empty if that failed.
-    WorkDir();
-    // Removes the folder and everything in it.
-    ~WorkDir();
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-
-    const std::string& path() const { return dir; }
-    std::string file(const std::string& name) const { return dir + "/" + name; }
+    const std::string& path() const { return scratch.path(); }
+    std::string file(const std::string& name) const { return scratch.file(name); }
 
     // Puts one start-up file into the folder: the project's committed copy
     // from data/ when it exists with the size the program expects, else a
@@ -29,13 +25,8 @@ public:
     const std::vector<std::string>& standInsUsed() const { return standIns; }
 
 private:
-    std::string dir;
+    ScratchDir scratch{"paleoviz-x11"};
     std::vector<std::string> standIns;
 };
-
-// Stand-in contents of the right format and plausible values.
-std::string standInGrid();    // 540 x 1080 samples: land and ocean cells
-std::string standInSeries();  // three header lines and 5800 records
-std::string standInLogo();    // 190 x 206 opaque RGBA colour ramp
 
 #endif
