@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    std::vector<OrbitalElements> records;
+    std::vector<orbit::Elements> records;
     std::string message;
     const bool accepted = readLaskarTable(in, records, message);
     if (accepted && seriesText(OrbitSource::laskar2004, records).empty())
