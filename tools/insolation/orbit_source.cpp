@@ -1,4 +1,5 @@
 #include "orbit_source.h"
+#include "value_lists.h"
 
 #include "globe/math_constants.h"
 
@@ -19,15 +20,6 @@ struct Token {
     int line;
 };
 
-// A whole token as a finite number.
-bool parseNumber(const std::string& text, double& value)
-{
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(begin, &end);
-    return end != begin && *end == '\0' && errno == 0 && std::isfinite(value);
-}
 
 std::string where(const std::string& fileName, int line)
 {

@@ -11,6 +11,8 @@ namespace {
 constexpr double maxValues = 1e7;
 constexpr double endTolerance = 1e-6;
 
+}  // namespace
+
 bool parseNumber(const std::string& text, double& value)
 {
     const char* begin = text.c_str();
@@ -19,8 +21,6 @@ bool parseNumber(const std::string& text, double& value)
     value = std::strtod(begin, &end);
     return end != begin && *end == '\0' && errno == 0 && std::isfinite(value);
 }
-
-}  // namespace
 
 std::string formatNumber(double x)
 {

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// The whole of text as one finite number (no trailing characters, no
+// overflow); false otherwise.
+bool parseNumber(const std::string& text, double& value);
+
 // Appends the values of items to out, each within [lowest, highest]. False
 // with a message naming the option and the offending item.
 bool expandList(const std::string& option, const std::vector<std::string>& items, double lowest,

@@ -120,24 +120,6 @@ FittedSeries fitRecords(const std::vector<orbit::Elements>& reference, int step,
     return fitElements(times, records, termCount);
 }
 
-bool writeAtomically(const char* path, const std::string& text, std::string& message)
-{
-    const std::string temporary = std::string(path) + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        message = std::string("cannot open \"") + path + "\" for writing";
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path) != 0) {
-        std::remove(temporary.c_str());
-        message = std::string("cannot write \"") + path + "\"";
-        return false;
-    }
-    return true;
-}
-
 int fit(const char* tablePath, const char* outputPath, int termCount)
 {
     std::vector<orbit::Elements> reference;
@@ -172,7 +154,7 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
                   "// odd kyr by at most %.6f in e, %.5f deg in obliquity, %.6f in e sin(w).\n",
                   odd.eccentricity, odd.obliquity, odd.precessionIndex);
     notes += line;
-    if (!writeAtomically(outputPath, termTableSource(series, overall, notes), message))
+    if (!writeFileAtomically(outputPath, termTableSource(series, overall, notes), message))
         return fail(message);
     std::printf("%s", notes.c_str());
     return 0;

@@ -86,26 +86,6 @@ std::string lineMessage(int lineNumber, const std::string& text)
     return "line " + std::to_string(lineNumber) + ": " + text;
 }
 
-// Writes text to a temporary file beside path and renames it over path, so
-// that a failed write leaves no partial file.
-bool writeFile(const char* path, const std::string& text, std::string& message)
-{
-    const std::string temporary = std::string(path) + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        message = std::string("cannot open \"") + path + "\" for writing";
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path) != 0) {
-        std::remove(temporary.c_str());
-        message = std::string("cannot write \"") + path + "\"";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::vector<orbit::Elements> solutionSeries(orbit::Solution solution)
@@ -151,6 +131,24 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
                   std::to_string(records.size()) + " rows; the series file needs " +
                   std::to_string(orbitRecordCount) +
                   " (0 to " + std::to_string(1 - orbitRecordCount) + " kyr)";
+        return false;
+    }
+    return true;
+}
+
+bool writeFileAtomically(const char* path, const std::string& text, std::string& message)
+{
+    const std::string temporary = std::string(path) + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "w");
+    if (file == nullptr) {
+        message = std::string("cannot open \"") + path + "\" for writing";
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path) != 0) {
+        std::remove(temporary.c_str());
+        message = std::string("cannot write \"") + path + "\"";
         return false;
     }
     return true;
@@ -215,7 +213,7 @@ bool writeSolutionFile(orbit::Solution solution, const char* outputPath, std::st
     const OrbitSource source = solution == orbit::Solution::berger1978
                                    ? OrbitSource::berger1978
                                    : OrbitSource::laskar2004Fit;
-    return writeFile(outputPath, seriesText(source, solutionSeries(solution)), message);
+    return writeFileAtomically(outputPath, seriesText(source, solutionSeries(solution)), message);
 }
 
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message)
@@ -230,5 +228,5 @@ bool importLaskarFile(const char* inputPath, const char* outputPath, std::string
         message = std::string(inputPath) + ": " + message;
         return false;
     }
-    return writeFile(outputPath, seriesText(OrbitSource::laskar2004, records), message);
+    return writeFileAtomically(outputPath, seriesText(OrbitSource::laskar2004, records), message);
 }

@@ -40,6 +40,10 @@ orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
 // fewer than orbitRecordCount rows (naming the last line).
 bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message);
 
+// Writes text to a temporary file beside path and renames it over path, so
+// that a failed write leaves no partial file; false with a message if not.
+bool writeFileAtomically(const char* path, const std::string& text, std::string& message);
+
 // The three header lines, each ending with a newline and under 255 characters.
 std::string seriesHeader(OrbitSource source);
 // One record line for time kyr (0 or negative), ending with a newline.
