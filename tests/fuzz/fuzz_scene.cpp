@@ -1,3 +1,4 @@
+#include "scene/data_files.h"
 #include "fuzz_scene.h"
 
 #include "gl_recorder.h"
@@ -27,7 +28,7 @@ PaleoScene& fuzzScene()
             std::abort();
         startFolder = cwd;
         folder = std::make_unique<ScratchDir>("paleoviz-fuzz");
-        if (folder->path().empty() || !folder->write("partetopo", standInGrid()))
+        if (folder->path().empty() || !folder->write(gridFileName, standInGrid()))
             std::abort();
         if (std::freopen("/dev/null", "w", stdout) == nullptr)
             std::abort();

@@ -1,5 +1,6 @@
 // The orbital series reader on any bytes, then the panel's mapping of every
 // value read. Every slot must be filled: the run reads each one.
+#include "scene/data_files.h"
 #include "fuzz_scene.h"
 #include "scene/panel_layout.h"
 
@@ -14,9 +15,9 @@ volatile float heightSink;  // keeps the heights from being optimised away
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     PaleoScene& scene = fuzzScene();
-    writeInput("orbit95b", data, size);
+    writeInput(seriesFileName, data, size);
     InSceneFolder inside;
-    scene.readSeries("orbit95b", seriesRecords);
+    scene.readSeries(seriesFileName, seriesRecords);
     if (scene.recordCount != seriesRecords)
         std::abort();
     float sum = 0;

@@ -1,3 +1,4 @@
+#include "scene/data_files.h"
 #include "loaded_scene.h"
 
 #include "app/shell.h"
@@ -17,10 +18,10 @@ SeriesRecord testRecord(int j) { return {seriesEcc(j), seriesPrec(j), seriesObl(
 
 void writeSyntheticData(const TestDir& dir)
 {
-    dir.write("partetopo", fullGrid(westLand));
-    dir.write("orbit95b", seriesText("synthetic series\ncolumns: kyr e prec obl index\nfor tests",
+    dir.write(gridFileName, fullGrid(westLand));
+    dir.write(seriesFileName, seriesText("synthetic series\ncolumns: kyr e prec obl index\nfor tests",
                                      seriesRecords, testRecord));
-    dir.write("logo.rgba", std::string(logoBytes, '\x40'));
+    dir.write(logoFileName, std::string(logoBytes, '\x40'));
 }
 
 void LoadedSceneTest::SetUp()

@@ -1,4 +1,5 @@
 // The globe's elevation grid file, its byte order and the sphere mesh.
+#include "scene/data_files.h"
 #include "globe/earth.h"
 #include "test_dir.h"
 
@@ -66,7 +67,7 @@ TEST(ElevationGrid, ShortFileLeavesZerosAndSaysHowMuchWasReadOncePerRun)
 TEST(ElevationGrid, MissingFileEndsTheProcessWithItsMessage)
 {
     TestDir dir;
-    const ChildResult result = runInChild([] { Globe* g = new Globe(seasonMarch, "partetopo"); delete g; });
+    const ChildResult result = runInChild([] { Globe* g = new Globe(seasonMarch, gridFileName); delete g; });
     EXPECT_EQ(result.status, 255);
     EXPECT_EQ(result.out,
               "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n");

@@ -1,5 +1,6 @@
 // The logo overlay: loading the picture into a texture, drawing the textured
 // square, the toggle, and the committed picture file.
+#include "scene/data_files.h"
 #include "gl_recorder.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
@@ -34,13 +35,13 @@ class LogoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir.write("partetopo", fullGrid(land));
+        dir.write(gridFileName, fullGrid(land));
         scene = std::make_unique<PaleoScene>();
         glrec::reset();
     }
     void loadPicture(const std::string& bytes)
     {
-        dir.write("logo.rgba", bytes);
+        dir.write(logoFileName, bytes);
         scene->loadLogo();
         glrec::reset();
     }
@@ -60,7 +61,7 @@ protected:
 TEST_F(LogoTest, LoadMakesANearestMipmappedTextureOfThePicture)
 {
     const std::string picture = patternPicture();
-    dir.write("logo.rgba", picture);
+    dir.write(logoFileName, picture);
     scene->loadLogo();
 
     EXPECT_EQ(glrec::names(),

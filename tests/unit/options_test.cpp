@@ -1,6 +1,7 @@
 // The command line: GLUT's options kept apart, the program's own options
 // read and checked, the data files located, and the start state a snapshot
 // is drawn in, against the recording stand-in.
+#include "scene/data_files.h"
 #include "app/data_location.h"
 #include "app/options.h"
 #include "app/shell.h"
@@ -77,15 +78,15 @@ TEST(DataLocationTest, WorkingFolderFirstThenFallbackThenTheBareName)
     TestDir dir;
     mkdir((dir.path() + "/first").c_str(), 0755);
     mkdir((dir.path() + "/second").c_str(), 0755);
-    dir.write("partetopo", "x");
+    dir.write(gridFileName, "x");
     dir.write("first/orbit95b", "x");
     dir.write("second/orbit95b", "x");
     const std::vector<std::string> fallback{dir.path() + "/first", dir.path() + "/second"};
 
     DataFiles files = locateDataFiles(ProgramOptions{}, fallback);
-    EXPECT_EQ(files.grid, "partetopo");
+    EXPECT_EQ(files.grid, gridFileName);
     EXPECT_EQ(files.series, dir.path() + "/first/orbit95b");
-    EXPECT_EQ(files.logo, "logo.rgba");
+    EXPECT_EQ(files.logo, logoFileName);
 
     ProgramOptions options;
     options.dataDir = "second";
@@ -122,8 +123,8 @@ int runWith(std::vector<std::string> args)
 TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMainLoop)
 {
     TestDir dir;
-    dir.write("partetopo", fullGrid([](int, int) -> int16_t { return 1; }));
-    dir.write("orbit95b", "h\nh\nh\n0 0.01 10 23 0\n-1 0.02 20 24 0\n");
+    dir.write(gridFileName, fullGrid([](int, int) -> int16_t { return 1; }));
+    dir.write(seriesFileName, "h\nh\nh\n0 0.01 10 23 0\n-1 0.02 20 24 0\n");
     const struct {
         std::vector<std::string> args;
         int timeIndex, spin, step;

@@ -1,5 +1,6 @@
 // The orbital series file reader and the start-up load, on files the tests
 // write, and on the committed data/orbit95b.
+#include "scene/data_files.h"
 #include "globe/math_constants.h"
 #include "gl_recorder.h"
 #include "scene/paleo_scene.h"
@@ -45,15 +46,15 @@ protected:
     void SetUp() override
     {
         glrec::reset();
-        dir.write("partetopo", fullGrid(land));
+        dir.write(gridFileName, fullGrid(land));
         scene = std::make_unique<PaleoScene>();
     }
     // Writes text as "orbit95b", reads 5800 records, returns what was printed.
     std::string read(const std::string& text)
     {
-        dir.write("orbit95b", text);
+        dir.write(seriesFileName, text);
         testing::internal::CaptureStdout();
-        scene->readSeries("orbit95b", 5800);
+        scene->readSeries(seriesFileName, 5800);
         return testing::internal::GetCapturedStdout();
     }
     // Records first..5799 hold zeros in all three arrays.
@@ -220,12 +221,12 @@ TEST_F(SeriesFileTest, FirstImplausibleRecordIsReportedOnceAndKept)
 TEST_F(SeriesFileTest, FilesThatOpenButCannotBeReadCountAsMissing)
 {
     // A directory opens for reading on this system, but every read fails.
-    ASSERT_EQ(mkdir("orbit95b", 0700), 0);
-    const ChildResult series = runInChild([this] { scene->readSeries("orbit95b", 5800); });
+    ASSERT_EQ(mkdir(seriesFileName, 0700), 0);
+    const ChildResult series = runInChild([this] { scene->readSeries(seriesFileName, 5800); });
     EXPECT_EQ(series.status, 255);
     EXPECT_EQ(series.out, "Unable to open file \"orbit95b\" for read\n");
 
-    ASSERT_EQ(mkdir("logo.rgba", 0700), 0);
+    ASSERT_EQ(mkdir(logoFileName, 0700), 0);
     const ChildResult logo = runInChild([this] {
         scene->loadLogo();
         std::printf("showLogo=%d calls=%zu\n", int(scene->showLogo), glrec::calls().size());
@@ -233,8 +234,8 @@ TEST_F(SeriesFileTest, FilesThatOpenButCannotBeReadCountAsMissing)
     EXPECT_EQ(logo.status, 0);
     EXPECT_EQ(logo.out, "unable to load logo\nshowLogo=0 calls=0\n");
 
-    std::remove("partetopo");
-    ASSERT_EQ(mkdir("partetopo", 0700), 0);
+    std::remove(gridFileName);
+    ASSERT_EQ(mkdir(gridFileName, 0700), 0);
     const ChildResult grid = runInChild([] { PaleoScene unreadable; });
     EXPECT_EQ(grid.status, 255);
     EXPECT_EQ(grid.out, "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n");
@@ -249,7 +250,7 @@ TEST_F(SeriesFileTest, RecordsAfterThe5800thAreNotRead)
 
 TEST_F(SeriesFileTest, MissingFileEndsTheProcessBeforeTheLogo)
 {
-    const ChildResult reader = runInChild([this] { scene->readSeries("orbit95b", 5800); });
+    const ChildResult reader = runInChild([this] { scene->readSeries(seriesFileName, 5800); });
     EXPECT_EQ(reader.status, 255);
     EXPECT_EQ(reader.out, "Unable to open file \"orbit95b\" for read\n");
 
@@ -263,10 +264,10 @@ TEST_F(SeriesFileTest, LoadDataSwitchesOnPushesRecordZeroLoadsTheLogoAndSetsTheS
 {
     for (bool logo : {true, false}) {
         glrec::reset();
-        dir.write("orbit95b", header + records(0, 3));
-        std::remove("logo.rgba");
+        dir.write(seriesFileName, header + records(0, 3));
+        std::remove(logoFileName);
         if (logo)
-            dir.write("logo.rgba", std::string(logoBytes, '\x40'));
+            dir.write(logoFileName, std::string(logoBytes, '\x40'));
         scene->showEcc = scene->showPrec = scene->showObl = false;
         scene->showLogo = true;
         scene->setGlobeStep(3);
@@ -291,15 +292,15 @@ TEST_F(SeriesFileTest, LoadDataSwitchesOnPushesRecordZeroLoadsTheLogoAndSetsTheS
 
 TEST_F(SeriesFileTest, CommittedSeriesFollowsTheLaskar2004Solution)
 {
-    dir.copyData("orbit95b");
-    std::ifstream file("orbit95b");
+    dir.copyData(seriesFileName);
+    std::ifstream file(seriesFileName);
     std::string line;
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(std::getline(file, line));
         EXPECT_LE(line.size(), 254u) << "header line " << i;
     }
     testing::internal::CaptureStdout();
-    scene->readSeries("orbit95b", 5800);
+    scene->readSeries(seriesFileName, 5800);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
     // Values of Laskar et al. (2004), A&A 428, 261-285 (time 0 at J2000,

@@ -3,6 +3,7 @@
 // angle, the integrals over the year against sums over time in small steps,
 // the global annual mean against its closed form, and the globes' colour
 // index against the library's daily mean in double.
+#include "scene/data_files.h"
 #include "globe/earth.h"
 #include "globe/math_constants.h"
 #include "insolation/year_insolation.h"
@@ -149,8 +150,8 @@ TEST(YearInsolation, CalendarAndDurationsFollowKepler)
 TEST(InsolationPhysics, ColourIndexIsTheFlooredDailyMeanAtWholeThousandsOfYears)
 {
     TestDir dir;
-    dir.write("partetopo", fullGrid([](int, int) -> int16_t { return 10; }));
-    auto globe = std::make_unique<Globe>(seasonMarch, "partetopo");
+    dir.write(gridFileName, fullGrid([](int, int) -> int16_t { return 10; }));
+    auto globe = std::make_unique<Globe>(seasonMarch, gridFileName);
     const orbit::Span span = orbit::span(orbit::Solution::laskar2004Fit);
     int compared = 0;
     int ties = 0;
