@@ -2,9 +2,10 @@
 // degree) x 360 true longitudes (0..359 by 1 degree), about 378 million
 // values, computed into memory (floats, 1.5 GB) with no output file. The
 // times are spread evenly over the fitted solution's span. Per (time,
-// longitude) the declination and the distance are computed once; per
-// latitude an arccosine and a square root remain. The times are shared out
-// among the cores with std::thread.
+// longitude) the declination and the distance are computed once; the
+// latitudes go through the insolation tool's own grid kernel
+// (LatitudeGrid::dailyMeans). The times are shared out among the cores with
+// std::thread, one contiguous block of times each.
 //
 //   bench/paleoviz_insolation_bench [threads]
 //
@@ -12,6 +13,7 @@
 // elements and for the grid (median of three runs), and a checksum that keeps the work alive.
 #include "bench/bench_support.h"
 #include "globe/math_constants.h"
+#include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
 
@@ -29,18 +31,15 @@ constexpr int longitudeCount = 360;
 constexpr double solarConstant = 1365.0;
 constexpr int runs = 3;
 
-void fillTimes(const std::vector<insolation::Orbit>& orbits,
-               const std::vector<insolation::LatitudeGeometry>& latitudes, int first, int last,
-               float* grid)
+void fillTimes(const std::vector<insolation::Orbit>& orbits, const insolation::LatitudeGrid& latitudes,
+               int first, int last, float* grid)
 {
     for (int t = first; t < last; ++t) {
         float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
         for (int l = 0; l < longitudeCount; ++l) {
             const insolation::DayGeometry day =
                 insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
-            float* row = slice + size_t(l) * latitudeCount;
-            for (int i = 0; i < latitudeCount; ++i)
-                row[i] = static_cast<float>(insolation::dailyMean(day, latitudes[i]));
+            latitudes.dailyMeans(day, slice + size_t(l) * latitudeCount);
         }
     }
 }
@@ -68,9 +67,10 @@ int main(int argc, char** argv)
     }
     const double elementSeconds = bench::secondsSince(start);
 
-    std::vector<insolation::LatitudeGeometry> latitudes(latitudeCount);
+    std::vector<double> latitudeList(latitudeCount);
     for (int i = 0; i < latitudeCount; ++i)
-        latitudes[i] = insolation::latitudeGeometry((i - 90) * radiansPerDegree);
+        latitudeList[i] = (i - 90) * radiansPerDegree;
+    const insolation::LatitudeGrid latitudes(latitudeList);
     std::vector<float> grid(size_t(timeCount) * longitudeCount * latitudeCount);
 
     // The grid, one block of times per thread; the median of a few runs.
