@@ -18,8 +18,12 @@ namespace {
 // Entries handled per pass: the two result rows stay on the stack.
 constexpr size_t block = 64;
 
-// Daily means at +|phi| and -|phi| of n entries. No branch and no call in
-// the loop, so that it vectorises.
+// Daily means at +|phi| and -|phi| of n <= block entries. No branch and no
+// call in the loops, so that they vectorise. The clamped cosines pass
+// through memory on purpose: were the clamp in the second loop, the
+// compiler would copy the arccosine into each of its three cases (the
+// clamped ones with constant arguments) and then, selecting without
+// branches, compute it twice.
 PALEOVIZ_VECTOR_CLONES
 void blockMeans(const DayGeometry& day, const double* __restrict sinLat,
                 const double* __restrict cosLat, const double* __restrict tanLat, size_t n,
@@ -29,8 +33,11 @@ void blockMeans(const DayGeometry& day, const double* __restrict sinLat,
     const double cosD = day.cosDeclination;
     const double tanD = day.tanDeclination;
     const double scale = day.scale;
+    double cosH0[block];
+    for (size_t j = 0; j < n; ++j)
+        cosH0[j] = cosSunsetHourAngle(tanLat[j], tanD);
     for (size_t j = 0; j < n; ++j) {
-        const double c = cosSunsetHourAngle(tanLat[j], tanD);
+        const double c = cosH0[j];
         const double h0 = arccosine(c);
         // sin h0 = sqrt(1 - c^2), from factors that keep their precision as |c| -> 1.
         const double sinH0 = std::sqrt((1.0 - c) * (1.0 + c));
