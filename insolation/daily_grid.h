@@ -61,11 +61,12 @@ struct LatitudeGrid {
     void dailyMeans(const DayGeometry& day, double* out, size_t stride = 1) const;
     void dailyMeans(const DayGeometry& day, float* out, size_t stride = 1) const;
 
-    // One entry per distinct |latitude|, with where its values go: the
-    // position of +|phi| and of -|phi| in the list given, or none. A latitude
-    // given twice gets a second entry.
+    // One entry per distinct |latitude|, by increasing |phi|, with where its
+    // values go: the position of +|phi| and of -|phi| in the list given, or
+    // none. A latitude given twice gets a second entry.
     static constexpr long none = -1;
     size_t count = 0;
+    std::vector<double> absLatitude;  // |phi|, radians
     std::vector<double> sinLatitude;  // of |phi|
     std::vector<double> cosLatitude;
     std::vector<double> tanLatitude;
