@@ -5,7 +5,7 @@
 // longitude) the declination and the distance are computed once; the
 // latitudes go through the insolation tool's own grid kernel
 // (LatitudeGrid::dailyMeans). The times are shared out among the cores with
-// std::thread, one contiguous block of times each.
+// std::thread, a few at a time, to whichever worker is free.
 //
 //   bench/paleoviz_insolation_bench [threads]
 //
@@ -18,6 +18,7 @@
 #include "orbit/orbital_elements.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -31,15 +32,23 @@ constexpr int longitudeCount = 360;
 constexpr double solarConstant = 1365.0;
 constexpr int runs = 3;
 
+// Times a worker takes at once: each is 260 kB of the grid, so workers
+// never write the same cache line, and on a shared machine the worker whose
+// core is free takes more of them.
+constexpr int timesPerTake = 8;
+
 void fillTimes(const std::vector<insolation::Orbit>& orbits, const insolation::LatitudeGrid& latitudes,
-               int first, int last, float* grid)
+               std::atomic<int>& next, float* grid)
 {
-    for (int t = first; t < last; ++t) {
-        float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
-        for (int l = 0; l < longitudeCount; ++l) {
-            const insolation::DayGeometry day =
-                insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
-            latitudes.dailyMeans(day, slice + size_t(l) * latitudeCount);
+    for (int first = next.fetch_add(timesPerTake); first < timeCount;
+         first = next.fetch_add(timesPerTake)) {
+        for (int t = first; t < std::min(first + timesPerTake, timeCount); ++t) {
+            float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
+            for (int l = 0; l < longitudeCount; ++l) {
+                const insolation::DayGeometry day =
+                    insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
+                latitudes.dailyMeans(day, slice + size_t(l) * latitudeCount);
+            }
         }
     }
 }
@@ -73,17 +82,15 @@ int main(int argc, char** argv)
     const insolation::LatitudeGrid latitudes(latitudeList);
     std::vector<float> grid(size_t(timeCount) * longitudeCount * latitudeCount);
 
-    // The grid, one block of times per thread; the median of a few runs.
+    // The grid, times handed out to the threads; the median of a few runs.
     std::vector<double> samples;
     for (int run = 0; run < runs; ++run) {
         start = bench::Clock::now();
+        std::atomic<int> next{0};
         std::vector<std::thread> workers;
-        for (int k = 0; k < threads; ++k) {
-            const int first = timeCount * k / threads;
-            const int last = timeCount * (k + 1) / threads;
-            workers.emplace_back(fillTimes, std::cref(orbits), std::cref(latitudes), first, last,
+        for (int k = 0; k < threads; ++k)
+            workers.emplace_back(fillTimes, std::cref(orbits), std::cref(latitudes), std::ref(next),
                                  grid.data());
-        }
         for (std::thread& w : workers)
             w.join();
         samples.push_back(bench::secondsSince(start));
