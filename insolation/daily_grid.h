@@ -7,7 +7,7 @@
 // sin h0 the same); and the arccosine is arccosine() below, written without
 // branches so that the compiler vectorises the loop over latitudes. Results
 // agree with dailyMean within a few units in the last place of the largest
-// term (about 1e-13 W/m^2 for S0 = 1365 W/m^2).
+// term (at most about 3e-13 W/m^2 for S0 = 1365 W/m^2).
 #ifndef PALEOVIZ_INSOLATION_DAILY_GRID_H
 #define PALEOVIZ_INSOLATION_DAILY_GRID_H
 
