@@ -1,11 +1,12 @@
 // Daily means of one day at many latitudes at once: the grid kernel of the
 // insolation tool's `daily` command and of the insolation benchmark.
 //
-// Same formula and order of operations as dailyMean, with three savings:
+// Same formula and order of operations as dailyMean, with these savings:
 // the day's declination and distance come in once (DayGeometry); a latitude
 // and its mirror -phi share one sunset hour angle (h0(-phi) = pi - h0(phi),
-// sin h0 the same); and the arccosine is arccosine() below, written without
-// branches so that the compiler vectorises the loop over latitudes. Results
+// sin h0 the same); polar day and night need no arccosine; and the
+// arccosine is arccosine() below, written without branches so that the
+// compiler vectorises the loop over latitudes. Results
 // agree with dailyMean within a few units in the last place of the largest
 // term (at most about 3e-13 W/m^2 for S0 = 1365 W/m^2).
 #ifndef PALEOVIZ_INSOLATION_DAILY_GRID_H
