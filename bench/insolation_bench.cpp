@@ -32,9 +32,10 @@ constexpr int longitudeCount = 360;
 constexpr double solarConstant = 1365.0;
 constexpr int runs = 3;
 
-// Times a worker takes at once: each is 260 kB of the grid, so workers
-// never write the same cache line, and on a shared machine the worker whose
-// core is free takes more of them.
+// Times a worker takes at once: 2 MB of the grid, so two workers meet in
+// at most the cache line at each end of a take, and on a shared machine the
+// worker whose core is free takes more of them. The grid's pages are all
+// touched (zeroed) before the timed runs.
 constexpr int timesPerTake = 8;
 
 void fillTimes(const std::vector<insolation::Orbit>& orbits, const insolation::LatitudeGrid& latitudes,
