@@ -2,9 +2,10 @@
 // degree) x 360 true longitudes (0..359 by 1 degree), about 378 million
 // values, computed into memory (floats, 1.5 GB) with no output file. The
 // times are spread evenly over the fitted solution's span. Per (time,
-// longitude) the declination and the distance are computed once; per
-// latitude an arccosine and a square root remain. The times are shared out
-// among the cores with std::thread.
+// longitude) the declination and the distance are computed once; the
+// latitudes go through the insolation tool's own grid kernel
+// (LatitudeGrid::dailyMeans). The times are shared out among the cores with
+// std::thread, a few at a time, to whichever worker is free.
 //
 //   bench/paleoviz_insolation_bench [threads]
 //
@@ -12,10 +13,12 @@
 // elements and for the grid (median of three runs), and a checksum that keeps the work alive.
 #include "bench/bench_support.h"
 #include "globe/math_constants.h"
+#include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -29,18 +32,24 @@ constexpr int longitudeCount = 360;
 constexpr double solarConstant = 1365.0;
 constexpr int runs = 3;
 
-void fillTimes(const std::vector<insolation::Orbit>& orbits,
-               const std::vector<insolation::LatitudeGeometry>& latitudes, int first, int last,
-               float* grid)
+// Times a worker takes at once: 2 MB of the grid, so two workers meet in
+// at most the cache line at each end of a take, and on a shared machine the
+// worker whose core is free takes more of them. The grid's pages are all
+// touched (zeroed) before the timed runs.
+constexpr int timesPerTake = 8;
+
+void fillTimes(const std::vector<insolation::Orbit>& orbits, const insolation::LatitudeGrid& latitudes,
+               std::atomic<int>& next, float* grid)
 {
-    for (int t = first; t < last; ++t) {
-        float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
-        for (int l = 0; l < longitudeCount; ++l) {
-            const insolation::DayGeometry day =
-                insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
-            float* row = slice + size_t(l) * latitudeCount;
-            for (int i = 0; i < latitudeCount; ++i)
-                row[i] = static_cast<float>(insolation::dailyMean(day, latitudes[i]));
+    for (int first = next.fetch_add(timesPerTake); first < timeCount;
+         first = next.fetch_add(timesPerTake)) {
+        for (int t = first; t < std::min(first + timesPerTake, timeCount); ++t) {
+            float* slice = grid + size_t(t) * longitudeCount * latitudeCount;
+            for (int l = 0; l < longitudeCount; ++l) {
+                const insolation::DayGeometry day =
+                    insolation::dayGeometry(orbits[t], solarConstant, l * radiansPerDegree);
+                latitudes.dailyMeans(day, slice + size_t(l) * latitudeCount);
+            }
         }
     }
 }
@@ -68,22 +77,21 @@ int main(int argc, char** argv)
     }
     const double elementSeconds = bench::secondsSince(start);
 
-    std::vector<insolation::LatitudeGeometry> latitudes(latitudeCount);
+    std::vector<double> latitudeList(latitudeCount);
     for (int i = 0; i < latitudeCount; ++i)
-        latitudes[i] = insolation::latitudeGeometry((i - 90) * radiansPerDegree);
+        latitudeList[i] = (i - 90) * radiansPerDegree;
+    const insolation::LatitudeGrid latitudes(latitudeList);
     std::vector<float> grid(size_t(timeCount) * longitudeCount * latitudeCount);
 
-    // The grid, one block of times per thread; the median of a few runs.
+    // The grid, times handed out to the threads; the median of a few runs.
     std::vector<double> samples;
     for (int run = 0; run < runs; ++run) {
         start = bench::Clock::now();
+        std::atomic<int> next{0};
         std::vector<std::thread> workers;
-        for (int k = 0; k < threads; ++k) {
-            const int first = timeCount * k / threads;
-            const int last = timeCount * (k + 1) / threads;
-            workers.emplace_back(fillTimes, std::cref(orbits), std::cref(latitudes), first, last,
+        for (int k = 0; k < threads; ++k)
+            workers.emplace_back(fillTimes, std::cref(orbits), std::cref(latitudes), std::ref(next),
                                  grid.data());
-        }
         for (std::thread& w : workers)
             w.join();
         samples.push_back(bench::secondsSince(start));

@@ -150,9 +150,11 @@ double energyAbove(const Orbit& orbit, double solarConstant, double latitude, do
 
 DayGeometry dayGeometry(const Orbit& orbit, double solarConstant, double trueLongitude)
 {
-    const double d = declination(orbit.obliquity, trueLongitude);
-    return DayGeometry{std::sin(d), std::cos(d), std::tan(d),
-                       distanceScale(orbit, solarConstant, trueLongitude)};
+    // sin d = sin eps sin lambda, and cos d = sqrt(1 - sin^2 d) as |d| < pi/2:
+    // the same values as through d itself, to an ulp, for three fewer calls.
+    const double sinD = std::sin(orbit.obliquity) * std::sin(trueLongitude);
+    const double cosD = std::sqrt((1.0 - sinD) * (1.0 + sinD));
+    return DayGeometry{sinD, cosD, sinD / cosD, distanceScale(orbit, solarConstant, trueLongitude)};
 }
 
 LatitudeGeometry latitudeGeometry(double latitude)

@@ -54,7 +54,8 @@ double energyAbove(const Orbit& orbit, double solarConstant, double latitude, do
 // Annual-mean insolation at a latitude.
 double annualMean(const Orbit& orbit, double solarConstant, double latitude);
 
-// One day's quantities shared by every latitude, for grids of daily means.
+// One day's quantities shared by every latitude, for grids of daily means
+// (LatitudeGrid in daily_grid.h).
 struct DayGeometry {
     double sinDeclination;
     double cosDeclination;
@@ -68,14 +69,6 @@ struct LatitudeGeometry {
 };
 DayGeometry dayGeometry(const Orbit& orbit, double solarConstant, double trueLongitude);
 LatitudeGeometry latitudeGeometry(double latitude);
-
-// Daily mean from the precomputed parts: one arccosine and one square root.
-inline double dailyMean(const DayGeometry& day, const LatitudeGeometry& lat)
-{
-    const double c = cosSunsetHourAngle(lat.tanLatitude, day.tanDeclination);
-    return day.scale * dailyCosineSum(lat.sinLatitude, lat.cosLatitude, day.sinDeclination,
-                                      day.cosDeclination, std::acos(c), std::sqrt(1.0 - c * c));
-}
 
 }  // namespace insolation
 

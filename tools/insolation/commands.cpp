@@ -108,8 +108,7 @@ void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vect
         const double lambda = byDay ? insolation::trueLongitudeOfDay(orbit, columns[j])
                                     : columns[j] * radiansPerDegree;
         const insolation::DayGeometry day = insolation::dayGeometry(orbit, request.solarConstant, lambda);
-        for (size_t i = 0; i < request.latitudes.size(); ++i)
-            out[i * n + j] = insolation::dailyMean(day, request.latitudeGeometries[i]);
+        request.latitudeGrid.dailyMeans(day, &out[j], n);
     }
 }
 
@@ -117,9 +116,10 @@ void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vect
 
 void prepare(Request& request)
 {
-    request.latitudeGeometries.clear();
+    std::vector<double> radians;
     for (double latitude : request.latitudes)
-        request.latitudeGeometries.push_back(insolation::latitudeGeometry(latitude * radiansPerDegree));
+        radians.push_back(latitude * radiansPerDegree);
+    request.latitudeGrid = insolation::LatitudeGrid(radians);
 }
 
 Table describeTable(const Request& request, const OrbitSource& source)

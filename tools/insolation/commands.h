@@ -3,6 +3,7 @@
 #ifndef PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 #define PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 
+#include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 #include "orbit_source.h"
 #include "table_output.h"
@@ -21,7 +22,7 @@ struct Request {
     double threshold = 275;          // threshold: W/m^2
     double solarConstant = 1365;     // W/m^2
     // Filled by prepare() from latitudes.
-    std::vector<insolation::LatitudeGeometry> latitudeGeometries;
+    insolation::LatitudeGrid latitudeGrid;
 };
 
 // Computes what every time step shares. REQUIRES: latitudes final.

@@ -1,0 +1,118 @@
+#include "insolation/daily_grid.h"
+
+#include <algorithm>
+
+// The block loop is built twice on x86-64 with GCC, for AVX2 and for the
+// baseline, and the loader picks the one the processor runs.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define PALEOVIZ_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define PALEOVIZ_VECTOR_CLONES
+#endif
+
+namespace insolation {
+
+namespace {
+
+// Entries handled per pass: the two result rows stay on the stack.
+constexpr size_t block = 64;
+
+// Daily means at +|phi| and -|phi| of n <= block entries. No branch and no
+// call in the loops, so that they vectorise. The clamped cosines pass
+// through memory on purpose: were the clamp in the loop of the arccosine,
+// the compiler would copy the arccosine into each of its three cases (the
+// clamped ones with constant arguments) and then, selecting without
+// branches, compute it twice.
+PALEOVIZ_VECTOR_CLONES
+void blockMeans(const DayGeometry& day, const double* __restrict sinLat,
+                const double* __restrict cosLat, const double* __restrict tanLat, size_t n,
+                double* __restrict northMeans, double* __restrict southMeans)
+{
+    const double sinD = day.sinDeclination;
+    const double cosD = day.cosDeclination;
+    const double tanD = day.tanDeclination;
+    const double scale = day.scale;
+    const auto store = [&](size_t j, double h0, double sinH0) {
+        northMeans[j] = scale * dailyCosineSum(sinLat[j], cosLat[j], sinD, cosD, h0, sinH0);
+        southMeans[j] = scale * dailyCosineSum(-sinLat[j], cosLat[j], sinD, cosD, pi - h0, sinH0);
+    };
+    double cosH0[block];
+    for (size_t j = 0; j < n; ++j)
+        cosH0[j] = cosSunsetHourAngle(tanLat[j], tanD);
+    // Entries go by increasing |phi|, so those where the Sun stays up or
+    // down all day (cos h0 = +-1, h0 = 0 or pi, sin h0 = 0) end the block:
+    // they need no arccosine, and give the values the arccosine would.
+    size_t risesAndSets = n;
+    while (risesAndSets > 0 && std::fabs(cosH0[risesAndSets - 1]) == 1.0)
+        --risesAndSets;
+    for (size_t j = 0; j < risesAndSets; ++j) {
+        const double c = cosH0[j];
+        // sin h0 = sqrt(1 - c^2), from factors that keep their precision as |c| -> 1.
+        store(j, arccosine(c), std::sqrt((1.0 - c) * (1.0 + c)));
+    }
+    for (size_t j = risesAndSets; j < n; ++j)
+        store(j, cosH0[j] < 0 ? pi : 0.0, 0.0);
+}
+
+template <class T>
+void fill(const LatitudeGrid& grid, const DayGeometry& day, T* out, size_t stride)
+{
+    double northMeans[block];
+    double southMeans[block];
+    const size_t entries = grid.tanLatitude.size();
+    for (size_t first = 0; first < entries; first += block) {
+        const size_t n = std::min(block, entries - first);
+        blockMeans(day, &grid.sinLatitude[first], &grid.cosLatitude[first],
+                   &grid.tanLatitude[first], n, northMeans, southMeans);
+        for (size_t j = 0; j < n; ++j) {
+            const long k = grid.north[first + j];
+            if (k != LatitudeGrid::none)
+                out[size_t(k) * stride] = static_cast<T>(northMeans[j]);
+            const long m = grid.south[first + j];
+            if (m != LatitudeGrid::none)
+                out[size_t(m) * stride] = static_cast<T>(southMeans[j]);
+        }
+    }
+}
+
+}  // namespace
+
+LatitudeGrid::LatitudeGrid(const std::vector<double>& latitudes) : count(latitudes.size())
+{
+    // Positions by increasing |phi|; a latitude joins the entry of its
+    // mirror when that entry's side is still free.
+    std::vector<size_t> order(latitudes.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return std::fabs(latitudes[a]) < std::fabs(latitudes[b]);
+    });
+    for (size_t k : order) {
+        const double phi = latitudes[k];
+        std::vector<long>& side = phi < 0 ? south : north;
+        const size_t last = tanLatitude.size() - 1;
+        if (!tanLatitude.empty() && absLatitude[last] == std::fabs(phi) && side[last] == none) {
+            side[last] = long(k);
+            continue;
+        }
+        const LatitudeGeometry g = latitudeGeometry(std::fabs(phi));
+        absLatitude.push_back(std::fabs(phi));
+        sinLatitude.push_back(g.sinLatitude);
+        cosLatitude.push_back(g.cosLatitude);
+        tanLatitude.push_back(g.tanLatitude);
+        north.push_back(phi < 0 ? none : long(k));
+        south.push_back(phi < 0 ? long(k) : none);
+    }
+}
+
+void LatitudeGrid::dailyMeans(const DayGeometry& day, double* out, size_t stride) const
+{
+    fill(*this, day, out, stride);
+}
+
+void LatitudeGrid::dailyMeans(const DayGeometry& day, float* out, size_t stride) const
+{
+    fill(*this, day, out, stride);
+}
+
+}  // namespace insolation
