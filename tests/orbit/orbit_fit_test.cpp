@@ -1,5 +1,6 @@
 // The fitting tool: recovery of known series, and its refusal of bad
 // tables with no output written.
+#include "command_run.h"
 #include "orbit_fit.h"
 #include "test_dir.h"
 
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
 
 namespace {
 
@@ -38,26 +38,9 @@ std::string tableRows(int rows)
     return text;
 }
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-ToolRun runFit(const std::string& arguments)
+CommandRun runFit(const std::string& arguments)
 {
-    const std::string command = std::string(ORBIT_FIT_TOOL) + " " + arguments + " 2>&1";
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    if (WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    return run;
+    return runCommand(std::string(ORBIT_FIT_TOOL) + " " + arguments);
 }
 
 }  // namespace
@@ -139,7 +122,7 @@ TEST(OrbitFit, RefusesBadTablesNamingTheLineAndWritesNothing)
              Case{"gap.txt out.h 0", 2,
                   "orbit_fit: the number of terms must be a whole number from 1 to 1000\n"
                   "usage: orbit_fit TABLE OUTPUT [TERMS]\n       orbit_fit report TABLE\n"}}) {
-        const ToolRun run = runFit(c.arguments);
+        const CommandRun run = runFit(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, c.message) << c.arguments;
         EXPECT_FALSE(std::ifstream("out.h").good()) << c.arguments;
@@ -151,7 +134,7 @@ TEST(OrbitFit, WritesTheTermTableSource)
 {
     TestDir dir;
     dir.write("table.txt", tableRows(5800));
-    const ToolRun run = runFit("table.txt terms.h 3");
+    const CommandRun run = runFit("table.txt terms.h 3");
     ASSERT_EQ(run.status, 0) << run.out;
     std::ifstream in("terms.h");
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

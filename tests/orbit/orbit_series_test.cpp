@@ -1,6 +1,7 @@
 // The orbital series generator: the Berger (1978) computation against its
 // published check values, the record format as the program scans it, the
 // Laskar et al. (2004) importer, and the command line of the tool.
+#include "command_run.h"
 #include "globe/math_constants.h"
 #include "orbit_series.h"
 #include "test_dir.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
@@ -53,26 +53,9 @@ std::string joinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
-
-ToolRun runTool(const std::string& arguments)
+CommandRun runTool(const std::string& arguments)
 {
-    const std::string command = std::string(ORBIT_SERIES_TOOL) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, ""};
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    if (WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    return run;
+    return runCommand(std::string(ORBIT_SERIES_TOOL) + " " + arguments);
 }
 
 }  // namespace
@@ -293,7 +276,7 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
                   nullptr},
              Case{"berger berger.out", 0, "", "berger.out"},
              Case{"fit fit.out", 0, "", "fit.out"}}) {
-        const ToolRun run = runTool(c.arguments);
+        const CommandRun run = runTool(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, c.out) << c.arguments;
         if (c.made != nullptr) {

@@ -1,6 +1,7 @@
 // paleoviz-insolation as a user runs it: messages and exit statuses for bad
 // input, no partial output, NetCDF readable by ncdump with the CSV's
 // numbers, and series files interpolated through e exp(i varpi).
+#include "command_run.h"
 #include "globe/math_constants.h"
 #include "insolation/year_insolation.h"
 #include "orbit_source.h"
@@ -8,8 +9,6 @@
 #include "value_lists.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,26 +20,7 @@
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;  // standard output and standard error
-};
-
-ToolRun runCommand(const std::string& command)
-{
-    ToolRun r{-1, ""};
-    FILE* pipe = popen(("{ " + command + "; } 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return r;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-ToolRun tool(const std::string& args)
+CommandRun tool(const std::string& args)
 {
     return runCommand(std::string(PALEOVIZ_INSOLATION_TOOL) + " " + args);
 }
@@ -93,7 +73,7 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
         {"annual --lat 65 > /dev/full", 1, "standard output"},
     };
     for (const Case& c : cases) {
-        const ToolRun r = tool(c.args);
+        const CommandRun r = tool(c.args);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.named), std::string::npos) << c.args << "\n" << r.out;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.args << "\n" << r.out;
@@ -110,14 +90,14 @@ TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
     const std::string request = "daily --time -2:0:1 --lat -90,65 --lon 90,180";
     ASSERT_EQ(tool(request + " -o q.csv").status, 0);
     ASSERT_EQ(tool(request + " --format netcdf -o q.nc").status, 0);
-    const ToolRun header = runCommand("ncdump -h q.nc");
+    const CommandRun header = runCommand("ncdump -h q.nc");
     ASSERT_EQ(header.status, 0) << header.out;
     for (const char* expected : {"insolation(time, lat, solar_longitude)", "insolation:units = \"W m-2\"",
                                  "lat:units = \"degrees_north\"", ":Conventions = \"CF-1.8\"",
                                  ":solar_constant = \"1365 W m-2\"", "time:units = \"kyr\""})
         EXPECT_NE(header.out.find(expected), std::string::npos) << expected << "\n" << header.out;
     // The data section lists the 12 values in the CSV's column order.
-    const ToolRun data = runCommand("ncdump -v insolation -p 9,17 q.nc | sed -n '/insolation =/,/;/p' | tr -c '0-9.e+-' ' '");
+    const CommandRun data = runCommand("ncdump -v insolation -p 9,17 q.nc | sed -n '/insolation =/,/;/p' | tr -c '0-9.e+-' ' '");
     std::istringstream numbers(data.out);
     std::vector<double> fromNetcdf;
     for (double x; numbers >> x;)
@@ -211,7 +191,7 @@ TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
         {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
     };
     for (const Case& c : cases) {
-        const ToolRun r = tool(std::string(c.args) + " --time -10");
+        const CommandRun r = tool(std::string(c.args) + " --time -10");
         ASSERT_EQ(r.status, 0) << c.args << "\n" << r.out;
         const std::string last = r.out.substr(r.out.rfind("\n-10,") + 5);
         EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args;
