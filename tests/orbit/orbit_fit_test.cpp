@@ -140,7 +140,8 @@ TEST(OrbitFit, WritesTheTermTableSource)
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const char* expected :
          {"Astronomy and Astrophysics 428, 261-285", "K = 3 terms for z and 3 for the obliquity",
-          "fitted over 0 to -5799 kyr", "//   3-5.8 Myr", "// Cross-validation:",
+          "fitted over 0 to -5799 kyr", "//   0-20 kyr", "//   3-5.8 Myr", "// Cross-validation:",
+          "1 + 1000 exp(-t / 10 kyr) times",
           "constexpr int la2004EccentricityTermCount = 3;",
           "constexpr int la2004ObliquityTermCount = 3;", "la2004FitMaxObliquityDifference"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected;

@@ -141,7 +141,7 @@ TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
                                "Laskar et al. (2004) by the project's fitted series"},
                           Case{OrbitSource::laskar2004Fit, "time 0 at J2000"},
                           Case{OrbitSource::laskar2004Fit, "max differences from the reference: "
-                                                           "e 0.00014, obliquity 0.0018 deg"}}) {
+                                                           "e 0.00014, obliquity 0.0019 deg"}}) {
         std::istringstream text(seriesText(c.source, solutionSeries(orbit::Solution::berger1978)));
         std::string line;
         std::string header;

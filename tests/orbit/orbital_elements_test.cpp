@@ -1,6 +1,7 @@
 // The orbit library: its spans, the fitted solution against the committed
 // orbit95b (whole kyr) and between records (smoothness), and the committed
-// file against the reference table of Laskar et al. (2004) when it exists.
+// file against the reference table of Laskar et al. (2004) when it exists,
+// everywhere and, more closely, at the present and over the last 20 kyr.
 #include "orbit/orbital_elements.h"
 #include "orbit/la2004_fit_terms.h"
 #include "orbit_series.h"
@@ -132,6 +133,13 @@ TEST(OrbitLibrary, CommittedSeriesAgreesWithTheReferenceTable)
     const std::vector<std::string> lines = recordLines(committedSeries);
     ASSERT_EQ(lines.size(), 5800u);
     double worstE = 0, worstObliquity = 0, worstIndex = 0;
+    // The present and the last 20 kyr, weighted in the fit, are held closer:
+    // the largest differences over records [0, presentRecords[i]) stay
+    // within the bounds of row i (e, perihelion in degrees, obliquity in
+    // degrees).
+    constexpr int presentRecords[2] = {1, 21};
+    constexpr double presentBounds[2][3] = {{2e-5, 0.03, 0.0005}, {5e-5, 0.12, 0.0005}};
+    double present[2][3] = {};
     for (int j = 0; j < 5800; ++j) {
         int kyr = 0;
         double e = 0, perihelion = 0, obliquity = 0, index = 0;
@@ -141,8 +149,20 @@ TEST(OrbitLibrary, CommittedSeriesAgreesWithTheReferenceTable)
         worstE = std::max(worstE, std::fabs(e - reference[size_t(j)].eccentricity));
         worstObliquity = std::max(worstObliquity, std::fabs(obliquity - reference[size_t(j)].obliquity));
         worstIndex = std::max(worstIndex, std::fabs(index - reference[size_t(j)].precessionIndex));
+        const double differences[3] = {
+            std::fabs(e - reference[size_t(j)].eccentricity),
+            std::fabs(std::remainder(perihelion - reference[size_t(j)].perihelion, 360.0)),
+            std::fabs(obliquity - reference[size_t(j)].obliquity)};
+        for (int i = 0; i < 2; ++i) {
+            for (int k = 0; k < 3 && j < presentRecords[i]; ++k)
+                present[i][k] = std::max(present[i][k], differences[k]);
+        }
     }
     EXPECT_LE(worstE, 0.0003);
     EXPECT_LE(worstObliquity, 0.005);
     EXPECT_LE(worstIndex, 0.0003);
+    for (int i = 0; i < 2; ++i) {
+        for (int k = 0; k < 3; ++k)
+            EXPECT_LE(present[i][k], presentBounds[i][k]) << presentRecords[i] << " records, " << k;
+    }
 }

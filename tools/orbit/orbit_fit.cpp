@@ -11,6 +11,11 @@
 #include <cstdio>
 #include <numeric>
 
+double fitWeight(double kyr)
+{
+    return 1.0 + presentWeightBoost * std::exp(std::min(kyr, 0.0) / presentWeightScale);
+}
+
 namespace {
 
 using Complex = std::complex<double>;
@@ -41,9 +46,10 @@ constexpr double convergedCostChange = 1e-5;
 // Samples of one signal around their middle time, which keeps the
 // frequency and phase of each term nearly independent in the refinement.
 struct Samples {
-    std::vector<double> tau;  // kyr from the middle time
-    double middle = 0.0;      // kyr
-    double step = 1.0;        // kyr between samples
+    std::vector<double> tau;     // kyr from the middle time
+    std::vector<double> weight;  // square root of each sample's weight
+    double middle = 0.0;         // kyr
+    double step = 1.0;           // kyr between samples
 };
 
 Samples centred(const std::vector<double>& times)
@@ -52,8 +58,10 @@ Samples centred(const std::vector<double>& times)
     const auto [low, high] = std::minmax_element(times.begin(), times.end());
     samples.middle = (*low + *high) / 2;
     samples.step = times.size() > 1 ? (*high - *low) / double(times.size() - 1) : 1.0;
-    for (double t : times)
+    for (double t : times) {
         samples.tau.push_back(t - samples.middle);
+        samples.weight.push_back(std::sqrt(fitWeight(t)));
+    }
     return samples;
 }
 
@@ -163,8 +171,8 @@ MatrixXd complexDesign(const Samples& samples, const std::vector<double>& rates)
     for (size_t k = 0; k < rates.size(); ++k) {
         for (Eigen::Index n = 0; n < count; ++n) {
             const double angle = rates[k] * samples.tau[n];
-            const double cosine = std::cos(angle);
-            const double sine = std::sin(angle);
+            const double cosine = samples.weight[size_t(n)] * std::cos(angle);
+            const double sine = samples.weight[size_t(n)] * std::sin(angle);
             design(n, 2 * k) = cosine;
             design(count + n, 2 * k) = sine;
             design(n, 2 * k + 1) = -sine;
@@ -174,13 +182,15 @@ MatrixXd complexDesign(const Samples& samples, const std::vector<double>& rates)
     return design;
 }
 
-VectorXd stacked(const std::vector<Complex>& values)
+// Values weighted in the real form [Re; Im].
+VectorXd stacked(const Samples& samples, const std::vector<Complex>& values)
 {
     const Eigen::Index count = Eigen::Index(values.size());
     VectorXd v(2 * count);
     for (Eigen::Index n = 0; n < count; ++n) {
-        v(n) = values[n].real();
-        v(count + n) = values[n].imag();
+        const double weight = samples.weight[size_t(n)];
+        v(n) = weight * values[n].real();
+        v(count + n) = weight * values[n].imag();
     }
     return v;
 }
@@ -201,14 +211,14 @@ std::vector<Complex> complexLeastSquares(const Samples& samples,
                                          const std::vector<double>& rates)
 {
     const VectorXd solution =
-        complexDesign(samples, rates).colPivHouseholderQr().solve(stacked(values));
+        complexDesign(samples, rates).colPivHouseholderQr().solve(stacked(samples, values));
     std::vector<Complex> coefficients(rates.size());
     for (size_t k = 0; k < rates.size(); ++k)
         coefficients[k] = Complex(solution(2 * k), solution(2 * k + 1));
     return coefficients;
 }
 
-// Residual model - values in the real form [Re; Im] for parameters
+// Weighted residual model - values in the real form [Re; Im] for parameters
 // (Re c, Im c, rate) per term.
 VectorXd complexResidual(const Samples& samples, const std::vector<Complex>& values,
                          const VectorXd& parameters)
@@ -223,7 +233,7 @@ VectorXd complexResidual(const Samples& samples, const std::vector<Complex>& val
     std::vector<Complex> model = complexModel(samples, coefficients, rates);
     for (size_t n = 0; n < model.size(); ++n)
         model[n] -= values[n];
-    return stacked(model);
+    return stacked(samples, model);
 }
 
 void complexJacobian(const Samples& samples, const VectorXd& parameters, MatrixXd& jacobian)
@@ -237,8 +247,8 @@ void complexJacobian(const Samples& samples, const VectorXd& parameters, MatrixX
         const double rate = parameters(3 * k + 2);
         for (Eigen::Index n = 0; n < count; ++n) {
             const double tau = samples.tau[n];
-            const double cosine = std::cos(rate * tau);
-            const double sine = std::sin(rate * tau);
+            const double cosine = samples.weight[size_t(n)] * std::cos(rate * tau);
+            const double sine = samples.weight[size_t(n)] * std::sin(rate * tau);
             jacobian(n, 3 * k) = cosine;
             jacobian(count + n, 3 * k) = sine;
             jacobian(n, 3 * k + 1) = -sine;
@@ -256,16 +266,19 @@ MatrixXd realDesign(const Samples& samples, const std::vector<double>& rates)
 {
     const Eigen::Index count = Eigen::Index(samples.tau.size());
     MatrixXd design(count, 1 + 2 * rates.size());
-    design.col(0).setOnes();
+    for (Eigen::Index n = 0; n < count; ++n)
+        design(n, 0) = samples.weight[size_t(n)];
     for (size_t k = 0; k < rates.size(); ++k) {
         for (Eigen::Index n = 0; n < count; ++n) {
-            design(n, 1 + 2 * k) = std::cos(rates[k] * samples.tau[n]);
-            design(n, 2 + 2 * k) = std::sin(rates[k] * samples.tau[n]);
+            const double weight = samples.weight[size_t(n)];
+            design(n, 1 + 2 * k) = weight * std::cos(rates[k] * samples.tau[n]);
+            design(n, 2 + 2 * k) = weight * std::sin(rates[k] * samples.tau[n]);
         }
     }
     return design;
 }
 
+// Model - values, unweighted.
 VectorXd realResidual(const Samples& samples, const VectorXd& values, const VectorXd& parameters)
 {
     // parameters: mean, then (A, B, rate) per term
@@ -283,20 +296,28 @@ VectorXd realResidual(const Samples& samples, const VectorXd& values, const Vect
     return residual;
 }
 
+VectorXd weightedRealResidual(const Samples& samples, const VectorXd& values,
+                              const VectorXd& parameters)
+{
+    const Eigen::Map<const VectorXd> weight(samples.weight.data(), Eigen::Index(samples.weight.size()));
+    return realResidual(samples, values, parameters).cwiseProduct(weight);
+}
+
 void realJacobian(const Samples& samples, const VectorXd& parameters, MatrixXd& jacobian)
 {
     const Eigen::Index count = Eigen::Index(samples.tau.size());
     const Eigen::Index terms = (parameters.size() - 1) / 3;
     jacobian.resize(count, parameters.size());
-    jacobian.col(0).setOnes();
+    for (Eigen::Index n = 0; n < count; ++n)
+        jacobian(n, 0) = samples.weight[size_t(n)];
     for (Eigen::Index k = 0; k < terms; ++k) {
         const double a = parameters(1 + 3 * k);
         const double b = parameters(2 + 3 * k);
         const double rate = parameters(3 + 3 * k);
         for (Eigen::Index n = 0; n < count; ++n) {
             const double tau = samples.tau[n];
-            const double cosine = std::cos(rate * tau);
-            const double sine = std::sin(rate * tau);
+            const double cosine = samples.weight[size_t(n)] * std::cos(rate * tau);
+            const double sine = samples.weight[size_t(n)] * std::sin(rate * tau);
             jacobian(n, 1 + 3 * k) = cosine;
             jacobian(n, 2 + 3 * k) = sine;
             jacobian(n, 3 + 3 * k) = tau * (b * cosine - a * sine);
@@ -348,7 +369,8 @@ VectorXd refineJointly(VectorXd parameters, int maxSteps, Residual residualOf,
         if (!improved || (previous - cost) < convergedCostChange * previous)
             break;
     }
-    std::fprintf(stderr, "  %ld parameters refined together in %d steps: rms residual %.3g\n",
+    std::fprintf(stderr,
+                 "  %ld parameters refined together in %d steps: weighted rms residual %.3g\n",
                  long(parameters.size()), step, std::sqrt(cost / double(residual.size())));
     return parameters;
 }
@@ -450,8 +472,10 @@ std::vector<FitTerm> fitRealSeries(const std::vector<double>& times,
             rates.push_back(rate);
             if ((k + 1) % termsPerLeastSquares == 0 || k + 1 == stageEnd) {
                 const MatrixXd design = realDesign(samples, rates);
-                solution = design.colPivHouseholderQr().solve(data);
-                setResidual(data - design * solution);
+                const Eigen::Map<const VectorXd> weight(samples.weight.data(),
+                                                        Eigen::Index(samples.weight.size()));
+                solution = design.colPivHouseholderQr().solve(data.cwiseProduct(weight));
+                setResidual(data - (design * solution).cwiseQuotient(weight));
             } else {
                 // Remove the new term's cosine and sine projections.
                 double c = 0.0;
@@ -474,7 +498,7 @@ std::vector<FitTerm> fitRealSeries(const std::vector<double>& times,
             parameters.segment<3>(1 + 3 * k) << solution(1 + 2 * k), solution(2 + 2 * k), rates[k];
         parameters = refineJointly(
             parameters, stageEnd == termCount ? finalRefinementSteps : stageRefinementSteps,
-            [&](const VectorXd& p) { return realResidual(samples, data, p); },
+            [&](const VectorXd& p) { return weightedRealResidual(samples, data, p); },
             [&](const VectorXd& p, MatrixXd& j) { realJacobian(samples, p, j); });
         solution.resize(1 + 2 * Eigen::Index(terms));
         solution(0) = parameters(0);
@@ -561,7 +585,9 @@ Differences maxDifferences(const std::vector<orbit::Elements>& model,
     return worst;
 }
 
-const ReportSpan reportSpans[4] = {{"0-1 Myr", 0, 1000},
+const ReportSpan reportSpans[6] = {{"0 kyr", 0, 1},
+                                   {"0-20 kyr", 0, 21},
+                                   {"0-1 Myr", 0, 1000},
                                    {"1-3 Myr", 1000, 3000},
                                    {"3-5.8 Myr", 3000, orbitRecordCount},
                                    {"0-5.8 Myr", 0, orbitRecordCount}};
@@ -579,6 +605,19 @@ std::string differenceTable(const std::vector<orbit::Elements>& model,
                       span.name, d.eccentricity, d.obliquity, d.precessionIndex, d.perihelion);
         text += prefix + line;
     }
+    return text;
+}
+
+std::string fitMethodNote(const std::string& prefix)
+{
+    char text[600];
+    std::snprintf(text, sizeof text,
+                  "%sWeighted least squares: the record t kyr ago (t >= 0) counts\n"
+                  "%s1 + %g exp(-t / %g kyr) times, in the linear solves and the joint\n"
+                  "%srefinement alike, so that the last tens of kyr, the ones shown first,\n"
+                  "%sare held closer than the rest.\n",
+                  prefix.c_str(), prefix.c_str(), presentWeightBoost, presentWeightScale,
+                  prefix.c_str(), prefix.c_str());
     return text;
 }
 

@@ -19,6 +19,17 @@
 #include <string>
 #include <vector>
 
+// Weight of the record at time kyr (0 or negative) in the linear least
+// squares and the joint refinement alike:
+// 1 + presentWeightBoost * exp(kyr / presentWeightScale). The records near
+// the present, the ones a user sees first, count many times over, so that
+// the series meets the table there more closely than elsewhere. (The
+// table's record-to-record jitter, aliases of its short-period terms, is
+// still left out: a series that followed it would wiggle between records.)
+constexpr double presentWeightBoost = 1000.0;  // extra weight at 0 kyr
+constexpr double presentWeightScale = 10.0;    // kyr
+double fitWeight(double kyr);
+
 struct FitTerm {
     double amplitude;
     double rate;   // radians per kyr
@@ -32,7 +43,8 @@ struct FittedSeries {
 };
 
 // Sum of amplitude * exp(i (rate t + phase)) fitted to values at times
-// (uniformly spaced, one sample per `step` kyr, in any order of time).
+// (uniformly spaced, one sample per `step` kyr, in any order of time),
+// each sample weighted by fitWeight.
 std::vector<FitTerm> fitComplexSeries(const std::vector<double>& times,
                                       const std::vector<std::complex<double>>& values,
                                       int termCount);
@@ -73,13 +85,16 @@ struct ReportSpan {
     int first;
     int end;
 };
-extern const ReportSpan reportSpans[4];  // 0-1, 1-3, 3-5.8 Myr and all
+extern const ReportSpan reportSpans[6];  // the present, 0-20 kyr, 0-1, 1-3, 3-5.8 Myr, all
 
 // Rows of a table "span  e  obliquity  e*sin(perihelion)  perihelion" for
 // model against reference over reportSpans, each line starting with prefix.
 std::string differenceTable(const std::vector<orbit::Elements>& model,
                             const std::vector<orbit::Elements>& reference,
                             const std::string& prefix);
+
+// Comment lines on the weighting of the fit, each starting with prefix.
+std::string fitMethodNote(const std::string& prefix);
 
 // The C++ source of the term table (orbit/la2004_fit_terms.h); notes are
 // comment lines placed in its opening comment.

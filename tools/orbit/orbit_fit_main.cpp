@@ -27,6 +27,7 @@ constexpr int exitUsage = 2;
 constexpr int defaultTermCount = 200;
 constexpr int maxTermCount = 1000;
 
+
 int usage(const char* problem)
 {
     std::fprintf(stderr,
@@ -77,6 +78,8 @@ int report(const char* tablePath)
                 "(degrees)\n",
                 tablePath, orbit::solutionCitation(orbit::Solution::laskar2004Fit),
                 1 - orbitRecordCount);
+    std::printf("\nThe La2004 fit, as this tool makes it:\n%s",
+                fitMethodNote("  ").c_str());
     for (orbit::Solution solution :
          {orbit::Solution::laskar2004Fit, orbit::Solution::berger1978}) {
         std::printf("\n%s (time 0 at %s):\n%s", orbit::solutionName(solution),
@@ -145,8 +148,9 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
     const FittedSeries evenFit = fitRecords(reference, 2, termCount);
     const Differences odd = sampledDifferences(evaluated(evenFit, 1, 2), reference, 1, 2);
 
-    std::string notes = "// Largest differences from the table at the whole kyr, each value rounded\n"
-                        "// as in orbit95b (w: longitude of perihelion, degrees):\n";
+    std::string notes = fitMethodNote("// ");
+    notes += "// Largest differences from the table at the whole kyr, each value rounded\n"
+             "// as in orbit95b (w: longitude of perihelion, degrees):\n";
     notes += differenceTable(model, reference, "//   ");
     char line[240];
     std::snprintf(line, sizeof line,
