@@ -12,7 +12,7 @@
 // Prints the machine, the thread count, the seconds for the orbital
 // elements and for the grid (median of three runs), and a checksum that keeps the work alive.
 #include "bench/bench_support.h"
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
@@ -23,6 +23,8 @@
 #include <cstdlib>
 #include <thread>
 #include <vector>
+
+using math::radiansPerDegree;
 
 namespace {
 

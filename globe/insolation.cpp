@@ -2,10 +2,13 @@
 // No GL here; setColour, which hands a palette entry to GL, is drawing code.
 #include "globe/earth.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/daily_insolation.h"
 
 #include <cmath>
+
+using math::pi;
+using math::halfPi;
 
 namespace {
 

@@ -1,6 +1,9 @@
 #include "insolation/daily_grid.h"
+#include "math/constants.h"
 
 #include <algorithm>
+
+using math::pi;
 
 // The block loop is built twice on x86-64 with GCC, for AVX2 and for the
 // baseline, and the loader picks the one the processor runs.

@@ -12,7 +12,7 @@
 #ifndef PALEOVIZ_INSOLATION_DAILY_GRID_H
 #define PALEOVIZ_INSOLATION_DAILY_GRID_H
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/year_insolation.h"
 
 #include <cmath>
@@ -42,7 +42,7 @@ inline double arccosine(double x)
     const double q = 1.0 + z * (q1 + z * (q2 + z * (q3 + z * q4)));
     const double a = t + t * (p / q);  // asin t
     const bool negative = x < 0;
-    const double base = outer ? (negative ? pi : 0.0) : halfPi;
+    const double base = outer ? (negative ? math::pi : 0.0) : math::halfPi;
     const double factor = outer ? (negative ? -2.0 : 2.0) : (negative ? 1.0 : -1.0);
     return base + factor * a;
 }

@@ -1,8 +1,10 @@
 #include "insolation/daily_insolation.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <cmath>
+
+using math::pi;
 
 namespace insolation {
 

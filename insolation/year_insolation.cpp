@@ -1,6 +1,10 @@
 #include "insolation/year_insolation.h"
+#include "math/constants.h"
 
 #include <cmath>
+
+using math::pi;
+using math::halfPi;
 
 namespace insolation {
 

@@ -9,7 +9,7 @@
 #ifndef PALEOVIZ_INSOLATION_YEAR_INSOLATION_H
 #define PALEOVIZ_INSOLATION_YEAR_INSOLATION_H
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/daily_insolation.h"
 
 #include <cmath>
@@ -20,7 +20,7 @@ constexpr double yearDays = 365.2422;
 constexpr double equinoxDay = 80.0;
 constexpr double secondsPerDay = 86400.0;
 // Largest step of true longitude in the integrals over the year: 0.1 degree.
-constexpr double longitudeStep = pi / 1800.0;
+constexpr double longitudeStep = math::pi / 1800.0;
 
 struct Orbit {
     double eccentricity;  // 0 <= e < 1

@@ -1,6 +1,6 @@
 #include "orbit/orbital_elements.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "orbit/berger1978_terms.h"
 #include "orbit/la2004_fit_terms.h"
 
@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+
+using math::radiansPerDegree;
 
 namespace orbit {
 

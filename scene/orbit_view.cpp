@@ -3,12 +3,15 @@
 #include "scene/paleo_scene.h"
 #include "scene/panel.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <GL/glut.h>
 
 #include <cmath>
 #include <cstring>
+
+using math::pi;
+using math::halfPi;
 
 namespace {
 

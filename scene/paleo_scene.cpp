@@ -1,8 +1,10 @@
 #include "scene/paleo_scene.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <initializer_list>
+
+using math::pi;
 
 namespace {
 

@@ -2,7 +2,7 @@
 // published check values, the record format as the program scans it, the
 // Laskar et al. (2004) importer, and the command line of the tool.
 #include "command_run.h"
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "orbit_series.h"
 #include "test_dir.h"
 
@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+using math::radiansPerDegree;
 
 namespace {
 

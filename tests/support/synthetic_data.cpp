@@ -1,9 +1,11 @@
 #include "synthetic_data.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <cmath>
 #include <cstdio>
+
+using math::pi;
 
 namespace {
 

@@ -1,12 +1,15 @@
 // The grid kernel of the insolation tool and benchmark against the library's
 // scalar daily mean, and its arccosine against std::acos.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/daily_grid.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+using math::halfPi;
+using math::radiansPerDegree;
 
 namespace {
 

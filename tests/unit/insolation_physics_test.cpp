@@ -17,7 +17,7 @@
 // June solstice near aphelion.
 //
 // The index is Q pi / S0 on a scale where 1.3 fills the 192 entries.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "globe/earth.h"
 #include "scene/data_files.h"
 #include "test_dir.h"
@@ -28,6 +28,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+
+using math::pi;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Insolation colour index, the two palettes and the land/ocean colour choice.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "globe/earth.h"
 #include "scene/data_files.h"
 #include "gl_recorder.h"
@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+
+using math::pi;
 
 namespace {
 

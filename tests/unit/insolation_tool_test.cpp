@@ -2,7 +2,7 @@
 // input, no partial output, NetCDF readable by ncdump with the CSV's
 // numbers, and series files interpolated through e exp(i varpi).
 #include "command_run.h"
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/year_insolation.h"
 #include "orbit_source.h"
 #include "test_dir.h"
@@ -17,6 +17,9 @@
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
+
+using math::halfPi;
+using math::radiansPerDegree;
 
 namespace {
 

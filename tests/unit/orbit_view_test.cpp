@@ -1,12 +1,14 @@
 // The orbit view as drawn through the stand-in: transforms, globe places,
 // tilt, Sun, dashed orbit, apsides and latus rectum.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "loaded_scene.h"
 #include "scene/orbit_geometry.h"
 
 #include <GL/glut.h>
 
 #include <cmath>
+
+using math::pi;
 
 namespace {
 

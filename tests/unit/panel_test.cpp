@@ -1,5 +1,5 @@
 // The time-series panel: readout, marker, time axis, curves.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "loaded_scene.h"
 #include "scene/panel_layout.h"
 
@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <limits>
+
+using math::pi;
 
 namespace {
 

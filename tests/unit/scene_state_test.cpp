@@ -1,5 +1,5 @@
 // Scene state: construction, clamps, switches and what reaches the globes.
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
 
@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <memory>
+
+using math::pi;
 
 namespace {
 

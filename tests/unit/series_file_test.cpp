@@ -1,7 +1,7 @@
 // The orbital series file reader and the start-up load, on files the tests
 // write, and on the committed data/orbit95b.
 #include "scene/data_files.h"
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "gl_recorder.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
@@ -12,6 +12,8 @@
 #include <fstream>
 #include <memory>
 #include <sys/stat.h>
+
+using math::pi;
 
 namespace {
 

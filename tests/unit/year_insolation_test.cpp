@@ -5,7 +5,7 @@
 // index against the library's daily mean in double.
 #include "scene/data_files.h"
 #include "globe/earth.h"
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
 #include "test_dir.h"
@@ -15,6 +15,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+using math::pi;
+using math::halfPi;
+using math::radiansPerDegree;
 
 namespace {
 

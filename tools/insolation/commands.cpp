@@ -1,8 +1,11 @@
 #include "commands.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <sstream>
+
+using math::pi;
+using math::radiansPerDegree;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "orbit_source.h"
 #include "value_lists.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+using math::radiansPerDegree;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "orbit_fit.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "orbit_series.h"
 
 #include <Eigen/Dense>
@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdio>
 #include <numeric>
+
+using math::pi;
+using math::radiansPerDegree;
 
 double fitWeight(double kyr)
 {

@@ -1,6 +1,6 @@
 #include "orbit_series.h"
 
-#include "globe/math_constants.h"
+#include "math/constants.h"
 #include "orbit/la2004_fit_terms.h"
 
 #include <cctype>
@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+
+using math::radiansPerDegree;
 
 namespace {
 
