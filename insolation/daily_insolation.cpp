@@ -35,4 +35,20 @@ double dailyMean(double solarConstant, double latitude, double obliquity, double
     return solarConstant / pi * q * q * sum;
 }
 
+double hourAngleAt(double hours)
+{
+    return (hours - 12.0) * (pi / 12.0);
+}
+
+double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
+                     double perihelion, double trueLongitude, double hourAngle)
+{
+    const double d = declination(obliquity, trueLongitude);
+    const double v = trueAnomaly(trueLongitude, perihelion);
+    const double q = inverseDistance(eccentricity, std::cos(v), eccentricity * eccentricity);
+    const double cosZenith = std::sin(latitude) * std::sin(d)
+                             + std::cos(latitude) * std::cos(d) * std::cos(hourAngle);
+    return cosZenith > 0 ? solarConstant * q * q * cosZenith : 0.0;
+}
+
 }  // namespace insolation

@@ -53,6 +53,19 @@ inline double dailyCosineSum(double sinLatitude, double cosLatitude, double sinD
 double dailyMean(double solarConstant, double latitude, double obliquity, double eccentricity,
                  double perihelion, double trueLongitude);
 
+// Hour angle h in radians at local apparent solar time `hours` (0 to 24,
+// 12 at noon, when the Sun crosses the meridian): h = (hours - 12) pi / 12.
+double hourAngleAt(double hours);
+
+// Instantaneous insolation on a horizontal surface at the top of the
+// atmosphere, in the units of solarConstant:
+//   I = S0 (a / r)^2 max(0, sin phi sin d + cos phi cos d cos h)
+// with the Sun held at true longitude lambda for the whole day (its
+// declination and distance change little in a day), so that the average of
+// I over the hour angle is dailyMean.
+double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
+                     double perihelion, double trueLongitude, double hourAngle);
+
 }  // namespace insolation
 
 #endif

@@ -1,7 +1,9 @@
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 using math::pi;
 using math::halfPi;
@@ -121,35 +123,146 @@ double annualMean(const Orbit& orbit, double solarConstant, double latitude)
     return energyBetween(orbit, solarConstant, latitude, 0.0, 0.0) / year;
 }
 
+double meanBetween(const Orbit& orbit, double solarConstant, double latitude, double lambda1,
+                   double lambda2)
+{
+    return energyBetween(orbit, solarConstant, latitude, lambda1, lambda2)
+           / (daysBetween(orbit, lambda1, lambda2) * secondsPerDay);
+}
+
+namespace {
+
+// The daily mean over the year on a grid of true longitude, for the parts
+// of the year above a level. At lambda_i = i h (i = 0..n, lambda_n = 2 pi):
+// the cosine sum g (energy per radian is energyPerRadian times g), the
+// daily mean q and the days per radian w = dt / dlambda.
+struct YearProfile {
+    int n;
+    double h;
+    double perRadian;
+    std::vector<double> g, q, w;
+};
+
+YearProfile yearProfile(const Orbit& orbit, double solarConstant, double latitude)
+{
+    const LatitudeGeometry lat = latitudeGeometry(latitude);
+    YearProfile p;
+    p.n = static_cast<int>(std::ceil(twoPi / longitudeStep));
+    p.h = twoPi / p.n;
+    p.perRadian = energyPerRadian(orbit, solarConstant);
+    const double e = orbit.eccentricity;
+    const double daysPerRadian = yearDays / (twoPi * std::sqrt(1.0 - e * e));
+    for (int i = 0; i <= p.n; ++i) {
+        const double lambda = i * p.h;
+        const double g = cosineSumAt(orbit, lat, lambda);
+        const double scale = distanceScale(orbit, solarConstant, lambda);
+        p.g.push_back(g);
+        p.q.push_back(scale * g);
+        // (r / a)^2 = S0 / (pi scale)
+        p.w.push_back(daysPerRadian * solarConstant / (pi * scale));
+    }
+    return p;
+}
+
+// Trapezoids over the profile's cells; a cell where the daily mean crosses
+// the level counts only its part above, found by linear interpolation of
+// the daily mean. Energy in J/m^2.
+Exceedance above(const YearProfile& p, double level)
+{
+    double g = 0, days = 0;
+    for (int i = 1; i <= p.n; ++i) {
+        const double qa = p.q[i - 1], qb = p.q[i];
+        if (qa > level && qb > level) {
+            g += p.h * (p.g[i - 1] + p.g[i]) / 2;
+            days += p.h * (p.w[i - 1] + p.w[i]) / 2;
+        } else if (qa > level || qb > level) {
+            const int high = qa > level ? i - 1 : i;
+            const int low = qa > level ? i : i - 1;
+            const double f = (p.q[high] - level) / std::fabs(qa - qb);
+            const double gCross = p.g[high] + f * (p.g[low] - p.g[high]);
+            const double wCross = p.w[high] + f * (p.w[low] - p.w[high]);
+            g += f * p.h * (p.g[high] + gCross) / 2;
+            days += f * p.h * (p.w[high] + wCross) / 2;
+        }
+    }
+    return Exceedance{p.perRadian * g, days};
+}
+
+// Where the daily mean rises through the level (start) and falls through
+// it (end), when it does so once each; NaN otherwise.
+void crossings(const YearProfile& p, double level, double& start, double& end)
+{
+    int ups = 0, downs = 0;
+    start = end = std::nan("");
+    for (int i = 1; i <= p.n; ++i) {
+        const double qa = p.q[i - 1], qb = p.q[i];
+        if (qa <= level && qb > level) {
+            ++ups;
+            start = wrapRadians(i * p.h - p.h * (qb - level) / (qb - qa));
+        } else if (qa > level && qb <= level) {
+            ++downs;
+            end = wrapRadians((i - 1) * p.h + p.h * (qa - level) / (qa - qb));
+        }
+    }
+    if (ups != 1 || downs != 1)
+        start = end = std::nan("");
+}
+
+}  // namespace
+
+Exceedance aboveThreshold(const Orbit& orbit, double solarConstant, double latitude, double threshold)
+{
+    return above(yearProfile(orbit, solarConstant, latitude), threshold);
+}
+
 double energyAbove(const Orbit& orbit, double solarConstant, double latitude, double threshold)
 {
-    // Trapezoids on a grid of true longitude; a cell where the daily mean
-    // crosses the threshold counts only its part above, found by linear
-    // interpolation of the daily mean.
-    const LatitudeGeometry lat = latitudeGeometry(latitude);
-    const int n = static_cast<int>(std::ceil(twoPi / longitudeStep));
-    const double h = twoPi / n;
-    const double perRadian = energyPerRadian(orbit, solarConstant);
-    double sum = 0;
-    double ga = cosineSumAt(orbit, lat, 0.0);
-    double qa = distanceScale(orbit, solarConstant, 0.0) * ga;
-    for (int i = 1; i <= n; ++i) {
-        const double lambda = i * h;
-        const double gb = cosineSumAt(orbit, lat, lambda);
-        const double qb = distanceScale(orbit, solarConstant, lambda) * gb;
-        if (qa > threshold && qb > threshold) {
-            sum += h * (ga + gb) / 2;
-        } else if (qa > threshold || qb > threshold) {
-            const double f = (qa > threshold ? qa - threshold : qb - threshold) / std::fabs(qa - qb);
-            const double gHigh = qa > threshold ? ga : gb;
-            const double gLow = qa > threshold ? gb : ga;
-            const double gCross = gHigh + f * (gLow - gHigh);
-            sum += f * h * (gHigh + gCross) / 2;
-        }
-        qa = qb;
-        ga = gb;
+    return aboveThreshold(orbit, solarConstant, latitude, threshold).energy;
+}
+
+CaloricHalfYears caloricHalfYears(const Orbit& orbit, double solarConstant, double latitude)
+{
+    // The level q* above which the daily mean stays for half the year, by
+    // bisection: the time above a level falls as the level rises. The
+    // half-year is half the profile's own year, so that the halves tile it.
+    const YearProfile p = yearProfile(orbit, solarConstant, latitude);
+    const Exceedance year = above(p, -1.0);
+    const double half = year.days / 2;
+    double low = *std::min_element(p.q.begin(), p.q.end()) - 1.0;
+    double high = *std::max_element(p.q.begin(), p.q.end());
+    for (int k = 0; k < 200 && high - low > 1e-13 * (1.0 + high); ++k) {
+        const double mid = (low + high) / 2;
+        (above(p, mid).days > half ? low : high) = mid;
     }
-    return perRadian * sum;
+    // Days at exactly q* (a stretch without sunlight, say) make up the rest
+    // of the summer and bring it q* each.
+    const Exceedance summer = above(p, high);
+    const double tied = std::max(0.0, half - summer.days);
+    const double seconds = half * secondsPerDay;
+    CaloricHalfYears c;
+    c.summerEnergy = summer.energy + high * tied * secondsPerDay;
+    c.winterEnergy = year.energy - c.summerEnergy;
+    c.summerMean = c.summerEnergy / seconds;
+    c.winterMean = c.winterEnergy / seconds;
+    crossings(p, high, c.summerStart, c.summerEnd);
+    if (tied > 1e-6)
+        c.summerStart = c.summerEnd = std::nan("");
+    return c;
+}
+
+double monthStartDay(int month)
+{
+    static const int cumulative[monthCount + 1] = {0,   31,  59,  90,  120, 151, 181,
+                                                   212, 243, 273, 304, 334, 365};
+    return 1.0 + cumulative[month] * (yearDays / 365.0);
+}
+
+void monthStartLongitudes(const Orbit& orbit, Calendar calendar, double* out)
+{
+    for (int m = 0; m < monthCount; ++m)
+        out[m] = calendar == Calendar::angular ? m * (twoPi / monthCount)
+                                               : trueLongitudeOfDay(orbit, monthStartDay(m));
+    out[monthCount] = out[0];
 }
 
 DayGeometry dayGeometry(const Orbit& orbit, double solarConstant, double trueLongitude)

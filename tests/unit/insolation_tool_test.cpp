@@ -19,6 +19,7 @@
 #include <sstream>
 
 using math::halfPi;
+using math::pi;
 using math::radiansPerDegree;
 
 namespace {
@@ -68,6 +69,10 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
         {"annual --lat 65 --time -9000 -o out.csv", 2, "-9000"},
         {"daily --lat 65 --lon abc -o out.csv", 2, "\"abc\""},
         {"daily --lat 65 -o out.csv", 2, "--lon"},
+        {"instant --lat 65 --hour 12 -o out.csv", 2, "--lon"},
+        {"instant --lat 65 --lon 90 --hour 25 -o out.csv", 2, "25"},
+        {"instant --lat 65 --lon 90 -o out.csv", 2, "--hour"},
+        {"monthly --lat 65 --calendar julian -o out.csv", 2, "julian"},
         {"annual --lat 65 --orbit bad.series -o out.csv", 2, "\"x1\""},
         {"annual --lat 65 --orbit missing.series -o out.csv", 2, "missing.series"},
         {"annual --lat 65 --solar-constant -5 -o out.csv", 2, "-5"},
@@ -191,6 +196,12 @@ TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
         {"daily --lat 65 --lon 90 --solar-constant 1361",
          insolation::dailyMean(1361, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
         {"threshold --lat 65", insolation::energyAbove(o, 1365, phi, 275) / 1e9},
+        {"caloric --lat 65", insolation::caloricHalfYears(o, 1365, phi).summerEnergy / 1e9},
+        {"monthly --lat 65", insolation::meanBetween(o, 1365, phi, insolation::trueLongitudeOfDay(o, 1),
+                                                     insolation::trueLongitudeOfDay(o, 1 + 31 * insolation::yearDays / 365))},
+        {"monthly --lat 65 --calendar angular", insolation::meanBetween(o, 1365, phi, 0, pi / 6)},
+        {"instant --lat 65 --lon 90 --hour 10", insolation::instantaneous(1365, phi, o.obliquity, o.eccentricity,
+                                                                          o.perihelion, halfPi, -pi / 6)},
         {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
     };
     for (const Case& c : cases) {

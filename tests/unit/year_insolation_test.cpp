@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 using math::pi;
 using math::halfPi;
@@ -57,6 +59,7 @@ struct TimeSums {
     double firstHalf = 0;  // J/m^2 received for true longitudes 0 to 180 degrees
     double firstHalfDays = 0;
     double above = 0;  // J/m^2 while the daily mean exceeds the threshold
+    double aboveDays = 0;
 };
 
 TimeSums sumOverTime(const Orbit& o, double phi, double threshold)
@@ -72,8 +75,10 @@ TimeSums sumOverTime(const Orbit& o, double phi, double threshold)
             s.firstHalf += q * dt;
             s.firstHalfDays += dt / insolation::secondsPerDay;
         }
-        if (q > threshold)
+        if (q > threshold) {
             s.above += q * dt;
+            s.aboveDays += dt / insolation::secondsPerDay;
+        }
     }
     return s;
 }
@@ -108,8 +113,126 @@ TEST(YearInsolation, IntegralsMatchSumsOverTime)
             EXPECT_NEAR(insolation::energyBetween(o, s0, phi, 0, pi), sums.firstHalf, 2e-5 * s0 * yearSeconds)
                 << where;
             EXPECT_NEAR(insolation::daysBetween(o, 0, pi), sums.firstHalfDays, 1e-3) << where;
-            EXPECT_NEAR(insolation::energyAbove(o, s0, phi, threshold), sums.above, 2e-5 * s0 * yearSeconds)
+            const insolation::Exceedance above = insolation::aboveThreshold(o, s0, phi, threshold);
+            EXPECT_NEAR(above.energy, sums.above, 2e-5 * s0 * yearSeconds) << where;
+            EXPECT_NEAR(above.days, sums.aboveDays, 0.01) << where;
+        }
+    }
+}
+
+TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMeans)
+{
+    // 20,000 daily means at equal steps of time, sorted: the greater half
+    // is the caloric summer, the rest the winter.
+    const int steps = 20000;
+    const double dt = yearSeconds / steps;
+    for (const Orbit& o : orbits) {
+        for (double latDeg : {-90.0, -65.0, -30.0, 0.0, 10.0, 45.0, 65.0, 80.0, 90.0}) {
+            const double phi = latDeg * degree;
+            std::vector<double> q(steps);
+            for (int k = 0; k < steps; ++k)
+                q[k] = insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion,
+                                             insolation::trueLongitudeAt(o, (k + 0.5) * 2 * pi / steps));
+            std::sort(q.begin(), q.end(), std::greater<double>());
+            double summer = 0, winter = 0;
+            for (int k = 0; k < steps; ++k)
+                (k < steps / 2 ? summer : winter) += q[k] * dt;
+            const std::string where = "e " + std::to_string(o.eccentricity) + " lat " + std::to_string(latDeg);
+            const insolation::CaloricHalfYears c = insolation::caloricHalfYears(o, s0, phi);
+            EXPECT_NEAR(c.summerEnergy, summer, 2e-5 * s0 * yearSeconds) << where;
+            EXPECT_NEAR(c.winterEnergy, winter, 2e-5 * s0 * yearSeconds) << where;
+            EXPECT_NEAR(c.summerMean, summer / (yearSeconds / 2), 4e-5 * s0) << where;
+            EXPECT_NEAR(c.winterMean, winter / (yearSeconds / 2), 4e-5 * s0) << where;
+            // Where the summer is one arc, it lasts half a year and its two
+            // ends have the same daily mean, the median of the sorted ones.
+            if (std::isnan(c.summerStart)) {
+                EXPECT_TRUE(std::isnan(c.summerEnd)) << where;
+                continue;
+            }
+            EXPECT_NEAR(insolation::daysBetween(o, c.summerStart, c.summerEnd), insolation::yearDays / 2, 1e-3)
                 << where;
+            const double median = (q[steps / 2 - 1] + q[steps / 2]) / 2;
+            for (double lambda : {c.summerStart, c.summerEnd})
+                EXPECT_NEAR(insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda),
+                            median, 0.05) << where;
+        }
+    }
+    // The summer is one arc away from the equator, two around it; at the
+    // poles it is one arc where sunlit days last more than half a year.
+    const Orbit& today = orbits[1];
+    EXPECT_FALSE(std::isnan(insolation::caloricHalfYears(today, s0, 65 * degree).summerStart));
+    EXPECT_TRUE(std::isnan(insolation::caloricHalfYears(today, s0, 0.0).summerStart));
+    EXPECT_FALSE(std::isnan(insolation::caloricHalfYears(today, s0, halfPi).summerStart));
+    EXPECT_TRUE(std::isnan(insolation::caloricHalfYears(today, s0, -halfPi).summerStart));
+}
+
+TEST(YearInsolation, MonthlyMeansAreAveragesOverEachMonth)
+{
+    // Sums over time in steps of 1/200 day, the Sun placed on each calendar
+    // day by Kepler's equation; a step belongs to the month of the equinox
+    // calendar its time lies in, and to the angular month of its longitude.
+    const int perDay = 200;
+    const int steps = static_cast<int>(insolation::yearDays * perDay);
+    const double dt = insolation::yearDays / steps;
+    for (const Orbit& o : orbits) {
+        for (double latDeg : {-70.0, 0.0, 65.0, 90.0}) {
+            const double phi = latDeg * degree;
+            double sum[2][12] = {}, count[2][12] = {};
+            for (int k = 0; k < steps; ++k) {
+                const double day = insolation::monthStartDay(0) + (k + 0.5) * dt;
+                const double lambda = insolation::trueLongitudeOfDay(o, day);
+                const double q = insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda);
+                int month = 0;
+                while (day >= insolation::monthStartDay(month + 1))
+                    ++month;
+                const int arc = std::min(11, static_cast<int>(lambda / (30 * degree)));
+                sum[0][month] += q;
+                count[0][month] += 1;
+                sum[1][arc] += q;
+                count[1][arc] += 1;
+            }
+            for (int c = 0; c < 2; ++c) {
+                double starts[13];
+                insolation::monthStartLongitudes(o, c == 0 ? insolation::Calendar::equinox
+                                                           : insolation::Calendar::angular, starts);
+                for (int m = 0; m < 12; ++m)
+                    EXPECT_NEAR(insolation::meanBetween(o, s0, phi, starts[m], starts[m + 1]),
+                                sum[c][m] / count[c][m], 0.02)
+                        << "calendar " << c << " e " << o.eccentricity << " lat " << latDeg << " month " << m;
+            }
+        }
+    }
+    // The equinox calendar has the equinox on 21 March and tiles the year.
+    EXPECT_NEAR(insolation::monthStartDay(2) + 20, insolation::equinoxDay, 0.05);
+    EXPECT_NEAR(insolation::monthStartDay(12) - insolation::monthStartDay(0), insolation::yearDays, 1e-12);
+}
+
+TEST(DailyInsolation, InstantaneousAveragesToTheDailyMeanAndPeaksAtNoon)
+{
+    for (const Orbit& o : orbits) {
+        for (double latDeg : {-90.0, -45.0, 0.0, 65.0, 80.0}) {
+            for (int lambdaDeg = 0; lambdaDeg < 360; lambdaDeg += 45) {
+                const double phi = latDeg * degree, lambda = lambdaDeg * degree;
+                const auto at = [&](double hours) {
+                    return insolation::instantaneous(s0, phi, o.obliquity, o.eccentricity, o.perihelion,
+                                                     lambda, insolation::hourAngleAt(hours));
+                };
+                const int steps = 4800;
+                double sum = 0;
+                for (int k = 0; k < steps; ++k)
+                    sum += at((k + 0.5) * 24.0 / steps);
+                const std::string where = "lat " + std::to_string(latDeg) + " lambda " + std::to_string(lambdaDeg);
+                EXPECT_NEAR(sum / steps,
+                            insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda),
+                            2e-3) << where;
+                // At noon the Sun stands at 90 - |phi - d| degrees.
+                const double d = std::asin(std::sin(o.obliquity) * std::sin(lambda));
+                const double v = lambda - o.perihelion - pi;
+                const double aOverR = (1 + o.eccentricity * std::cos(v)) / (1 - o.eccentricity * o.eccentricity);
+                EXPECT_NEAR(at(12), s0 * aOverR * aOverR * std::max(0.0, std::cos(phi - d)), 1e-9) << where;
+                EXPECT_NEAR(at(9), at(15), 1e-9) << where;
+                EXPECT_GE(at(9), 0.0) << where;
+            }
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "value_lists.h"
 
 #include "math/constants.h"
 
@@ -31,6 +32,17 @@ Axis latitudeAxis(const Request& request)
 
 Axis thirdAxis(const Request& request)
 {
+    if (request.command == "monthly")
+        return Axis{"month",
+                    request.calendar == "angular"
+                        ? "month of the angular calendar: month m is the arc of true longitude from "
+                          "30 (m - 1) to 30 m degrees, month 1 beginning at the March equinox"
+                        : "calendar month of a 365.2422-day year, March equinox on day 80 "
+                          "(21 March): 1 January .. 12 December",
+                    "1", "", "month", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
+    if (request.command == "instant")
+        return Axis{"hour", "local apparent solar time, 12 at noon (hour angle (t - 12) x 15 degrees)",
+                    "hour", "", "hour", "", request.hours};
     if (!request.days.empty())
         return Axis{"day", "calendar day of a 365.2422-day year, March equinox on day 80", "day", "",
                     "day", "", request.days};
@@ -59,7 +71,31 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
         {"year", "tropical year of 365.2422 days of 86400 s; durations from Kepler's second law"},
         {"source", "paleoviz-insolation"},
     };
-    if (!request.days.empty())
+    if (request.command == "instant")
+        a.push_back({"instant",
+                     "insolation on a horizontal surface at the top of the atmosphere at one moment, "
+                     "I = S0 (a/r)^2 max(0, sin(lat) sin(dec) + cos(lat) cos(dec) cos(h)), h the hour "
+                     "angle; the Sun is held at the day's true longitude "
+                     + (request.days.empty() ? number(request.longitudes[0]) + " degrees"
+                                             : "on day " + number(request.days[0]))
+                     + " for the whole day, so the average over the day is the daily mean"});
+    if (request.command == "caloric")
+        a.push_back({"caloric_half_year",
+                     "Milankovitch's caloric summer: the half of the tropical year (182.6211 days) "
+                     "whose days have greater daily-mean insolation than any day of the other half, "
+                     "the caloric winter; start and end are the true longitudes where the summer "
+                     "begins and ends, NaN where it is not one arc (near the equator, where the "
+                     "daily mean peaks twice a year)"});
+    if (request.command == "monthly")
+        a.push_back({"months", request.calendar == "angular"
+                                   ? "angular calendar: twelve arcs of 30 degrees of true longitude, "
+                                     "month 1 from 0 to 30 degrees (beginning at the March equinox); "
+                                     "means over each arc's duration (Kepler's second law)"
+                                   : "equinox calendar: the day counts of a 365-day year (31, 28, "
+                                     "31, ...) stretched to 365.2422 days, 1 January beginning at "
+                                     "day 1.0 and the March equinox at day 80.0 (21 March 00:00); "
+                                     "means over each month's duration"});
+    if (!request.days.empty() && request.command != "monthly")
         a.push_back({"calendar", "March equinox fixed at day 80.0 of a 365.2422-day year; the mean "
                                  "longitude advances uniformly and the true longitude follows from "
                                  "Kepler's equation"});
@@ -67,8 +103,8 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
         a.push_back({"interval", "true longitudes " + number(request.start) + " to "
                                      + number(request.end) + " degrees, forward"});
     if (request.command == "threshold")
-        a.push_back({"threshold", number(request.threshold) + " W m-2: energy of the part of the "
-                                                              "year whose daily mean exceeds it"});
+        a.push_back({"threshold", number(request.threshold) + " W m-2: energy and duration of the "
+                                                              "part of the year whose daily mean exceeds it"});
     return a;
 }
 
@@ -91,15 +127,35 @@ std::vector<Variable> variables(const std::string& command)
                 {"duration", "duration of the interval", "day", "", Extent::time}};
     if (command == "threshold")
         return {{"energy", "energy of the days whose daily-mean insolation exceeds the threshold",
-                 "GJ m-2", "", Extent::latitude}};
+                 "GJ m-2", "", Extent::latitude},
+                {"duration", "days whose daily-mean insolation exceeds the threshold", "day", "",
+                 Extent::latitude}};
+    if (command == "caloric")
+        return {{"summer_energy", "energy of the caloric summer half-year", "GJ m-2", "", Extent::latitude},
+                {"summer_mean", "mean insolation of the caloric summer half-year", "W m-2", toa,
+                 Extent::latitude},
+                {"summer_start", "true longitude where the caloric summer begins", "degree", "",
+                 Extent::latitude},
+                {"summer_end", "true longitude where the caloric summer ends", "degree", "",
+                 Extent::latitude},
+                {"winter_energy", "energy of the caloric winter half-year", "GJ m-2", "", Extent::latitude},
+                {"winter_mean", "mean insolation of the caloric winter half-year", "W m-2", toa,
+                 Extent::latitude},
+                {"winter_start", "true longitude where the caloric winter begins", "degree", "",
+                 Extent::latitude},
+                {"winter_end", "true longitude where the caloric winter ends", "degree", "",
+                 Extent::latitude}};
+    if (command == "monthly")
+        return {{"insolation", "monthly-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}};
+    if (command == "instant")
+        return {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface",
+                 "W m-2", toa, Extent::grid}};
     return {{"insolation", "annual-mean top-of-atmosphere insolation", "W m-2", toa, Extent::latitude}};
 }
 
 insolation::Orbit orbitAt(const OrbitSource& source, double kyr)
 {
-    const orbit::Elements e = source.at(kyr);
-    return insolation::Orbit{e.eccentricity, e.perihelion * radiansPerDegree,
-                             e.obliquity * radiansPerDegree};
+    return toOrbit(source.at(kyr));
 }
 
 void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vector<double>& out)
@@ -115,7 +171,67 @@ void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vect
     }
 }
 
+void caloricStep(const Request& request, const insolation::Orbit& orbit, std::vector<std::vector<double>>& values)
+{
+    for (size_t i = 0; i < request.latitudes.size(); ++i) {
+        const insolation::CaloricHalfYears c =
+            insolation::caloricHalfYears(orbit, request.solarConstant, request.latitudes[i] * radiansPerDegree);
+        const double row[] = {c.summerEnergy / joulesPerGigajoule, c.summerMean,
+                              toDegrees(c.summerStart), toDegrees(c.summerEnd),
+                              c.winterEnergy / joulesPerGigajoule, c.winterMean,
+                              toDegrees(c.summerEnd), toDegrees(c.summerStart)};
+        for (size_t k = 0; k < values.size(); ++k)
+            values[k][i] = row[k];
+    }
+}
+
+void monthlyStep(const Request& request, const insolation::Orbit& orbit, std::vector<double>& out)
+{
+    double starts[insolation::monthCount + 1];
+    insolation::monthStartLongitudes(orbit, calendarOf(request.calendar), starts);
+    for (size_t i = 0; i < request.latitudes.size(); ++i)
+        for (int m = 0; m < insolation::monthCount; ++m)
+            out[i * insolation::monthCount + m] =
+                insolation::meanBetween(orbit, request.solarConstant, request.latitudes[i] * radiansPerDegree,
+                                        starts[m], starts[m + 1]);
+}
+
+void instantStep(const Request& request, const insolation::Orbit& orbit, std::vector<double>& out)
+{
+    const double lambda = request.days.empty() ? request.longitudes[0] * radiansPerDegree
+                                               : insolation::trueLongitudeOfDay(orbit, request.days[0]);
+    const size_t n = request.hours.size();
+    for (size_t i = 0; i < request.latitudes.size(); ++i)
+        for (size_t j = 0; j < n; ++j)
+            out[i * n + j] = insolation::instantaneous(
+                request.solarConstant, request.latitudes[i] * radiansPerDegree, orbit.obliquity,
+                orbit.eccentricity, orbit.perihelion, lambda, insolation::hourAngleAt(request.hours[j]));
+}
+
 }  // namespace
+
+insolation::Orbit toOrbit(const orbit::Elements& e)
+{
+    return insolation::Orbit{e.eccentricity, e.perihelion * radiansPerDegree,
+                             e.obliquity * radiansPerDegree};
+}
+
+double toDegrees(double radians)
+{
+    return radians / radiansPerDegree;
+}
+
+insolation::Calendar calendarOf(const std::string& name)
+{
+    return name == "angular" ? insolation::Calendar::angular : insolation::Calendar::equinox;
+}
+
+std::string outsideSpanMessage(const OrbitSource& source, double kyr)
+{
+    const orbit::Span span = source.span();
+    return formatNumber(kyr) + " kyr is outside the span of " + source.name + " ("
+           + formatNumber(span.oldest) + " to " + formatNumber(span.newest) + " kyr)";
+}
 
 void prepare(Request& request)
 {
@@ -133,7 +249,7 @@ Table describeTable(const Request& request, const OrbitSource& source)
     table.time = timeAxis(request, source);
     if (request.command != "elements")
         table.latitude = latitudeAxis(request);
-    if (request.command == "daily")
+    if (request.command == "daily" || request.command == "monthly" || request.command == "instant")
         table.third = thirdAxis(request);
     table.variables = variables(request.command);
     return table;
@@ -155,6 +271,18 @@ void computeStep(const Request& request, const OrbitSource& source, double kyr,
         dailyStep(request, orbit, values[0]);
         return;
     }
+    if (request.command == "caloric") {
+        caloricStep(request, orbit, values);
+        return;
+    }
+    if (request.command == "monthly") {
+        monthlyStep(request, orbit, values[0]);
+        return;
+    }
+    if (request.command == "instant") {
+        instantStep(request, orbit, values[0]);
+        return;
+    }
     const double lambda1 = request.start * radiansPerDegree;
     const double lambda2 = request.end * radiansPerDegree;
     const double days = insolation::daysBetween(orbit, lambda1, lambda2);
@@ -166,7 +294,9 @@ void computeStep(const Request& request, const OrbitSource& source, double kyr,
             values[1][i] = energy / (days * insolation::secondsPerDay);
             values[2][0] = days;
         } else if (request.command == "threshold") {
-            values[0][i] = insolation::energyAbove(orbit, s0, phi, request.threshold) / joulesPerGigajoule;
+            const insolation::Exceedance above = insolation::aboveThreshold(orbit, s0, phi, request.threshold);
+            values[0][i] = above.energy / joulesPerGigajoule;
+            values[1][i] = above.days;
         } else {
             values[0][i] = insolation::annualMean(orbit, s0, phi);
         }

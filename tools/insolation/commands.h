@@ -1,4 +1,4 @@
-// The five commands of paleoviz-insolation: what each table holds and the
+// The commands of paleoviz-insolation: what each table holds and the
 // values of one time step, computed through the insolation library.
 #ifndef PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 #define PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
@@ -12,15 +12,17 @@
 #include <vector>
 
 struct Request {
-    std::string command;             // elements, daily, integrated, threshold or annual
+    std::string command;  // elements, daily, integrated, threshold, caloric, monthly, instant or annual
     std::vector<double> times;       // kyr, negative in the past
     std::vector<double> latitudes;   // degrees north, -90..90
-    std::vector<double> longitudes;  // daily: true longitudes, degrees
-    std::vector<double> days;        // daily: calendar days instead of longitudes
+    std::vector<double> longitudes;  // daily, instant: true longitudes, degrees
+    std::vector<double> days;        // daily, instant: calendar days instead of longitudes
+    std::vector<double> hours;       // instant: local solar times, hours
     double start = 0;                // integrated: true longitudes, degrees
     double end = 180;
     double threshold = 275;          // threshold: W/m^2
     double solarConstant = 1365;     // W/m^2
+    std::string calendar = "equinox";  // monthly: equinox or angular
     // Filled by prepare() from latitudes.
     insolation::LatitudeGrid latitudeGrid;
 };
@@ -35,5 +37,15 @@ Table describeTable(const Request& request, const OrbitSource& source);
 // REQUIRES: source.covers(kyr).
 void computeStep(const Request& request, const OrbitSource& source, double kyr,
                  std::vector<std::vector<double>>& values);
+
+// The library's orbit from the elements (angles to radians).
+insolation::Orbit toOrbit(const orbit::Elements& elements);
+double toDegrees(double radians);
+// "equinox" or "angular".
+insolation::Calendar calendarOf(const std::string& name);
+
+// The message for a time outside the source's span: "-9000 kyr is outside
+// the span of ...".
+std::string outsideSpanMessage(const OrbitSource& source, double kyr);
 
 #endif

@@ -22,6 +22,7 @@ struct Options {
     std::vector<std::string> latitudes;
     std::vector<std::string> longitudes;
     std::vector<std::string> days;
+    std::vector<std::string> hours;
     std::string orbit = "la2004";
     std::string output;
     std::string format = "csv";
@@ -80,9 +81,36 @@ void defineCommands(CLI::App& app, Options& o)
     integrated->add_option("--end", o.request.end, "last true longitude, degrees (forward from --start)")
         ->capture_default_str();
     CLI::App* threshold = addCommand(app, o, "threshold",
-        "energy (GJ/m^2) of the part of the year whose daily mean exceeds a threshold",
+        "energy (GJ/m^2) and duration (days) of the part of the year whose daily mean exceeds a threshold",
         "paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275");
     threshold->add_option("--threshold", o.request.threshold, "threshold in W/m^2")->capture_default_str();
+    addCommand(app, o, "caloric",
+        "Milankovitch's caloric summer and winter half-years: the 182.62 days (half the tropical year) "
+        "whose daily means are greater than on any day of the other half, and the other half; energy "
+        "(GJ/m^2), mean (W/m^2), and the true longitudes (degrees) where each begins and ends (NaN "
+        "where the summer is not one arc, near the equator)",
+        "paleoviz-insolation caloric --time -1000:0:1 --lat 65");
+    CLI::App* monthly = addCommand(app, o, "monthly",
+        "monthly-mean insolation (W/m^2) over the 12 months of a calendar",
+        "paleoviz-insolation monthly --time -21,0 --lat 65 --calendar angular");
+    monthly->add_option("--calendar", o.request.calendar,
+        "equinox: calendar months of a 365.2422-day year with the March equinox on day 80 (day counts "
+        "31, 28, 31, ... stretched to the tropical year); angular: 12 arcs of 30 degrees of true "
+        "longitude, month 1 beginning at the March equinox")
+        ->check(CLI::IsMember({"equinox", "angular"}))
+        ->capture_default_str();
+    CLI::App* instant = addCommand(app, o, "instant",
+        "instantaneous insolation (W/m^2) on a horizontal surface at one true longitude or calendar day "
+        "and local solar times, I = S0 (a/r)^2 max(0, cos(zenith)), the Sun held at that day's place",
+        "paleoviz-insolation instant --time 0 --lat 65 --lon 90 --hour 0:24:1");
+    auto* instantLon = instant->add_option("--lon", o.longitudes, "one true solar longitude in degrees");
+    auto* instantDay = instant->add_option("--day", o.days,
+        "one calendar day of a 365.2422-day year with the March equinox on day 80");
+    instantLon->excludes(instantDay);
+    instant->add_option("--hour", o.hours,
+        "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5")
+        ->delimiter(',')
+        ->required();
     addCommand(app, o, "annual", "annual-mean insolation (W/m^2)",
                "paleoviz-insolation annual --time 0 --lat -90:90:5");
 }
@@ -102,10 +130,15 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
     if (!expandList("--time", o.times, -1e300, 1e300, r.times, error)
         || !expandList("--lat", o.latitudes, -90, 90, r.latitudes, error)
         || !expandList("--lon", o.longitudes, -1e300, 1e300, r.longitudes, error)
-        || !expandList("--day", o.days, -1e300, 1e300, r.days, error))
+        || !expandList("--day", o.days, -1e300, 1e300, r.days, error)
+        || !expandList("--hour", o.hours, 0, 24, r.hours, error))
         return false;
     if (r.command == "daily" && r.longitudes.empty() && r.days.empty()) {
         error = "daily needs true longitudes (--lon) or calendar days (--day)";
+        return false;
+    }
+    if (r.command == "instant" && r.longitudes.size() + r.days.size() != 1) {
+        error = "instant needs one true longitude (--lon) or one calendar day (--day)";
         return false;
     }
     if (!(r.solarConstant > 0) || !std::isfinite(r.solarConstant)) {
@@ -118,9 +151,7 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
     }
     for (double t : r.times) {
         if (!source.covers(t)) {
-            const orbit::Span span = source.span();
-            error = "--time: " + formatNumber(t) + " kyr is outside the span of " + source.name + " ("
-                    + formatNumber(span.oldest) + " to " + formatNumber(span.newest) + " kyr)";
+            error = "--time: " + outsideSpanMessage(source, t);
             return false;
         }
     }
@@ -176,13 +207,17 @@ int main(int argc, char** argv)
                "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
                "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"
                "  paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275\n"
+               "  paleoviz-insolation caloric --time -1000:0:1 --lat 65\n"
+               "  paleoviz-insolation monthly --time 0 --lat 65 --calendar equinox\n"
+               "  paleoviz-insolation instant --time 0 --lat 65 --day 172 --hour 0:24:1\n"
                "  paleoviz-insolation daily --time -800:0:1 --lat -90:90:2 --lon 0:355:5 "
                "--format netcdf -o daily.nc");
     Options o;
     defineCommands(app, o);
     if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
         return fail(exitBadInput, std::string("unknown command \"") + argv[1]
-                                      + "\"; use elements, daily, integrated, threshold or annual");
+                                      + "\"; use elements, daily, integrated, threshold, caloric, "
+                                        "monthly, instant or annual");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
