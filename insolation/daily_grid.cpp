@@ -118,4 +118,12 @@ void LatitudeGrid::dailyMeans(const DayGeometry& day, float* out, size_t stride)
     fill(*this, day, out, stride);
 }
 
+double LatitudeGrid::dailyMeanAt(const DayGeometry& day, double latitude)
+{
+    const LatitudeGeometry g = latitudeGeometry(std::fabs(latitude));
+    double north = 0, south = 0;
+    blockMeans(day, &g.sinLatitude, &g.cosLatitude, &g.tanLatitude, 1, &north, &south);
+    return latitude < 0 ? south : north;
+}
+
 }  // namespace insolation

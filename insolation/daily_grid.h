@@ -62,6 +62,10 @@ struct LatitudeGrid {
     void dailyMeans(const DayGeometry& day, double* out, size_t stride = 1) const;
     void dailyMeans(const DayGeometry& day, float* out, size_t stride = 1) const;
 
+    // The value dailyMeans gives at one latitude (radians) in any grid, for
+    // callers whose latitudes change with the day.
+    static double dailyMeanAt(const DayGeometry& day, double latitude);
+
     // One entry per distinct |latitude|, by increasing |phi|, with where its
     // values go: the position of +|phi| and of -|phi| in the list given, or
     // none. A latitude given twice gets a second entry.

@@ -3,6 +3,7 @@
 
 #include "math/constants.h"
 
+#include <algorithm>
 #include <sstream>
 
 using math::pi;
@@ -164,48 +165,28 @@ void dailyStep(const Request& request, const insolation::Orbit& orbit, std::vect
     const std::vector<double>& columns = byDay ? request.days : request.longitudes;
     const size_t n = columns.size();
     for (size_t j = 0; j < n; ++j) {
-        const double lambda = byDay ? insolation::trueLongitudeOfDay(orbit, columns[j])
-                                    : columns[j] * radiansPerDegree;
+        const double lambda = trueLongitudeOf(orbit, columns[j], byDay);
         const insolation::DayGeometry day = insolation::dayGeometry(orbit, request.solarConstant, lambda);
         request.latitudeGrid.dailyMeans(day, &out[j], n);
     }
 }
 
-void caloricStep(const Request& request, const insolation::Orbit& orbit, std::vector<std::vector<double>>& values)
+// Commands with a row of values per latitude: value k of latitude i goes
+// to values[k][i] (to values[k][0] for a variable of time alone, the same
+// at every latitude), or for a row per month or hour, to values[0][i * n + k].
+template <class Row>
+void latitudeRows(const Request& request, std::vector<std::vector<double>>& values, size_t n, Row row)
 {
+    std::vector<double> out(n);
     for (size_t i = 0; i < request.latitudes.size(); ++i) {
-        const insolation::CaloricHalfYears c =
-            insolation::caloricHalfYears(orbit, request.solarConstant, request.latitudes[i] * radiansPerDegree);
-        const double row[] = {c.summerEnergy / joulesPerGigajoule, c.summerMean,
-                              toDegrees(c.summerStart), toDegrees(c.summerEnd),
-                              c.winterEnergy / joulesPerGigajoule, c.winterMean,
-                              toDegrees(c.summerEnd), toDegrees(c.summerStart)};
-        for (size_t k = 0; k < values.size(); ++k)
-            values[k][i] = row[k];
+        row(request.latitudes[i], out.data());
+        for (size_t k = 0; k < n; ++k) {
+            if (values.size() == 1)
+                values[0][i * n + k] = out[k];
+            else
+                values[k][values[k].size() == 1 ? 0 : i] = out[k];
+        }
     }
-}
-
-void monthlyStep(const Request& request, const insolation::Orbit& orbit, std::vector<double>& out)
-{
-    double starts[insolation::monthCount + 1];
-    insolation::monthStartLongitudes(orbit, calendarOf(request.calendar), starts);
-    for (size_t i = 0; i < request.latitudes.size(); ++i)
-        for (int m = 0; m < insolation::monthCount; ++m)
-            out[i * insolation::monthCount + m] =
-                insolation::meanBetween(orbit, request.solarConstant, request.latitudes[i] * radiansPerDegree,
-                                        starts[m], starts[m + 1]);
-}
-
-void instantStep(const Request& request, const insolation::Orbit& orbit, std::vector<double>& out)
-{
-    const double lambda = request.days.empty() ? request.longitudes[0] * radiansPerDegree
-                                               : insolation::trueLongitudeOfDay(orbit, request.days[0]);
-    const size_t n = request.hours.size();
-    for (size_t i = 0; i < request.latitudes.size(); ++i)
-        for (size_t j = 0; j < n; ++j)
-            out[i * n + j] = insolation::instantaneous(
-                request.solarConstant, request.latitudes[i] * radiansPerDegree, orbit.obliquity,
-                orbit.eccentricity, orbit.perihelion, lambda, insolation::hourAngleAt(request.hours[j]));
 }
 
 }  // namespace
@@ -224,6 +205,61 @@ double toDegrees(double radians)
 insolation::Calendar calendarOf(const std::string& name)
 {
     return name == "angular" ? insolation::Calendar::angular : insolation::Calendar::equinox;
+}
+
+double trueLongitudeOf(const insolation::Orbit& orbit, double value, bool byDay)
+{
+    return byDay ? insolation::trueLongitudeOfDay(orbit, value) : value * radiansPerDegree;
+}
+
+void integratedValues(const insolation::Orbit& orbit, double s0, double latitude, double start, double end,
+                      double* out)
+{
+    const double lambda1 = start * radiansPerDegree;
+    const double lambda2 = end * radiansPerDegree;
+    const double days = insolation::daysBetween(orbit, lambda1, lambda2);
+    const double energy = insolation::energyBetween(orbit, s0, latitude * radiansPerDegree, lambda1, lambda2);
+    out[0] = energy / joulesPerGigajoule;
+    out[1] = energy / (days * insolation::secondsPerDay);
+    out[2] = days;
+}
+
+void thresholdValues(const insolation::Orbit& orbit, double s0, double latitude, double threshold, double* out)
+{
+    const insolation::Exceedance above =
+        insolation::aboveThreshold(orbit, s0, latitude * radiansPerDegree, threshold);
+    out[0] = above.energy / joulesPerGigajoule;
+    out[1] = above.days;
+}
+
+void caloricValues(const insolation::Orbit& orbit, double s0, double latitude, double* out)
+{
+    const insolation::CaloricHalfYears c = insolation::caloricHalfYears(orbit, s0, latitude * radiansPerDegree);
+    const double row[caloricValueCount] = {c.summerEnergy / joulesPerGigajoule, c.summerMean,
+                                           toDegrees(c.summerStart), toDegrees(c.summerEnd),
+                                           c.winterEnergy / joulesPerGigajoule, c.winterMean,
+                                           toDegrees(c.summerEnd), toDegrees(c.summerStart)};
+    std::copy(row, row + caloricValueCount, out);
+}
+
+void monthlyValues(const insolation::Orbit& orbit, double s0, double latitude, insolation::Calendar calendar,
+                   double* out)
+{
+    double starts[insolation::monthCount + 1];
+    insolation::monthStartLongitudes(orbit, calendar, starts);
+    for (int m = 0; m < insolation::monthCount; ++m)
+        out[m] = insolation::meanBetween(orbit, s0, latitude * radiansPerDegree, starts[m], starts[m + 1]);
+}
+
+double instantValue(const insolation::Orbit& orbit, double s0, double latitude, double lambda, double hour)
+{
+    return insolation::instantaneous(s0, latitude * radiansPerDegree, orbit.obliquity, orbit.eccentricity,
+                                     orbit.perihelion, lambda, insolation::hourAngleAt(hour));
+}
+
+double annualValue(const insolation::Orbit& orbit, double s0, double latitude)
+{
+    return insolation::annualMean(orbit, s0, latitude * radiansPerDegree);
 }
 
 std::string outsideSpanMessage(const OrbitSource& source, double kyr)
@@ -271,34 +307,29 @@ void computeStep(const Request& request, const OrbitSource& source, double kyr,
         dailyStep(request, orbit, values[0]);
         return;
     }
-    if (request.command == "caloric") {
-        caloricStep(request, orbit, values);
-        return;
-    }
-    if (request.command == "monthly") {
-        monthlyStep(request, orbit, values[0]);
-        return;
-    }
-    if (request.command == "instant") {
-        instantStep(request, orbit, values[0]);
-        return;
-    }
-    const double lambda1 = request.start * radiansPerDegree;
-    const double lambda2 = request.end * radiansPerDegree;
-    const double days = insolation::daysBetween(orbit, lambda1, lambda2);
-    for (size_t i = 0; i < request.latitudes.size(); ++i) {
-        const double phi = request.latitudes[i] * radiansPerDegree;
-        if (request.command == "integrated") {
-            const double energy = insolation::energyBetween(orbit, s0, phi, lambda1, lambda2);
-            values[0][i] = energy / joulesPerGigajoule;
-            values[1][i] = energy / (days * insolation::secondsPerDay);
-            values[2][0] = days;
-        } else if (request.command == "threshold") {
-            const insolation::Exceedance above = insolation::aboveThreshold(orbit, s0, phi, request.threshold);
-            values[0][i] = above.energy / joulesPerGigajoule;
-            values[1][i] = above.days;
-        } else {
-            values[0][i] = insolation::annualMean(orbit, s0, phi);
-        }
+    const Request& r = request;
+    if (r.command == "caloric") {
+        latitudeRows(r, values, caloricValueCount,
+                     [&](double lat, double* out) { caloricValues(orbit, s0, lat, out); });
+    } else if (r.command == "monthly") {
+        latitudeRows(r, values, insolation::monthCount, [&](double lat, double* out) {
+            monthlyValues(orbit, s0, lat, calendarOf(r.calendar), out);
+        });
+    } else if (r.command == "instant") {
+        const bool byDay = !r.days.empty();
+        const double lambda = trueLongitudeOf(orbit, byDay ? r.days[0] : r.longitudes[0], byDay);
+        latitudeRows(r, values, r.hours.size(), [&](double lat, double* out) {
+            for (size_t j = 0; j < r.hours.size(); ++j)
+                out[j] = instantValue(orbit, s0, lat, lambda, r.hours[j]);
+        });
+    } else if (r.command == "integrated") {
+        latitudeRows(r, values, 3, [&](double lat, double* out) {
+            integratedValues(orbit, s0, lat, r.start, r.end, out);
+        });
+    } else if (r.command == "threshold") {
+        latitudeRows(r, values, 2,
+                     [&](double lat, double* out) { thresholdValues(orbit, s0, lat, r.threshold, out); });
+    } else {
+        latitudeRows(r, values, 1, [&](double lat, double* out) { out[0] = annualValue(orbit, s0, lat); });
     }
 }

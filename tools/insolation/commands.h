@@ -44,6 +44,23 @@ double toDegrees(double radians);
 // "equinox" or "angular".
 insolation::Calendar calendarOf(const std::string& name);
 
+// The values of one latitude (degrees) for the commands that compute per
+// latitude, in the order of their variables (energies in GJ/m^2, means in
+// W/m^2, durations in days, longitudes in degrees), so that the tool and
+// the Python module compute the same numbers the same way.
+constexpr int caloricValueCount = 8;
+// lambda of a true longitude in degrees, or of a calendar day when byDay.
+double trueLongitudeOf(const insolation::Orbit& orbit, double value, bool byDay);
+void integratedValues(const insolation::Orbit& orbit, double s0, double latitude, double start, double end,
+                      double* out);  // energy, mean, duration
+void thresholdValues(const insolation::Orbit& orbit, double s0, double latitude, double threshold,
+                     double* out);  // energy, duration
+void caloricValues(const insolation::Orbit& orbit, double s0, double latitude, double* out);
+void monthlyValues(const insolation::Orbit& orbit, double s0, double latitude, insolation::Calendar calendar,
+                   double* out);  // 12 means
+double instantValue(const insolation::Orbit& orbit, double s0, double latitude, double lambda, double hour);
+double annualValue(const insolation::Orbit& orbit, double s0, double latitude);
+
 // The message for a time outside the source's span: "-9000 kyr is outside
 // the span of ...".
 std::string outsideSpanMessage(const OrbitSource& source, double kyr);
