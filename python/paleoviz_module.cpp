@@ -1,0 +1,632 @@
+// paleoviz._core: the insolation library and the orbit sources of
+// paleoviz-insolation, callable from Python with NumPy arrays.
+//
+// A thin binding: every number comes from the same C++ functions as the
+// tool's (commands.h), so the two agree to the last bit. The arguments of a
+// call broadcast with NumPy's rules; the work runs without the GIL on every
+// core. Daily means go through the tool's grid kernel (LatitudeGrid): when
+// the latitudes vary along one axis of the result and nothing else does,
+// one grid of them serves every time and day, as in the tool's `daily`.
+#include "commands.h"
+#include "insolation/daily_grid.h"
+#include "insolation/year_insolation.h"
+#include "math/constants.h"
+#include "orbit_source.h"
+#include "value_lists.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace {
+
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using insolation::Orbit;
+
+// One argument of a call, as doubles in C order.
+struct Argument {
+    std::string name;
+    Doubles array;
+    const double* data() const { return array.data(); }
+    size_t size() const { return static_cast<size_t>(array.size()); }
+};
+
+Argument argument(const std::string& name, const py::object& value)
+{
+    Doubles array = Doubles::ensure(value);
+    if (!array)
+        throw py::value_error(name + ": " + std::string(py::repr(value)) + " is not a number or an array of numbers");
+    return Argument{name, array};
+}
+
+// Every value within [lowest, highest], the tool's limits for its option.
+void checkRange(const Argument& a, double lowest, double highest)
+{
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double v = a.data()[i];
+        if (!(v >= lowest && v <= highest))
+            throw py::value_error(a.name + ": " + formatNumber(v) + " is outside " + formatNumber(lowest)
+                                  + " to " + formatNumber(highest));
+    }
+}
+
+void checkFinite(const Argument& a)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!std::isfinite(a.data()[i]))
+            throw py::value_error(a.name + ": " + formatNumber(a.data()[i]) + " is not a finite number");
+}
+
+void checkSolarConstant(double s0)
+{
+    if (!(s0 > 0) || !std::isfinite(s0))
+        throw py::value_error("solar_constant: " + formatNumber(s0) + " is not a positive number");
+}
+
+OrbitSource openOrbit(const std::string& choice)
+{
+    OrbitSource source;
+    std::string error;
+    if (!source.open(choice, error))
+        throw py::value_error(error);
+    return source;
+}
+
+// The shape of a call's result and, per argument, its step along each axis
+// of the result in its own values (0 where it is broadcast).
+struct Layout {
+    std::vector<size_t> shape;
+    std::vector<std::vector<size_t>> steps;
+    size_t size = 1;
+};
+
+std::string shapeText(const Doubles& a)
+{
+    std::string text = "(";
+    for (py::ssize_t k = 0; k < a.ndim(); ++k)
+        text += (k ? ", " : "") + std::to_string(a.shape(k));
+    return text + (a.ndim() == 1 ? ",)" : ")");
+}
+
+Layout broadcast(const std::vector<const Argument*>& args)
+{
+    Layout l;
+    size_t ndim = 0;
+    for (const Argument* a : args)
+        ndim = std::max(ndim, static_cast<size_t>(a->array.ndim()));
+    l.shape.assign(ndim, 1);
+    for (const Argument* a : args) {
+        const size_t offset = ndim - a->array.ndim();
+        for (py::ssize_t k = 0; k < a->array.ndim(); ++k) {
+            const size_t n = a->array.shape(k);
+            size_t& s = l.shape[offset + k];
+            if (n != s && n != 1 && s != 1) {
+                std::string message = "shapes cannot be broadcast together:";
+                for (const Argument* b : args)
+                    message += " " + b->name + " " + shapeText(b->array);
+                throw py::value_error(message);
+            }
+            if (n != 1)
+                s = n;
+        }
+    }
+    for (const Argument* a : args) {
+        std::vector<size_t> steps(ndim, 0);
+        const size_t offset = ndim - a->array.ndim();
+        size_t step = 1;
+        for (py::ssize_t k = a->array.ndim() - 1; k >= 0; --k) {
+            const size_t n = a->array.shape(k);
+            steps[offset + k] = n == 1 ? 0 : step;
+            step *= n;
+        }
+        l.steps.push_back(steps);
+    }
+    for (size_t n : l.shape)
+        l.size *= n;
+    return l;
+}
+
+// Calls f(flat, offsets) for the result's elements begin..end in C order,
+// offsets[a] being argument a's value for the element.
+template <class F>
+void visit(const Layout& l, size_t begin, size_t end, F&& f)
+{
+    const size_t ndim = l.shape.size(), nargs = l.steps.size();
+    std::vector<size_t> index(ndim), offsets(nargs, 0);
+    size_t rest = begin;
+    for (size_t k = ndim; k-- > 0;) {
+        index[k] = rest % l.shape[k];
+        rest /= l.shape[k];
+        for (size_t a = 0; a < nargs; ++a)
+            offsets[a] += index[k] * l.steps[a][k];
+    }
+    for (size_t flat = begin; flat < end; ++flat) {
+        f(flat, offsets.data());
+        for (size_t k = ndim; k-- > 0;) {
+            for (size_t a = 0; a < nargs; ++a)
+                offsets[a] += l.steps[a][k];
+            if (++index[k] < l.shape[k])
+                break;
+            for (size_t a = 0; a < nargs; ++a)
+                offsets[a] -= l.steps[a][k] * l.shape[k];
+            index[k] = 0;
+        }
+    }
+}
+
+// f(begin, end) over 0..n in pieces of `grain`, taken by whichever of the
+// cores' threads is free. f must not throw.
+template <class F>
+void parallelFor(size_t n, size_t grain, F&& f)
+{
+    const size_t pieces = (n + grain - 1) / grain;
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min(cores, pieces);
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1))
+            f(p * grain, std::min(n, (p + 1) * grain));
+    };
+    std::vector<std::thread> helpers;
+    for (size_t k = 1; k < threads; ++k)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+}
+
+void checkSpan(const OrbitSource& source, const Argument& time)
+{
+    for (size_t i = 0; i < time.size(); ++i)
+        if (!source.covers(time.data()[i]))
+            throw py::value_error(time.name + ": " + outsideSpanMessage(source, time.data()[i]));
+}
+
+// The orbit at each time, after checking that the source covers it.
+std::vector<Orbit> orbitsAt(const OrbitSource& source, const Argument& time)
+{
+    checkSpan(source, time);
+    std::vector<Orbit> orbits(time.size());
+    py::gil_scoped_release release;
+    parallelFor(time.size(), 64, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+            orbits[i] = toOrbit(source.at(time.data()[i]));
+    });
+    return orbits;
+}
+
+bool allScalars(const std::vector<const Argument*>& args)
+{
+    for (const Argument* a : args)
+        if (a->array.ndim() != 0)
+            return false;
+    return true;
+}
+
+// A result: a float when every argument was a scalar (and no trailing axis).
+py::object result(py::array array, bool scalar)
+{
+    if (scalar && array.ndim() == 0)
+        return py::float_(*static_cast<const double*>(array.data()));
+    return std::move(array);
+}
+
+// The quantities computed element by element: args[0] is the time, the
+// kernel gets the element's orbit, the other arguments' values and one
+// pointer per output (to `trailing` values each).
+template <class Kernel>
+std::vector<py::array_t<double>> elementwise(const OrbitSource& source, const std::vector<const Argument*>& args,
+                                             size_t outputs, size_t trailing, size_t grain, Kernel kernel)
+{
+    const std::vector<Orbit> orbits = orbitsAt(source, *args[0]);
+    const Layout layout = broadcast(args);
+    std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
+    if (trailing > 1)
+        shape.push_back(static_cast<py::ssize_t>(trailing));
+    std::vector<py::array_t<double>> out;
+    std::vector<double*> data;
+    for (size_t k = 0; k < outputs; ++k) {
+        out.emplace_back(shape);
+        data.push_back(out.back().mutable_data());
+    }
+    py::gil_scoped_release release;
+    parallelFor(layout.size, grain, [&](size_t begin, size_t end) {
+        std::vector<double> values(args.size());
+        std::vector<double*> at(outputs);
+        visit(layout, begin, end, [&](size_t flat, const size_t* offsets) {
+            for (size_t a = 1; a < args.size(); ++a)
+                values[a] = args[a]->data()[offsets[a]];
+            for (size_t k = 0; k < outputs; ++k)
+                at[k] = data[k] + flat * trailing;
+            kernel(orbits[offsets[0]], values.data(), at.data());
+        });
+    });
+    return out;
+}
+
+py::dict elements(const py::object& time, const std::string& orbit)
+{
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time);
+    checkSpan(source, t);
+    const std::vector<py::ssize_t> shape(t.array.shape(), t.array.shape() + t.array.ndim());
+    const char* names[] = {"eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"};
+    std::vector<py::array_t<double>> out;
+    std::vector<double*> data;
+    for (int k = 0; k < 4; ++k) {
+        out.emplace_back(shape);
+        data.push_back(out.back().mutable_data());
+    }
+    {
+        py::gil_scoped_release release;
+        parallelFor(t.size(), 64, [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i) {
+                const orbit::Elements e = source.at(t.data()[i]);
+                const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
+                for (int k = 0; k < 4; ++k)
+                    data[k][i] = row[k];
+            }
+        });
+    }
+    py::dict d;
+    for (int k = 0; k < 4; ++k)
+        d[names[k]] = result(out[k], t.array.ndim() == 0);
+    return d;
+}
+
+// True longitudes in degrees or calendar days: exactly one of them.
+const char* longitudeOrDay(const char* function, const py::object& lon, const py::object& day)
+{
+    if (lon.is_none() == day.is_none())
+        throw py::value_error(std::string(function) + (lon.is_none()
+            ? " needs true longitudes (lon_deg) or calendar days (day)"
+            : " takes true longitudes (lon_deg) or calendar days (day), not both"));
+    return lon.is_none() ? "day" : "lon_deg";
+}
+
+template <class T>
+void dailyGrid(const Layout& layout, const std::vector<Orbit>& orbits, const Argument& lat,
+               const Argument& third, bool byDay, double s0, size_t axis, T* out)
+{
+    // The latitudes along the axis, one grid of them for every (time, day).
+    std::vector<double> radians;
+    for (size_t k = 0; k < layout.shape[axis]; ++k)
+        radians.push_back(lat.data()[k * layout.steps[1][axis]] * math::radiansPerDegree);
+    const insolation::LatitudeGrid grid(radians);
+    // The other axes, with the result's own steps as a fourth argument.
+    Layout outer;
+    outer.steps.resize(4);
+    size_t resultStep = 1, stride = 1;
+    std::vector<size_t> resultSteps(layout.shape.size());
+    for (size_t k = layout.shape.size(); k-- > 0;) {
+        resultSteps[k] = resultStep;
+        resultStep *= layout.shape[k];
+    }
+    for (size_t k = 0; k < layout.shape.size(); ++k) {
+        if (k == axis) {
+            stride = resultSteps[k];
+            continue;
+        }
+        outer.shape.push_back(layout.shape[k]);
+        for (size_t a = 0; a < 3; ++a)
+            outer.steps[a].push_back(layout.steps[a][k]);
+        outer.steps[3].push_back(resultSteps[k]);
+        outer.size *= layout.shape[k];
+    }
+    parallelFor(outer.size, 256, [&](size_t begin, size_t end) {
+        visit(outer, begin, end, [&](size_t, const size_t* offsets) {
+            const Orbit& o = orbits[offsets[0]];
+            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
+            grid.dailyMeans(insolation::dayGeometry(o, s0, lambda), out + offsets[3], stride);
+        });
+    });
+}
+
+template <class T>
+void dailyEach(const Layout& layout, const std::vector<Orbit>& orbits, const Argument& lat,
+               const Argument& third, bool byDay, double s0, T* out)
+{
+    parallelFor(layout.size, 4096, [&](size_t begin, size_t end) {
+        visit(layout, begin, end, [&](size_t flat, const size_t* offsets) {
+            const Orbit& o = orbits[offsets[0]];
+            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
+            out[flat] = static_cast<T>(insolation::LatitudeGrid::dailyMeanAt(
+                insolation::dayGeometry(o, s0, lambda), lat.data()[offsets[1]] * math::radiansPerDegree));
+        });
+    });
+}
+
+// The one axis along which the latitudes vary and nothing else does, or
+// none (-1) when there is no such axis longer than 1.
+long latitudeAxis(const Layout& layout)
+{
+    long axis = -1;
+    for (size_t k = 0; k < layout.shape.size(); ++k) {
+        if (layout.steps[1][k] == 0)
+            continue;
+        if (axis >= 0 || layout.steps[0][k] != 0 || layout.steps[2][k] != 0)
+            return -1;
+        axis = static_cast<long>(k);
+    }
+    return axis;
+}
+
+py::object dailyInsolation(const py::object& time, const py::object& lat, const py::object& lon,
+                           const py::object& day, const std::string& orbit, double s0, const py::object& dtype)
+{
+    const char* thirdName = longitudeOrDay("daily_insolation", lon, day);
+    const bool byDay = lon.is_none();
+    checkSolarConstant(s0);
+    const py::dtype type = dtype.is_none() ? py::dtype::of<double>() : py::dtype::from_args(dtype);
+    const bool single = type.equal(py::dtype::of<float>());
+    if (!single && !type.equal(py::dtype::of<double>()))
+        throw py::value_error("dtype: " + std::string(py::str(py::object(type))) + " is neither float64 nor float32");
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
+                   third = argument(thirdName, byDay ? day : lon);
+    checkRange(phi, -90, 90);
+    checkFinite(third);
+    const std::vector<Orbit> orbits = orbitsAt(source, t);
+    const std::vector<const Argument*> args{&t, &phi, &third};
+    const Layout layout = broadcast(args);
+    const std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
+    const long axis = latitudeAxis(layout);
+    const bool grid = axis >= 0 && layout.shape[axis] > 1;
+    const auto run = [&](auto* out) {
+        py::gil_scoped_release release;
+        if (grid)
+            dailyGrid(layout, orbits, phi, third, byDay, s0, static_cast<size_t>(axis), out);
+        else
+            dailyEach(layout, orbits, phi, third, byDay, s0, out);
+    };
+    if (single) {
+        py::array_t<float> out(shape);
+        run(out.mutable_data());
+        return std::move(out);
+    }
+    py::array_t<double> out(shape);
+    run(out.mutable_data());
+    return result(out, allScalars(args));
+}
+
+py::object tupleOf(const std::vector<py::array_t<double>>& out, bool scalar)
+{
+    py::tuple t(out.size());
+    for (size_t k = 0; k < out.size(); ++k)
+        t[k] = result(out[k], scalar);
+    return std::move(t);
+}
+
+py::object integratedInsolation(const py::object& time, const py::object& lat, const py::object& start,
+                                const py::object& end, const std::string& orbit, double s0)
+{
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
+                   a = argument("start_deg", start), b = argument("end_deg", end);
+    checkRange(phi, -90, 90);
+    checkFinite(a);
+    checkFinite(b);
+    const std::vector<const Argument*> args{&t, &phi, &a, &b};
+    const auto out = elementwise(source, args, 3, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+        double row[3];
+        integratedValues(o, s0, x[1], x[2], x[3], row);
+        for (int k = 0; k < 3; ++k)
+            *at[k] = row[k];
+    });
+    return tupleOf(out, allScalars(args));
+}
+
+py::object thresholdEnergy(const py::object& time, const py::object& lat, const py::object& threshold,
+                           const std::string& orbit, double s0)
+{
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
+                   tau = argument("threshold", threshold);
+    checkRange(phi, -90, 90);
+    checkFinite(tau);
+    const std::vector<const Argument*> args{&t, &phi, &tau};
+    const auto out = elementwise(source, args, 2, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+        double row[2];
+        thresholdValues(o, s0, x[1], x[2], row);
+        *at[0] = row[0];
+        *at[1] = row[1];
+    });
+    return tupleOf(out, allScalars(args));
+}
+
+py::dict caloricHalfYear(const py::object& time, const py::object& lat, const std::string& orbit, double s0)
+{
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    checkRange(phi, -90, 90);
+    const std::vector<const Argument*> args{&t, &phi};
+    const auto out = elementwise(source, args, caloricValueCount, 1, 1,
+                                 [&](const Orbit& o, const double* x, double* const* at) {
+                                     double row[caloricValueCount];
+                                     caloricValues(o, s0, x[1], row);
+                                     for (int k = 0; k < caloricValueCount; ++k)
+                                         *at[k] = row[k];
+                                 });
+    const char* names[caloricValueCount] = {"summer_energy", "summer_mean", "summer_start", "summer_end",
+                                            "winter_energy", "winter_mean", "winter_start", "winter_end"};
+    py::dict d;
+    for (int k = 0; k < caloricValueCount; ++k)
+        d[names[k]] = result(out[k], allScalars(args));
+    return d;
+}
+
+insolation::Calendar calendarNamed(const std::string& name)
+{
+    if (name != "equinox" && name != "angular")
+        throw py::value_error("calendar: " + name + " not in {equinox,angular}");
+    return calendarOf(name);
+}
+
+py::object monthlyInsolation(const py::object& time, const py::object& lat, const std::string& calendar,
+                             const std::string& orbit, double s0)
+{
+    const insolation::Calendar c = calendarNamed(calendar);
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    checkRange(phi, -90, 90);
+    const std::vector<const Argument*> args{&t, &phi};
+    const auto out = elementwise(source, args, 1, insolation::monthCount, 1,
+                                 [&](const Orbit& o, const double* x, double* const* at) {
+                                     monthlyValues(o, s0, x[1], c, at[0]);
+                                 });
+    return std::move(out[0]);
+}
+
+py::object instantInsolation(const py::object& time, const py::object& lat, const py::object& lon,
+                             const py::object& hour, const py::object& day, const std::string& orbit, double s0)
+{
+    const char* thirdName = longitudeOrDay("instant_insolation", lon, day);
+    const bool byDay = lon.is_none();
+    if (hour.is_none())
+        throw py::value_error("instant_insolation needs local solar times (hour)");
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
+                   third = argument(thirdName, byDay ? day : lon), h = argument("hour", hour);
+    checkRange(phi, -90, 90);
+    checkFinite(third);
+    checkRange(h, 0, 24);
+    const std::vector<const Argument*> args{&t, &phi, &third, &h};
+    const auto out = elementwise(source, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
+        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay), x[3]);
+    });
+    return result(out[0], allScalars(args));
+}
+
+py::object annualInsolation(const py::object& time, const py::object& lat, const std::string& orbit, double s0)
+{
+    checkSolarConstant(s0);
+    const OrbitSource source = openOrbit(orbit);
+    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    checkRange(phi, -90, 90);
+    const std::vector<const Argument*> args{&t, &phi};
+    const auto out = elementwise(source, args, 1, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+        *at[0] = annualValue(o, s0, x[1]);
+    });
+    return result(out[0], allScalars(args));
+}
+
+py::list solutions()
+{
+    py::list list;
+    for (const char* key : {"la2004", "berger1978"}) {
+        const OrbitSource source = openOrbit(key);
+        const orbit::Span span = source.span();
+        py::dict d;
+        d["key"] = key;
+        d["name"] = source.name;
+        d["citation"] = source.citation;
+        d["origin"] = source.origin;
+        d["span_kyr"] = py::make_tuple(span.oldest, span.newest);
+        list.append(d);
+    }
+    return list;
+}
+
+// What the tool's NetCDF output of a request holds: its global attributes,
+// axes and variables, for the xarray results.
+py::dict describe(const std::string& command, const std::vector<double>& times,
+                  const std::vector<double>& latitudes, const std::vector<double>& third, bool byDay,
+                  double instantAt,
+                  const std::string& orbit, double s0, const std::string& calendar, double threshold,
+                  double start, double end)
+{
+    const OrbitSource source = openOrbit(orbit);
+    Request r;
+    r.command = command;
+    r.times = times;
+    r.latitudes = latitudes;
+    // The third axis: the hours of `instant` (its one day or longitude is
+    // `day`), else the days or true longitudes.
+    if (command == "instant") {
+        r.hours = third;
+        (byDay ? r.days : r.longitudes) = {instantAt};
+    } else {
+        (byDay ? r.days : r.longitudes) = third;
+    }
+    r.solarConstant = s0;
+    r.calendar = calendar;
+    r.threshold = threshold;
+    r.start = start;
+    r.end = end;
+    const Table table = describeTable(r, source);
+    py::dict d;
+    py::list attributes;
+    attributes.append(py::make_tuple("Conventions", "CF-1.8"));
+    attributes.append(py::make_tuple("title", table.title));
+    for (const auto& a : table.attributes)
+        attributes.append(py::make_tuple(a.first, a.second));
+    d["attributes"] = attributes;
+    py::list axes;
+    for (const Axis* a : {&table.time, &table.latitude, &table.third}) {
+        if (a->values.empty())
+            continue;
+        py::dict x;
+        x["name"] = a->name;
+        x["long_name"] = a->longName;
+        x["units"] = a->units;
+        x["standard_name"] = a->standardName;
+        x["axis"] = a->cfAxis;
+        x["values"] = a->values;
+        axes.append(x);
+    }
+    d["axes"] = axes;
+    py::list variables;
+    for (const Variable& v : table.variables) {
+        py::dict x;
+        x["name"] = v.name;
+        x["long_name"] = v.longName;
+        x["units"] = v.units;
+        x["standard_name"] = v.standardName;
+        x["rank"] = v.extent == Extent::time ? 1 : v.extent == Extent::latitude ? 2 : 3;
+        variables.append(x);
+    }
+    d["variables"] = variables;
+    return d;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, m)
+{
+    m.doc() = "paleoviz's insolation library; see the package paleoviz for the documented functions.";
+    using py::arg;
+    const char* la2004 = "la2004";
+    m.def("elements", &elements, arg("time_kyr"), arg("orbit") = la2004);
+    m.def("daily_insolation", &dailyInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
+          py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004, arg("solar_constant") = 1365.0,
+          arg("dtype") = py::none());
+    m.def("integrated_insolation", &integratedInsolation, arg("time_kyr"), arg("lat_deg"), arg("start_deg"),
+          arg("end_deg"), py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+    m.def("threshold_energy", &thresholdEnergy, arg("time_kyr"), arg("lat_deg"), arg("threshold") = 275.0,
+          py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+    m.def("caloric_half_year", &caloricHalfYear, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
+          arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+    m.def("monthly_insolation", &monthlyInsolation, arg("time_kyr"), arg("lat_deg"),
+          arg("calendar") = "equinox", py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+    m.def("instant_insolation", &instantInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
+          arg("hour") = py::none(), py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004,
+          arg("solar_constant") = 1365.0);
+    m.def("annual_insolation", &annualInsolation, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
+          arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+    m.def("solutions", &solutions);
+    m.def("describe", &describe);
+}
