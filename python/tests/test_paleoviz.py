@@ -1,0 +1,208 @@
+"""The Python module against paleoviz-insolation: the same numbers for the
+same requests, NumPy's broadcasting, the tool's messages, and xarray
+results laid out as the tool's NetCDF files."""
+import os
+import re
+import subprocess
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import paleoviz
+
+TOOL = os.environ.get("PALEOVIZ_INSOLATION_TOOL", "paleoviz-insolation")
+SOURCE = os.environ.get("PALEOVIZ_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+SERIES = os.path.join(SOURCE, "data", "orbit95b")
+
+TIMES = [-21.5, -10, 0]
+LATS = [-90, -65, 0, 30.5, 65, 90]
+
+# (tool arguments, the module's values for TIMES x LATS, in the CSV's column order)
+CASES = [
+    ("elements", lambda: list(paleoviz.elements(TIMES).values())),
+    ("elements --orbit berger1978",
+     lambda: list(paleoviz.elements(TIMES, orbit="berger1978").values())),
+    ("daily --lon 0,90,275.5",
+     lambda: [paleoviz.daily_insolation(g(TIMES, 3), g(LATS, 2), g([0, 90, 275.5], 1))]),
+    ("daily --day 1,172.25",
+     lambda: [paleoviz.daily_insolation(g(TIMES, 3), g(LATS, 2), day=g([1, 172.25], 1))]),
+    ("integrated --start 30 --end 200",
+     lambda: integrated(paleoviz.integrated_insolation(g(TIMES, 2), g(LATS, 1), 30, 200))),
+    ("threshold --threshold 300",
+     lambda: list(paleoviz.threshold_energy(g(TIMES, 2), g(LATS, 1), 300))),
+    ("caloric", lambda: list(paleoviz.caloric_half_year(g(TIMES, 2), g(LATS, 1)).values())),
+    ("monthly", lambda: [paleoviz.monthly_insolation(g(TIMES, 2), g(LATS, 1))]),
+    ("monthly --calendar angular",
+     lambda: [paleoviz.monthly_insolation(g(TIMES, 2), g(LATS, 1), "angular")]),
+    ("instant --day 100 --hour 0:24:2.5",
+     lambda: [paleoviz.instant_insolation(g(TIMES, 3), g(LATS, 2), None,
+                                          g(np.arange(0, 24, 2.5), 1), day=100)]),
+    ("annual --solar-constant 1361",
+     lambda: [paleoviz.annual_insolation(g(TIMES, 2), g(LATS, 1), solar_constant=1361)]),
+    ("annual --orbit " + SERIES, lambda: [paleoviz.annual_insolation(g(TIMES, 2), g(LATS, 1),
+                                                                     orbit=SERIES)]),
+]
+
+
+def g(values, axes):
+    """values along the first of `axes` trailing axes: a grid's axis."""
+    return np.reshape(values, (-1,) + (1,) * (axes - 1))
+
+
+def integrated(values):
+    energy, mean, days = values
+    return [energy, mean, days[:, 0]]  # the duration is the same at every latitude
+
+
+def tool(args):
+    return subprocess.run([TOOL] + args, capture_output=True, text=True)
+
+
+def csv_rows(args):
+    run = tool(args.split() + ["--time", ",".join(map(str, TIMES))]
+               + ([] if args.startswith("elements") else ["--lat", ",".join(map(str, LATS))]))
+    assert run.returncode == 0, run.stderr
+    return [line.split(",")[1:] for line in run.stdout.splitlines()
+            if line and line[0] not in "#t"]
+
+
+@pytest.mark.parametrize("args,values", CASES, ids=[c[0].split(" --orbit /")[0] for c in CASES])
+def test_the_tool_prints_the_module_numbers(args, values):
+    rows = csv_rows(args)
+    arrays = values()
+    for t, row in enumerate(rows):
+        mine = np.concatenate([np.asarray(a, dtype=float)[t].ravel() for a in arrays])
+        assert row == ["%.10g" % x for x in mine]
+
+
+def test_arguments_broadcast_and_scalars_give_floats():
+    t, lat, lon = np.array([-3.0, -1.0, 0.0]), np.linspace(-90, 90, 7), np.array([0.0, 90.0, 200.0, 300.0])
+    grid = paleoviz.daily_insolation(t[:, None, None], lat[None, :, None], lon[None, None, :])
+    assert grid.shape == (3, 7, 4)
+    # The grid kernel (latitudes along one axis) in other layouts, and one
+    # element at a time, give the same bits.
+    assert np.array_equal(grid, paleoviz.daily_insolation(t[:, None, None], lat[:, None], lon)
+                          .transpose(0, 1, 2))
+    assert np.array_equal(grid.transpose(0, 2, 1),
+                          paleoviz.daily_insolation(t[:, None, None], lat, lon[:, None]))
+    each = [[[paleoviz.daily_insolation(a, b, c) for c in lon] for b in lat] for a in t]
+    assert np.array_equal(grid, np.array(each))
+    assert isinstance(each[0][0][0], float)
+    # Latitudes that vary along two axes, paired with times.
+    lat2 = lat[:6].reshape(2, 3)
+    assert np.array_equal(paleoviz.daily_insolation(-1.0, lat2, 90.0),
+                          [[paleoviz.daily_insolation(-1.0, x, 90.0) for x in r] for r in lat2])
+    shapes = [
+        (paleoviz.annual_insolation(t, 65.0), (3,)),
+        (paleoviz.annual_insolation(t[:, None], lat), (3, 7)),
+        (paleoviz.monthly_insolation(t[:, None], lat), (3, 7, 12)),
+        (paleoviz.monthly_insolation(0.0, 65.0), (12,)),
+        (paleoviz.instant_insolation(0.0, lat[:, None], 90.0, np.arange(24.0)), (7, 24)),
+        (paleoviz.threshold_energy(t, 65.0, [[250.0], [300.0]])[1], (2, 3)),
+        (paleoviz.caloric_half_year(t, lat[:, None])["summer_start"], (7, 3)),
+        (paleoviz.integrated_insolation(0.0, 65.0, [0.0, 90.0], 180.0)[2], (2,)),
+        (paleoviz.elements(t.reshape(3, 1))["eccentricity"], (3, 1)),
+        (paleoviz.daily_insolation(t, 65.0, np.zeros((0, 1))), (0, 3)),
+    ]
+    for value, shape in shapes:
+        assert np.shape(value) == shape
+    assert isinstance(paleoviz.instant_insolation(0, 65, 90, 12), float)
+    assert isinstance(paleoviz.threshold_energy(0, 65)[1], float)
+    assert isinstance(paleoviz.elements(0)["obliquity_deg"], float)
+    assert paleoviz.daily_insolation(t, 65, 90, dtype=np.float32).dtype == np.float32
+
+
+# (call, the tool's arguments for the same fault or None, the message)
+ERRORS = [
+    (lambda: paleoviz.daily_insolation(0, 95, 90), "daily --lat 95 --lon 90", "lat_deg: 95 is outside -90 to 90"),
+    (lambda: paleoviz.annual_insolation([0, -9000], 65), "annual --lat 65 --time -9000",
+     "time_kyr: -9000 kyr is outside the span of"),
+    (lambda: paleoviz.instant_insolation(0, 65, 90, 25), "instant --lat 65 --lon 90 --hour 25",
+     "hour: 25 is outside 0 to 24"),
+    (lambda: paleoviz.annual_insolation(0, 65, solar_constant=-5), "annual --lat 65 --solar-constant -5",
+     "solar_constant: -5 is not a positive number"),
+    (lambda: paleoviz.annual_insolation(0, 65, orbit="missing.series"), "annual --lat 65 --orbit missing.series",
+     "missing.series"),
+    (lambda: paleoviz.monthly_insolation(0, 65, "julian"), None, "calendar: julian not in {equinox,angular}"),
+    (lambda: paleoviz.daily_insolation(0, 65), None, "needs true longitudes (lon_deg) or calendar days (day)"),
+    (lambda: paleoviz.daily_insolation(0, 65, 90, day=3), None, "not both"),
+    (lambda: paleoviz.instant_insolation(0, 65, 90), None, "needs local solar times (hour)"),
+    (lambda: paleoviz.daily_insolation([0, -1], [1, 2, 3], 90), None, "cannot be broadcast"),
+    (lambda: paleoviz.daily_insolation(0, "north", 90), None, "lat_deg: 'north' is not a number"),
+    (lambda: paleoviz.daily_insolation(0, 65, np.nan), None, "lon_deg: nan is not a finite number"),
+]
+
+
+@pytest.mark.parametrize("call,args,message", ERRORS)
+def test_bad_input_raises_the_tools_message(call, args, message):
+    with pytest.raises(ValueError, match=re.escape(message)) as raised:
+        call()
+    if args is not None:
+        run = tool(args.split())
+        assert run.returncode == 2
+        # The same text after the option's name.
+        assert str(raised.value).split(": ", 1)[-1] in run.stderr
+
+
+def test_the_work_runs_without_the_gil():
+    # Another Python thread runs while the module computes: it records the
+    # time at each turn of its loop, and some turns fall well inside the call.
+    turns = []
+    done = threading.Event()
+
+    def ticker():
+        while not done.is_set():
+            turns.append(time.perf_counter())
+
+    thread = threading.Thread(target=ticker)
+    thread.start()
+    try:
+        start = time.perf_counter()
+        paleoviz.caloric_half_year(np.linspace(-1000, 0, 200)[:, None], [0, 30, 65])
+        end = time.perf_counter()
+    finally:
+        done.set()
+        thread.join()
+    assert end - start > 0.05
+    assert sum(start + 0.02 < t < end - 0.02 for t in turns) > 100
+
+
+def same_as_netcdf(mine, expected, what):
+    import xarray
+    variables = {mine.name: mine} if isinstance(mine, xarray.DataArray) else dict(mine.data_vars)
+    assert {k: mine.attrs.get(k) for k in expected.attrs} == expected.attrs, what
+    assert set(variables) == set(expected.data_vars), what
+    for name, v in variables.items():
+        e = expected[name]
+        assert v.dims == e.dims, what
+        assert np.array_equal(v.values, e.values, equal_nan=True), what
+        assert {k: v.attrs.get(k) for k in e.attrs} == e.attrs, what
+    assert set(mine.coords) == set(expected.coords), what
+    for name in expected.coords:
+        assert np.array_equal(mine[name].values, expected[name].values), what
+        assert mine[name].attrs == expected[name].attrs, what
+
+
+def test_xarray_results_match_the_tools_netcdf(tmp_path):
+    xarray = pytest.importorskip("xarray")
+    pytest.importorskip("netCDF4")
+    requests = [
+        ("daily --lon 0:270:90", lambda: paleoviz.daily_insolation(TIMES, LATS, [0, 90, 180, 270], as_xarray=True)),
+        ("daily --day 80,172", lambda: paleoviz.daily_insolation(TIMES, LATS, day=[80, 172], as_xarray=True)),
+        ("caloric", lambda: paleoviz.caloric_half_year(TIMES, LATS, as_xarray=True)),
+        ("monthly --calendar angular", lambda: paleoviz.monthly_insolation(TIMES, LATS, "angular", as_xarray=True)),
+        ("instant --lon 90 --hour 6,12", lambda: paleoviz.instant_insolation(TIMES, LATS, 90, [6, 12], as_xarray=True)),
+        ("integrated --start 0 --end 180", lambda: paleoviz.integrated_insolation(TIMES, LATS, 0, 180, as_xarray=True)),
+        ("threshold --threshold 250", lambda: paleoviz.threshold_energy(TIMES, LATS, 250, as_xarray=True)),
+        ("annual", lambda: paleoviz.annual_insolation(TIMES, LATS, as_xarray=True)),
+        ("elements", lambda: paleoviz.elements(TIMES, as_xarray=True)),
+    ]
+    for args, call in requests:
+        path = str(tmp_path / "out.nc")
+        run = tool(args.split() + ["--time", ",".join(map(str, TIMES)), "--format", "netcdf", "-o", path]
+                   + ([] if args == "elements" else ["--lat", ",".join(map(str, LATS))]))
+        assert run.returncode == 0, run.stderr
+        with xarray.open_dataset(path) as expected:
+            same_as_netcdf(call(), expected.load(), args)
