@@ -31,6 +31,11 @@ install_missing() {
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
                 libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
+# The Python module paleoviz (-DPALEOVIZ_PYTHON=ON): pybind11 and NumPy for
+# Debian's /usr/bin/python3.
+python_packages=(python3-dev pybind11-dev python3-numpy)
 # What only the tests use: GoogleTest, GMT for the grid regeneration, ncdump
-# for NetCDF output, the desktop entry validator, clang with libFuzzer.
-test_packages=(libgtest-dev gmt gmt-gshhg-low netcdf-bin desktop-file-utils clang libclang-rt-14-dev)
+# for NetCDF output, the desktop entry validator, clang with libFuzzer;
+# pytest, xarray and its netCDF reader for the Python module's tests.
+test_packages=(libgtest-dev gmt gmt-gshhg-low netcdf-bin desktop-file-utils clang libclang-rt-14-dev
+               python3-pytest python3-xarray python3-netcdf4)

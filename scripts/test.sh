@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything with warnings as errors
-# and runs, in order: the logic and stand-in tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer (build-asan), each libFuzzer harness for a fixed
+# Installs what the tests need, builds everything (the Python module too)
+# with warnings as errors and runs, in order: the logic and stand-in tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan), each libFuzzer harness for a fixed
 # number of inputs from a fixed seed (build-fuzz), then every test of the
 # normal build through CTest, ending with CTest's summary. Any sanitizer
 # report halts its run and fails the command.
@@ -10,9 +10,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/scripts/common.sh"
 jobs="$(nproc)"
 
-install_missing "${build_packages[@]}" "${x_packages[@]}" "${test_packages[@]}"
+install_missing "${build_packages[@]}" "${x_packages[@]}" "${python_packages[@]}" "${test_packages[@]}"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=ON \
-      -DPALEOVIZ_WERROR=ON >/dev/null
+      -DPALEOVIZ_WERROR=ON -DPALEOVIZ_PYTHON=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 
 # Sanitizers: the unit and stand-in tests and the orbit tool's tests. The

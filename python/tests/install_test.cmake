@@ -1,0 +1,19 @@
+# cmake --install of the component "python" into a scratch prefix, then the
+# package imported and used from a folder outside the source and build
+# trees, with that prefix's site-packages on PYTHONPATH.
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH}/elsewhere)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --component python --prefix ${SCRATCH}/prefix
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env PYTHONPATH=${SCRATCH}/prefix/${PACKAGE_DIR}
+                        ${PYTHON} -c "import paleoviz; print(paleoviz.__file__, round(paleoviz.annual_insolation(0, 65), 1))"
+                WORKING_DIRECTORY ${SCRATCH}/elsewhere
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^${SCRATCH}/prefix/")
+  message(FATAL_ERROR "import from the installed prefix failed: ${out}${err}")
+endif()
+message(STATUS "${out}")
+file(REMOVE_RECURSE ${SCRATCH})
