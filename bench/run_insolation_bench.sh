@@ -1,9 +1,10 @@
 #!/bin/sh
-# Daily-mean insolation grid, C++ against NumPy, in one run:
+# Daily-mean insolation grid, C++ against NumPy and, when BUILD_DIR has the
+# Python module (-DPALEOVIZ_PYTHON=ON), against the module called from
+# Python, in one run:
 #   bench/run_insolation_bench.sh BUILD_DIR
-# Prints both grid times and their ratio. Both fill 5801 x 181 x 360 floats
-# in memory from the same orbital elements (5801 times spread evenly over
-# the fitted solution's span).
+# Prints the grid times and their ratios. All fill 5801 x 181 x 360 floats
+# in memory for 5801 times spread evenly over the default solution's span.
 set -e
 build=${1:?usage: run_insolation_bench.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,3 +20,10 @@ echo "$py"
 c=$(echo "$cxx" | sed -n 's/^grid: \([0-9.]*\) s.*/\1/p')
 p=$(echo "$py" | sed -n 's/^numpy grid: \([0-9.]*\) s.*/\1/p')
 awk -v p="$p" -v c="$c" 'BEGIN { printf "ratio numpy / C++: %.1f\n", p / c }'
+if [ -d "$build/python/paleoviz" ]; then
+    m=$(PYTHONPATH="$build/python" /usr/bin/python3 "$here/insolation_python.py")
+    echo "$m"
+    m=$(echo "$m" | sed -n 's/^python grid: \([0-9.]*\) s.*/\1/p')
+    awk -v m="$m" -v c="$c" -v p="$p" \
+        'BEGIN { printf "ratio paleoviz module / C++: %.2f\nratio numpy / paleoviz module: %.1f\n", m / c, p / m }'
+fi

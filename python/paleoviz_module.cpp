@@ -360,13 +360,34 @@ long latitudeAxis(const Layout& layout)
     return axis;
 }
 
+// The array `out` names, when it can take a result of this shape: C order,
+// writeable, float64 or float32 (and dtype, if given, the same).
+py::array resultArray(const py::object& out, const py::object& dtype, const std::vector<py::ssize_t>& shape)
+{
+    if (!py::isinstance<py::array>(out))
+        throw py::value_error("out: not a numpy.ndarray");
+    py::array a = py::reinterpret_borrow<py::array>(out);
+    const std::vector<py::ssize_t> given(a.shape(), a.shape() + a.ndim());
+    if (given != shape)
+        throw py::value_error("out: shape " + std::string(py::str(py::object(py::cast(given))))
+                              + " is not the result's " + std::string(py::str(py::object(py::cast(shape)))));
+    if (!(a.flags() & py::array::c_style) || !a.writeable())
+        throw py::value_error("out: not a writeable array in C order");
+    if (!dtype.is_none() && !a.dtype().equal(py::dtype::from_args(dtype)))
+        throw py::value_error("out: its dtype is not dtype");
+    return a;
+}
+
 py::object dailyInsolation(const py::object& time, const py::object& lat, const py::object& lon,
-                           const py::object& day, const std::string& orbit, double s0, const py::object& dtype)
+                           const py::object& day, const std::string& orbit, double s0, const py::object& dtype,
+                           const py::object& outArray)
 {
     const char* thirdName = longitudeOrDay("daily_insolation", lon, day);
     const bool byDay = lon.is_none();
     checkSolarConstant(s0);
-    const py::dtype type = dtype.is_none() ? py::dtype::of<double>() : py::dtype::from_args(dtype);
+    const py::dtype type = !outArray.is_none() && py::isinstance<py::array>(outArray)
+                               ? py::reinterpret_borrow<py::array>(outArray).dtype()
+                               : dtype.is_none() ? py::dtype::of<double>() : py::dtype::from_args(dtype);
     const bool single = type.equal(py::dtype::of<float>());
     if (!single && !type.equal(py::dtype::of<double>()))
         throw py::value_error("dtype: " + std::string(py::str(py::object(type))) + " is neither float64 nor float32");
@@ -388,6 +409,14 @@ py::object dailyInsolation(const py::object& time, const py::object& lat, const 
         else
             dailyEach(layout, orbits, phi, third, byDay, s0, out);
     };
+    if (!outArray.is_none()) {
+        py::array out = resultArray(outArray, dtype, shape);
+        if (single)
+            run(static_cast<float*>(out.mutable_data()));
+        else
+            run(static_cast<double*>(out.mutable_data()));
+        return std::move(out);
+    }
     if (single) {
         py::array_t<float> out(shape);
         run(out.mutable_data());
@@ -613,7 +642,7 @@ PYBIND11_MODULE(_core, m)
     m.def("elements", &elements, arg("time_kyr"), arg("orbit") = la2004);
     m.def("daily_insolation", &dailyInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
           py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004, arg("solar_constant") = 1365.0,
-          arg("dtype") = py::none());
+          arg("dtype") = py::none(), arg("out") = py::none());
     m.def("integrated_insolation", &integratedInsolation, arg("time_kyr"), arg("lat_deg"), arg("start_deg"),
           arg("end_deg"), py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
     m.def("threshold_energy", &thresholdEnergy, arg("time_kyr"), arg("lat_deg"), arg("threshold") = 275.0,

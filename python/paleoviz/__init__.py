@@ -64,14 +64,17 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False):
 
 
 def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004,
-                     solar_constant=_S0, dtype=None, as_xarray=False):
+                     solar_constant=_S0, dtype=None, out=None, as_xarray=False):
     """Daily-mean insolation (W/m^2) at a true longitude lon_deg or a
     calendar day `day` (exactly one of them):
     Q = (S0/pi) (a/r)^2 (h0 sin(lat) sin(dec) + cos(lat) cos(dec) sin(h0)).
-    dtype float32 halves the memory of large grids. CLI: daily --lon/--day."""
+    dtype float32 halves the memory of large grids; out, a C-ordered float64
+    or float32 array of the result's shape, takes the result instead of a new
+    array (as NumPy's out= does), which saves allocating and clearing fresh
+    memory on every call. CLI: daily --lon/--day."""
     if not as_xarray:
         return _core.daily_insolation(time_kyr, lat_deg, lon_deg, day=day, orbit=orbit,
-                                      solar_constant=solar_constant, dtype=dtype)
+                                      solar_constant=solar_constant, dtype=dtype, out=out)
     by_day = lon_deg is None and day is not None
     t, lat = _axis("time_kyr", time_kyr), _axis("lat_deg", lat_deg)
     third = _axis("day" if by_day else "lon_deg", day if by_day else lon_deg)

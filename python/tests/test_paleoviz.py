@@ -112,6 +112,11 @@ def test_arguments_broadcast_and_scalars_give_floats():
     assert isinstance(paleoviz.threshold_energy(0, 65)[1], float)
     assert isinstance(paleoviz.elements(0)["obliquity_deg"], float)
     assert paleoviz.daily_insolation(t, 65, 90, dtype=np.float32).dtype == np.float32
+    out = np.full((3, 7, 4), -1.0)
+    assert paleoviz.daily_insolation(t[:, None, None], lat[:, None], lon, out=out) is out
+    assert np.array_equal(out, grid)
+    with pytest.raises(ValueError, match="out: shape"):
+        paleoviz.daily_insolation(t, lat[:, None], lon[0], out=out)
 
 
 # (call, the tool's arguments for the same fault or None, the message)
