@@ -22,7 +22,7 @@ struct Options {
     std::vector<std::string> latitudes;
     std::vector<std::string> longitudes;
     std::vector<std::string> days;
-    std::string orbit = "la2004";
+    std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
     std::string format = "csv";
 };
