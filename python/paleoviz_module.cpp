@@ -556,15 +556,16 @@ py::object annualInsolation(const py::object& time, const py::object& lat, const
 py::list solutions()
 {
     py::list list;
-    for (const char* key : {"la2004", "berger1978"}) {
-        const OrbitSource source = openOrbit(key);
-        const orbit::Span span = source.span();
+    for (int k = 0; k < orbit::solutionCount; ++k) {
+        const orbit::SolutionInfo& info = orbit::solutionRegistry[k];
         py::dict d;
-        d["key"] = key;
-        d["name"] = source.name;
-        d["citation"] = source.citation;
-        d["origin"] = source.origin;
-        d["span_kyr"] = py::make_tuple(span.oldest, span.newest);
+        d["key"] = info.key;
+        d["name"] = info.name;
+        d["citation"] = info.citation;
+        d["origin"] = info.origin;
+        d["span_kyr"] = py::make_tuple(info.span.oldest, info.span.newest);
+        d["reliable_oldest_kyr"] = info.reliableOldest;
+        d["reliability_note"] = info.reliabilityNote;
         list.append(d);
     }
     return list;
@@ -638,7 +639,7 @@ PYBIND11_MODULE(_core, m)
 {
     m.doc() = "paleoviz's insolation library; see the package paleoviz for the documented functions.";
     using py::arg;
-    const char* la2004 = "la2004";
+    const char* la2004 = orbit::solutionRegistry[0].key;  // the default solution
     m.def("elements", &elements, arg("time_kyr"), arg("orbit") = la2004);
     m.def("daily_insolation", &dailyInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
           py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004, arg("solar_constant") = 1365.0,

@@ -72,6 +72,15 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
         {"year", "tropical year of 365.2422 days of 86400 s; durations from Kepler's second law"},
         {"source", "paleoviz-insolation"},
     };
+    // Times before the oldest its authors vouch for carry their caveat.
+    if (source.solution != nullptr && *source.solution->reliabilityNote != '\0') {
+        for (double t : request.times) {
+            if (t < source.solution->reliableOldest) {
+                a.push_back({"reliability", source.solution->reliabilityNote});
+                break;
+            }
+        }
+    }
     if (request.command == "instant")
         a.push_back({"instant",
                      "insolation on a horizontal surface at the top of the atmosphere at one moment, "
@@ -264,6 +273,8 @@ double annualValue(const insolation::Orbit& orbit, double s0, double latitude)
 
 std::string outsideSpanMessage(const OrbitSource& source, double kyr)
 {
+    if (source.solution != nullptr)
+        return orbit::outsideSpanMessage(*source.solution, kyr);
     const orbit::Span span = source.span();
     return formatNumber(kyr) + " kyr is outside the span of " + source.name + " ("
            + formatNumber(span.oldest) + " to " + formatNumber(span.newest) + " kyr)";
