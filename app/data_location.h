@@ -18,7 +18,9 @@ struct DataFiles {
 // an installation under any --prefix, or moved as a whole, finds it); empty
 // when the program's own path cannot be worked out. Only the folder beside
 // the program counts: a program run from its build tree never picks up the
-// data of some other installation.
+// data of some other installation. A folder that users other than root and
+// this one could change (such as /tmp/share/paleoviz for a program in
+// /tmp/bin) is never used.
 std::vector<std::string> installedDataFolders();
 
 // With --data, the three files of that folder. Otherwise each file is taken

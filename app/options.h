@@ -15,7 +15,7 @@ constexpr int defaultSnapshotSide = 600;  // the window's own size
 struct ProgramOptions {
     std::string dataDir;    // --data: folder of the three files; "" = working folder
     std::string orbitFile;  // --orbit: orbital series file; "" = the data folder's
-    int timeKyr = -1;       // --time: thousand years before the present; -1 = not given
+    int timeKyr = -1;       // --time -N: N thousand years before the present; -1 = not given
     int step = 0;           // --step: mesh step 2, 4, 6, 8 or 10; 0 = not given
     int spinDegrees = -1;   // --spin: 0..359; -1 = not given
     std::string snapshot;   // --snapshot: PNG file to write; "" = interactive window

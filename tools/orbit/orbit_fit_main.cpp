@@ -11,10 +11,11 @@
 #include "orbit_fit.h"
 #include "orbit_series.h"
 
+#include "files/regular_input.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,9 @@ int fail(const std::string& message)
 
 bool readTable(const char* path, std::vector<orbit::Elements>& records, std::string& message)
 {
-    std::ifstream in(path);
+    RegularFileStream in(path);
     if (!in) {
-        message = std::string("cannot open \"") + path + "\" for reading";
+        message = inputRefusalMessage(path, in.refusal);
         return false;
     }
     if (!readLaskarTable(in, records, message)) {
@@ -131,12 +132,11 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
         return fail(message);
 
     // Refuse an output that cannot be written before minutes of fitting.
-    const std::string probe = std::string(outputPath) + ".tmp";
-    FILE* writable = std::fopen(probe.c_str(), "w");
-    if (writable == nullptr)
-        return fail(std::string("cannot open \"") + outputPath + "\" for writing");
-    std::fclose(writable);
-    std::remove(probe.c_str());
+    const std::string problem = outputProblem(outputPath);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "orbit_fit: cannot write \"%s\": %s\n", outputPath, problem.c_str());
+        return outputRefusedStatus;
+    }
 
     std::fprintf(stderr, "orbit_fit: fitting %d terms each to %d records...\n", termCount,
                  orbitRecordCount);
