@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "files/atomic_output.h"
+#include "paleoviz_version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -33,7 +34,9 @@ const char* const description =
     "panel of eccentricity, precession and obliquity over 5.8 million years.\n"
     "Without options it reads partetopo, orbit95b and logo.rgba from the working folder\n"
     "(or, for files it lacks there, from the installed data folder) and opens its window.\n"
-    "GLUT's own options (-display, -geometry, -iconic, ...) are passed to GLUT.";
+    "GLUT's own options (-display, -geometry, -iconic, ...) are passed to GLUT; -geometry\n"
+    "WxH+X+Y gives the window's size and place instead of 600x600 at (600, 400).\n"
+    "Times are in kyr with the time axis' sign: --time -21 is 21,000 years ago.";
 
 // "WxH" with both sides whole numbers of pixels.
 bool parseSize(const std::string& text, int& width, int& height)
@@ -164,6 +167,7 @@ const CLI::Validator regularFile(
 void addOptions(CLI::App& app, ProgramOptions& options, NumberTexts& texts)
 {
     app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", std::string(programName) + " " + paleovizVersion, "print the version and exit");
     app.add_option("--data", options.dataDir, "read partetopo, orbit95b and logo.rgba from DIR")
         ->option_text("DIR")
         ->check(CLI::ExistingDirectory);
@@ -208,6 +212,64 @@ void splitGlutOptions(int argc, char** argv, std::vector<char*>& glutArgs, std::
     ownArgs.push_back(nullptr);
 }
 
+namespace {
+
+// Digits at text[at...]; false when there are none or more than nine.
+bool readDigits(const std::string& text, size_t& at, long& value)
+{
+    const size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    if (at == from || at - from > 9)
+        return false;
+    value = std::stol(text.substr(from, at - from));
+    return true;
+}
+
+bool parseGeometry(const std::string& text, GlutGeometry& geometry)
+{
+    size_t at = !text.empty() && text[0] == '=' ? 1 : 0;
+    long width = 0, height = 0, offset = 0;
+    if (at < text.size() && text[at] != '+' && text[at] != '-') {
+        if (!readDigits(text, at, width) || at >= text.size() || (text[at] != 'x' && text[at] != 'X'))
+            return false;
+        ++at;
+        if (!readDigits(text, at, height) || width < 1 || height < 1 || width > maxWindowSide ||
+            height > maxWindowSide)
+            return false;
+        geometry.hasSize = true;
+    }
+    if (at < text.size()) {
+        for (int k = 0; k < 2; ++k) {
+            if (at >= text.size() || (text[at] != '+' && text[at] != '-'))
+                return false;
+            ++at;
+            if (!readDigits(text, at, offset) || offset > maxWindowSide)
+                return false;
+        }
+        geometry.hasPlace = true;
+    }
+    return at == text.size() && (geometry.hasSize || geometry.hasPlace);
+}
+
+}  // namespace
+
+bool readGeometry(const std::vector<char*>& glutArgs, GlutGeometry& geometry, std::string& text)
+{
+    for (size_t i = 0; i + 1 < glutArgs.size(); ++i) {
+        if (glutArgs[i + 1] == nullptr || std::strcmp(glutArgs[i], "-geometry") != 0)
+            continue;
+        geometry = GlutGeometry{};
+        if (!parseGeometry(glutArgs[i + 1], geometry)) {
+            text = std::string("-geometry ") + glutArgs[i + 1] +
+                   ": give WIDTHxHEIGHT+X+Y (or a part of it), e.g. 800x800+100+50, each side 1 to " +
+                   std::to_string(maxWindowSide);
+            return false;
+        }
+    }
+    return true;
+}
+
 OptionsOutcome parseOptions(const std::vector<std::string>& args, ProgramOptions& options,
                             std::string& text)
 {
@@ -220,6 +282,9 @@ OptionsOutcome parseOptions(const std::vector<std::string>& args, ProgramOptions
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         text = app.help();
+        return OptionsOutcome::help;
+    } catch (const CLI::CallForVersion& e) {
+        text = std::string(e.what()) + "\n";
         return OptionsOutcome::help;
     } catch (const CLI::ParseError& e) {
         text = e.what();

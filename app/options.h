@@ -28,6 +28,19 @@ struct ProgramOptions {
 enum class OptionsOutcome { run, help, bad };
 constexpr int badInputStatus = 2;
 
+// GLUT's -geometry [=][WxH][{+-}X{+-}Y]: what it gives of the window's size
+// and place. Without -geometry the window has its fixed ones.
+struct GlutGeometry {
+    bool hasSize = false;
+    bool hasPlace = false;
+};
+constexpr int maxWindowSide = 32767;  // X's limit
+
+// Reads the -geometry value among GLUT's options (the last one counts, as
+// in GLUT). False with text naming the value when it is malformed or a side
+// is outside 1..maxWindowSide, which the X server would refuse.
+bool readGeometry(const std::vector<char*>& glutArgs, GlutGeometry& geometry, std::string& text);
+
 // Splits argv into GLUT's own options with their values and everything
 // else; both lists start with argv[0] and end with a null pointer, as
 // glutInit and the option parser expect. The pointers are argv's own.

@@ -89,12 +89,14 @@ TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
     TestDir dir;
     const std::string request = "daily --time -2:0:1 --lat -90,65 --lon 90,180";
     ASSERT_EQ(tool(request + " -o q.csv").status, 0);
-    ASSERT_EQ(tool(request + " --format netcdf -o q.nc").status, 0);
-    const CommandRun header = runCommand("ncdump -h q.nc");
+    ASSERT_EQ(tool(request + " -o q.nc").status, 0);  // NetCDF by the name
+    const CommandRun header = runCommand("ncdump -hs q.nc");
     ASSERT_EQ(header.status, 0) << header.out;
     for (const char* expected : {"insolation(time, lat, solar_longitude)", "insolation:units = \"W m-2\"",
                                  "lat:units = \"degrees_north\"", ":Conventions = \"CF-1.8\"",
-                                 ":solar_constant = \"1365 W m-2\"", "time:units = \"kyr\""})
+                                 ":solar_constant = 1365.", "time:units = \"kyr\"",
+                                 "insolation:_DeflateLevel = 4", "insolation:_Shuffle = \"true\"",
+                                 ":history = \"", ":version = \"paleoviz-insolation "})
         EXPECT_NE(header.out.find(expected), std::string::npos) << expected << "\n" << header.out;
     // The data section lists the 12 values in the CSV's column order.
     const CommandRun data = runCommand("ncdump -v insolation -p 9,17 q.nc | sed -n '/insolation =/,/;/p' | tr -c '0-9.e+-' ' '");

@@ -48,7 +48,7 @@ TEST(OptionsTest, AcceptedValuesAreReadAsGiven)
 {
     const GoodCase cases[] = {
         {{}, -1, 0, -1, 600, 600},
-        {{"--time", "21", "--step", "10", "--spin", "90"}, 21, 10, 90, 600, 600},
+        {{"--time", "-21", "--step", "010", "--spin", "090"}, 21, 10, 90, 600, 600},
         {{"--time=0", "--spin", "-90", "--snapshot", "a.png", "--size", "8192x100"}, 0, 0, 270, 8192, 100},
         {{"--spin", "725", "--snapshot", "a.PNG", "--size", "100X8192"}, -1, 0, 5, 100, 8192},
     };
@@ -129,8 +129,8 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
         std::vector<std::string> args;
         int timeIndex, spin, step;
     } cases[] = {
-        {{"--time", "1", "--step", "4", "--spin", "90"}, 1, 89, 4},
-        {{"--time", "99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
+        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4},
+        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
         {{}, 0, 0, normalStep},
     };
     for (const auto& c : cases) {
