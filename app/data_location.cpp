@@ -45,10 +45,8 @@ std::string programFolder()
     return slash == std::string::npos ? "" : exe.substr(0, slash);
 }
 
-// Whether only root and this user can change what folder holds: it and
-// every folder above it belong to one of them, and none can be written by
-// others, except folders with the sticky bit (such as /tmp), where nobody
-// can replace another's entry; the folder itself never even so.
+}  // namespace
+
 bool safeFolder(const std::string& folder)
 {
     char resolved[PATH_MAX];
@@ -70,8 +68,6 @@ bool safeFolder(const std::string& folder)
         path = slash == 0 ? "/" : path.substr(0, slash);
     }
 }
-
-}  // namespace
 
 std::vector<std::string> installedDataFolders()
 {

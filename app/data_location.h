@@ -23,6 +23,12 @@ struct DataFiles {
 // /tmp/bin) is never used.
 std::vector<std::string> installedDataFolders();
 
+// Whether only root and this user can change what folder holds: it and
+// every folder above it belong to one of them, and none can be written by
+// others, except folders with the sticky bit (such as /tmp), where nobody
+// can replace another's entry; the folder itself never even so.
+bool safeFolder(const std::string& folder);
+
 // With --data, the three files of that folder. Otherwise each file is taken
 // from the working folder when it is there, else from the first fallback
 // folder that holds it, else by its bare name, so that a file found nowhere
