@@ -135,9 +135,9 @@ TEST(AtomicOutput, ASignalMidWriteRemovesTheTemporaryAndSetsTheStatus)
         const CommandRun run = runCommand(
             "env --default-signal=INT " + std::string(PALEOVIZ_INSOLATION_TOOL) +
             " daily --time -5000:0:1 --lat -90:90:1 --lon 0:359:1 -o big.csv & pid=$!; "
-            "(sleep 60; kill -9 $pid) 2>/dev/null & "
+            "(sleep 60; kill -9 $pid) >/dev/null 2>&1 & watchdog=$!; "
             "for i in $(seq 400); do ls | grep -q partial && break; sleep 0.05; done; "
-            "kill -" + signal + " $pid; wait $pid; echo status=$?");
+            "kill -" + signal + " $pid; wait $pid; echo status=$?; kill $watchdog");
         EXPECT_NE(run.out.find("status=" + std::to_string(status)), std::string::npos) << signal << run.out;
         EXPECT_EQ(names("."), std::set<std::string>{"big.csv"}) << signal;
         EXPECT_EQ(contents("big.csv"), "old") << signal;
