@@ -1,5 +1,7 @@
 #include "files/atomic_output.h"
 
+#include "files/regular_input.h"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -115,29 +117,17 @@ bool followLinks(const std::string& path, std::string& target)
     return false;
 }
 
-// What a file of this type is, for messages; "" for a regular file.
-const char* kindOf(mode_t mode)
-{
-    if (S_ISREG(mode))
-        return "";
-    if (S_ISDIR(mode))
-        return "that is a folder";
-    if (S_ISFIFO(mode))
-        return "that is a FIFO, not a regular file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "that is a device, not a regular file";
-    if (S_ISSOCK(mode))
-        return "that is a socket, not a regular file";
-    return "that is not a regular file";
-}
-
 std::string problemWithTarget(const std::string& target)
 {
     struct stat status;
     if (lstat(target.c_str(), &status) == 0) {
-        const std::string kind = kindOf(status.st_mode);
+        const std::string kind = fileKind(status.st_mode);
+        if (kind == folderRefusal)
+            return "that is a folder";
+        if (kind == "not a regular file")
+            return "that is " + kind;
         if (!kind.empty())
-            return kind;
+            return "that is " + kind + ", not a regular file";
         if (access(target.c_str(), W_OK) != 0)
             return "the file exists and cannot be replaced";
     } else if (errno != ENOENT) {

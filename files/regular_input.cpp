@@ -6,10 +6,10 @@
 
 const char* const folderRefusal = "a folder";
 
-namespace {
-
-const char* kindOf(mode_t mode)
+const char* fileKind(mode_t mode)
 {
+    if (S_ISREG(mode))
+        return "";
     if (S_ISDIR(mode))
         return folderRefusal;
     if (S_ISFIFO(mode))
@@ -21,22 +21,20 @@ const char* kindOf(mode_t mode)
     return "not a regular file";
 }
 
-}  // namespace
-
 std::FILE* openRegularFile(const char* path, const char* mode, std::string& refusal)
 {
     refusal.clear();
     struct stat status;
     // A socket cannot be opened at all: say what it is.
     if (stat(path, &status) == 0 && S_ISSOCK(status.st_mode)) {
-        refusal = kindOf(status.st_mode);
+        refusal = fileKind(status.st_mode);
         return nullptr;
     }
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        refusal = kindOf(status.st_mode);
+        refusal = fileKind(status.st_mode);
         close(fd);
         return nullptr;
     }

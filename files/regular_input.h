@@ -10,8 +10,14 @@
 #include <istream>
 #include <string>
 
+#include <sys/types.h>
+
 // What refusal says of a folder.
 extern const char* const folderRefusal;
+
+// What a file of this type is: "" for a regular file, folderRefusal, "a
+// FIFO", "a device", "a socket" or "not a regular file".
+const char* fileKind(mode_t mode);
 
 // Opens path for reading (stdio mode "r" or "rb") when it is a regular file.
 // Otherwise returns null with refusal "" (it does not exist or cannot be

@@ -249,6 +249,8 @@ TEST(InsolationTool, ValuesOutsideTheirRangesAndNonFiniteResultsAreRefused)
         {"annual --lat 65 --orbit obl.series", 2, "record 2"},
         {"annual --lat 65 --orbit cr.series --time -0.5", 0, "\n-0.5,"},
         {"annual --lat 65 --orbit crlf.series --time -1", 0, "\n-1,"},
+        // obliquity 90 degrees: the Sun over the pole at the solstice
+        {"daily --lat 0 --lon 90 --orbit crlf.series --time -1", 0, "\n-1,"},
         {"integrated --lat 65 --start 0 --end 1e-300", 2, "not a finite number"},
         {"annual --lat 010", 0, "insolation_lat10\n"},
         {"annual --lat 65,65.00000000001", 2, "twice"},
