@@ -31,7 +31,7 @@ struct Options {
     std::vector<std::string> latitudes;
     std::vector<std::string> longitudes;
     std::vector<std::string> days;
-    std::string orbit = "la2004";
+    std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
     std::string format;  // "" = from the output's name
     bool longForm = false;
@@ -80,6 +80,19 @@ int fail(int status, const std::string& message)
     return status;
 }
 
+// The solutions of the orbit library's registry, then the series files.
+std::string orbitHelp()
+{
+    std::string text;
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        text += std::string(i == 0 ? "" : ", ") + s.key + " (" + s.name + ", " +
+                formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest) + " kyr from " +
+                s.origin + (i == 0 ? "; the default)" : ")");
+    }
+    return text + ", or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
+}
+
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
                      const std::string& example)
 {
@@ -90,10 +103,7 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
                   "FROM:TO:STEP ranges, e.g. -1000:0:1")
         ->delimiter(',')
         ->capture_default_str();
-    c->add_option("--orbit", o.orbit,
-                  "la2004 (fit of Laskar et al. 2004, the default), berger1978, or an orbit95b "
-                  "series file (interpolated in e*exp(i*varpi) and obliquity)")
-        ->capture_default_str();
+    c->add_option("--orbit", o.orbit, orbitHelp())->capture_default_str();
     c->add_option("-o,--output", o.output,
                   "output file (default standard output; written whole or not at all; a name ending "
                   "in .nc is written as NetCDF)");
@@ -208,6 +218,10 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
         return false;
     }
     for (double t : r.times) {
+        if (!source.covers(t) && source.solution != nullptr) {
+            error = "--time: " + orbit::outsideSpanMessage(*source.solution, t);
+            return false;
+        }
         if (!source.covers(t)) {
             const orbit::Span span = source.span();
             error = "--time: " + formatNumber(t) + " kyr is outside the span of " + source.name + " ("

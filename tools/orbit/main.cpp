@@ -1,7 +1,8 @@
 // orbit_series: writes the program's orbital series file.
-//   orbit_series fit OUTPUT             from the project's fitted series of
-//                                       Laskar et al. (2004), the default
-//   orbit_series berger OUTPUT          from the Berger (1978) series
+//   orbit_series SOLUTION OUTPUT        from a solution of the orbit library:
+//                                       la2004 (the published solution of
+//                                       Laskar et al. 2004, the default
+//                                       series), la2004-fit, berger1978
 //   orbit_series laskar INPUT OUTPUT    from a Laskar et al. (2004) table
 // Exit status 0 on success, 1 when the file cannot be made, 2 on a wrong
 // command line or an output that cannot be written (checked before any
@@ -12,35 +13,41 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 
 namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
-const char* const usageText =
-    "usage: orbit_series fit OUTPUT\n"
-    "       orbit_series berger OUTPUT\n"
-    "       orbit_series laskar INPUT OUTPUT\n";
-
-const char* const helpText =
-    "Writes paleoviz's orbital series file (orbit95b): three header lines, then 5800\n"
-    "records, one per thousand years from the present back, of time (kyr), eccentricity,\n"
-    "longitude of perihelion from the moving equinox (degrees), obliquity (degrees) and\n"
-    "the precession index e*sin(perihelion).\n"
-    "Solutions:\n"
-    "  fit     the project's fitted series of Laskar et al. (2004), time 0 at J2000 (the default file)\n"
-    "  berger  the trigonometric series of Berger (1978), time 0 at 1950\n"
-    "  laskar  a table of Laskar et al. (2004) itself (time kyr, e, obliquity rad,\n"
-    "          perihelion rad), converted record by record\n"
-    "The output is written whole or not at all; an existing file keeps its permissions.\n"
-    "Example: paleoviz-orbit-series fit orbit95b\n";
-
-int usage(const char* problem)
+int usage(const std::string& problem)
 {
-    std::fprintf(stderr, "orbit_series: %s\n%s", problem, usageText);
+    std::fprintf(stderr,
+                 "orbit_series: %s\n"
+                 "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: %s)\n"
+                 "       orbit_series laskar INPUT OUTPUT\n",
+                 problem.c_str(), orbit::solutionKeys().c_str());
     return exitUsage;
+}
+
+void printHelp()
+{
+    std::printf("usage: paleoviz-orbit-series SOLUTION OUTPUT\n"
+                "       paleoviz-orbit-series laskar INPUT OUTPUT\n"
+                "Writes paleoviz's orbital series file (orbit95b): three header lines, then 5800\n"
+                "records, one per thousand years from the present back, of time (kyr),\n"
+                "eccentricity, longitude of perihelion from the moving equinox (degrees),\n"
+                "obliquity (degrees) and the precession index e*sin(perihelion).\n"
+                "Solutions:\n");
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        std::printf("  %-11s %s, time 0 at %s\n", s.key, s.name, s.origin);
+    }
+    std::printf("  %-11s a table of Laskar et al. (2004) itself (time kyr, e, obliquity rad,\n"
+                "              perihelion rad), converted record by record\n"
+                "The output is written whole or not at all; an existing file keeps its\n"
+                "permissions; a folder, FIFO or device is refused before any work.\n"
+                "Example: paleoviz-orbit-series la2004 orbit95b\n",
+                "laskar");
 }
 
 // An output that cannot be written is refused before any work.
@@ -68,7 +75,7 @@ int main(int argc, char** argv)
     if (argc < 2)
         return usage("no source given");
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::printf("%s%s", usageText, helpText);
+        printHelp();
         return 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
@@ -76,15 +83,12 @@ int main(int argc, char** argv)
         return 0;
     }
     std::string message;
-    for (const auto& [name, solution] : {std::pair{"fit", orbit::Solution::laskar2004Fit},
-                                         std::pair{"berger", orbit::Solution::berger1978}}) {
-        if (std::strcmp(argv[1], name) != 0)
-            continue;
+    if (const orbit::SolutionInfo* solution = orbit::findSolution(argv[1])) {
         if (argc != 3)
-            return usage((std::string(name) + " takes one argument, the output file").c_str());
+            return usage(std::string(argv[1]) + " takes one argument, the output file");
         if (refusedOutput(argv[2]))
             return outputRefusedStatus;
-        return finish(writeSolutionFile(solution, argv[2], message), message);
+        return finish(writeSolutionFile(*solution, argv[2], message), message);
     }
     if (std::strcmp(argv[1], "laskar") == 0) {
         if (argc != 4)
@@ -93,5 +97,5 @@ int main(int argc, char** argv)
             return outputRefusedStatus;
         return finish(importLaskarFile(argv[2], argv[3], message), message);
     }
-    return usage("unknown source; use fit, berger or laskar");
+    return usage(orbit::unknownSolutionMessage(argv[1]) + ", or laskar to convert a table");
 }
