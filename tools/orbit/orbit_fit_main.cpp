@@ -12,6 +12,7 @@
 #include "orbit_series.h"
 
 #include "files/regular_input.h"
+#include "paleoviz_version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +162,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no table given");
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("orbit_fit %s\n", paleovizVersion);
+        return 0;
+    }
     if (std::strcmp(argv[1], "report") == 0) {
         if (argc != 3)
             return usage("report takes one argument, the table");
