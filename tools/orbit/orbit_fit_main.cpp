@@ -156,9 +156,7 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int runFit(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no table given");
@@ -182,4 +180,11 @@ int main(int argc, char** argv)
         terms = int(given);
     }
     return fit(argv[1], argv[2], terms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardAllocation("orbit_fit", [&] { return runFit(argc, argv); });
 }
