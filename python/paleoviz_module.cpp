@@ -12,6 +12,7 @@
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
 #include "orbit_source.h"
+#include "paleoviz_version.h"
 #include "value_lists.h"
 
 #include <pybind11/numpy.h>
@@ -68,8 +69,14 @@ void checkFinite(const Argument& a)
 
 void checkSolarConstant(double s0)
 {
-    if (!(s0 > 0) || !std::isfinite(s0))
-        throw py::value_error("solar_constant: " + formatNumber(s0) + " is not a positive number");
+    if (!solarConstantAllowed(s0))
+        throw py::value_error("solar_constant: " + solarConstantMessage(s0));
+}
+
+// True longitudes within a turn, calendar days within a year, as the tool's.
+void checkLongitudeOrDay(const Argument& a, bool byDay)
+{
+    checkRange(a, 0, byDay ? daysPerYear : degreesPerTurn);
 }
 
 OrbitSource openOrbit(const std::string& choice)
@@ -395,7 +402,7 @@ py::object dailyInsolation(const py::object& time, const py::object& lat, const 
     const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
                    third = argument(thirdName, byDay ? day : lon);
     checkRange(phi, -90, 90);
-    checkFinite(third);
+    checkLongitudeOrDay(third, byDay);
     const std::vector<Orbit> orbits = orbitsAt(source, t);
     const std::vector<const Argument*> args{&t, &phi, &third};
     const Layout layout = broadcast(args);
@@ -531,7 +538,7 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
     const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
                    third = argument(thirdName, byDay ? day : lon), h = argument("hour", hour);
     checkRange(phi, -90, 90);
-    checkFinite(third);
+    checkLongitudeOrDay(third, byDay);
     checkRange(h, 0, 24);
     const std::vector<const Argument*> args{&t, &phi, &third, &h};
     const auto out = elementwise(source, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
@@ -604,6 +611,11 @@ py::dict describe(const std::string& command, const std::vector<double>& times,
     attributes.append(py::make_tuple("title", table.title));
     for (const auto& a : table.attributes)
         attributes.append(py::make_tuple(a.first, a.second));
+    attributes.append(py::make_tuple("version", std::string("paleoviz ") + paleovizVersion + " (Python module)"));
+    for (const NumberAttribute& n : table.numbers) {
+        attributes.append(py::make_tuple(n.name, n.value));
+        attributes.append(py::make_tuple(n.name + "_units", n.units));
+    }
     d["attributes"] = attributes;
     py::list axes;
     for (const Axis* a : {&table.time, &table.latitude, &table.third}) {
@@ -638,6 +650,7 @@ py::dict describe(const std::string& command, const std::vector<double>& times,
 PYBIND11_MODULE(_core, m)
 {
     m.doc() = "paleoviz's insolation library; see the package paleoviz for the documented functions.";
+    m.attr("__version__") = paleovizVersion;
     using py::arg;
     const char* la2004 = orbit::solutionRegistry[0].key;  // the default solution
     m.def("elements", &elements, arg("time_kyr"), arg("orbit") = la2004);

@@ -41,6 +41,8 @@ __all__ = ["elements", "daily_insolation", "integrated_insolation", "threshold_e
            "caloric_half_year", "monthly_insolation", "instant_insolation",
            "annual_insolation", "solutions"]
 
+__version__ = _core.__version__
+
 _LA2004 = "la2004"
 _S0 = 1365.0
 

@@ -63,7 +63,6 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
          "varpi is the longitude of perihelion from the moving March equinox, heliocentric "
          "(about 103 degrees today, perihelion in early January); the Sun passes perihelion at "
          "true longitude varpi + 180 degrees, so the true anomaly is lambda - varpi - 180 degrees"},
-        {"solar_constant", number(request.solarConstant) + " W m-2"},
         {"insolation_formula",
          "daily-mean top-of-atmosphere insolation on a horizontal surface, Q = (S0/pi) (a/r)^2 "
          "(h0 sin(lat) sin(dec) + cos(lat) cos(dec) sin(h0)); sin(dec) = sin(obliquity) sin(lambda)"},
@@ -145,16 +144,16 @@ std::vector<Variable> variables(const std::string& command)
                 {"summer_mean", "mean insolation of the caloric summer half-year", "W m-2", toa,
                  Extent::latitude},
                 {"summer_start", "true longitude where the caloric summer begins", "degree", "",
-                 Extent::latitude},
+                 Extent::latitude, true},
                 {"summer_end", "true longitude where the caloric summer ends", "degree", "",
-                 Extent::latitude},
+                 Extent::latitude, true},
                 {"winter_energy", "energy of the caloric winter half-year", "GJ m-2", "", Extent::latitude},
                 {"winter_mean", "mean insolation of the caloric winter half-year", "W m-2", toa,
                  Extent::latitude},
                 {"winter_start", "true longitude where the caloric winter begins", "degree", "",
-                 Extent::latitude},
+                 Extent::latitude, true},
                 {"winter_end", "true longitude where the caloric winter ends", "degree", "",
-                 Extent::latitude}};
+                 Extent::latitude, true}};
     if (command == "monthly")
         return {{"insolation", "monthly-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}};
     if (command == "instant")
@@ -271,6 +270,16 @@ double annualValue(const insolation::Orbit& orbit, double s0, double latitude)
     return insolation::annualMean(orbit, s0, latitude * radiansPerDegree);
 }
 
+bool solarConstantAllowed(double s0)
+{
+    return s0 > 0 && s0 <= maxSolarConstant;
+}
+
+std::string solarConstantMessage(double s0)
+{
+    return formatNumber(s0) + " W/m^2 is outside (0, 100000]; the present value is about 1361";
+}
+
 std::string outsideSpanMessage(const OrbitSource& source, double kyr)
 {
     if (source.solution != nullptr)
@@ -293,6 +302,7 @@ Table describeTable(const Request& request, const OrbitSource& source)
     Table table;
     table.title = "paleoviz-insolation " + request.command;
     table.attributes = conventions(request, source);
+    table.numbers = {{"solar_constant", request.solarConstant, "W m-2"}};
     table.time = timeAxis(request, source);
     if (request.command != "elements")
         table.latitude = latitudeAxis(request);

@@ -61,6 +61,15 @@ void monthlyValues(const insolation::Orbit& orbit, double s0, double latitude, i
 double instantValue(const insolation::Orbit& orbit, double s0, double latitude, double lambda, double hour);
 double annualValue(const insolation::Orbit& orbit, double s0, double latitude);
 
+// Limits of the request's values, for the tool's checks and the Python
+// module's: true longitudes and calendar days lie within one turn, one year.
+constexpr double maxSolarConstant = 1e5;  // W/m^2
+constexpr double degreesPerTurn = 360;
+constexpr double daysPerYear = 365.2422;
+bool solarConstantAllowed(double s0);
+// "-5 W/m^2 is outside (0, 100000]; ..."
+std::string solarConstantMessage(double s0);
+
 // The message for a time outside the source's span: "-9000 kyr is outside
 // the span of ...".
 std::string outsideSpanMessage(const OrbitSource& source, double kyr);
