@@ -9,7 +9,9 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -32,6 +34,47 @@ int framesLeft = -1;  // frames until the loop stops; -1 runs on
 int framesDrawn = 0;
 int buttonsDown = 0;  // bit per GLUT button
 int pointerX = 0, pointerY = 0;
+
+// Input waits here until the next frame delivers it, as GLUT's loop
+// delivers X's events between frames: a handler that ends the program
+// (Escape) then does so inside the loop, which Emscripten stops quietly.
+struct InputEvent {
+    enum Kind : uint8_t { key, special, button, motion } kind;
+    int code, state, x, y;
+};
+constexpr int queueSize = 512;
+InputEvent queue[queueSize];
+int queueHead = 0, queueLength = 0;
+
+void enqueue(InputEvent::Kind kind, int code, int state)
+{
+    if (queueLength == queueSize)
+        return;  // a frame that long overdue drops the rest
+    queue[(queueHead + queueLength++) % queueSize] = InputEvent{kind, code, state, pointerX, pointerY};
+}
+
+void deliverInput()
+{
+    while (queueLength > 0) {
+        const InputEvent e = queue[queueHead];
+        queueHead = (queueHead + 1) % queueSize;
+        --queueLength;
+        switch (e.kind) {
+        case InputEvent::key:
+            if (callbacks.keyboard != nullptr) callbacks.keyboard(static_cast<unsigned char>(e.code), e.x, e.y);
+            break;
+        case InputEvent::special:
+            if (callbacks.special != nullptr) callbacks.special(e.code, e.x, e.y);
+            break;
+        case InputEvent::button:
+            if (callbacks.mouse != nullptr) callbacks.mouse(e.code, e.state, e.x, e.y);
+            break;
+        case InputEvent::motion:
+            if (callbacks.motion != nullptr) callbacks.motion(e.x, e.y);
+            break;
+        }
+    }
+}
 
 // The pointer in window pixels from its place in the page: the canvas may
 // be drawn smaller than its pixel size (a phone's screen), and releases and
@@ -75,14 +118,12 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*)
 {
     for (const SpecialKey& k : specialKeys)
         if (std::strcmp(e->key, k.name) == 0) {
-            if (callbacks.special != nullptr)
-                callbacks.special(k.code, pointerX, pointerY);
+            enqueue(InputEvent::special, k.code, 0);
             return EM_TRUE;  // no scrolling of the page
         }
     for (const ControlKey& k : controlKeys)
         if (std::strcmp(e->key, k.name) == 0) {
-            if (callbacks.keyboard != nullptr)
-                callbacks.keyboard(k.code, pointerX, pointerY);
+            enqueue(InputEvent::key, k.code, 0);
             return EM_TRUE;
         }
     // Characters come with the key press that follows, which a handled key
@@ -94,9 +135,9 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*)
 EM_BOOL onKeyPress(int, const EmscriptenKeyboardEvent* e, void*)
 {
     const unsigned long c = e->charCode;
-    if (e->ctrlKey || e->metaKey || c == 0 || c > 255 || callbacks.keyboard == nullptr)
+    if (e->ctrlKey || e->metaKey || c == 0 || c > 255)
         return EM_FALSE;
-    callbacks.keyboard(static_cast<unsigned char>(c), pointerX, pointerY);
+    enqueue(InputEvent::key, static_cast<int>(c), 0);
     return EM_TRUE;
 }
 
@@ -117,8 +158,7 @@ EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
         return EM_FALSE;
     toWindowPixels(e->clientX, e->clientY, pointerX, pointerY);
     buttonsDown |= 1 << button;
-    if (callbacks.mouse != nullptr)
-        callbacks.mouse(button, GLUT_DOWN, pointerX, pointerY);
+    enqueue(InputEvent::button, button, GLUT_DOWN);
     return EM_TRUE;
 }
 
@@ -131,21 +171,21 @@ EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* e, void*)
         return EM_FALSE;
     toWindowPixels(e->clientX, e->clientY, pointerX, pointerY);
     buttonsDown &= ~(1 << button);
-    if (callbacks.mouse != nullptr)
-        callbacks.mouse(button, GLUT_UP, pointerX, pointerY);
+    enqueue(InputEvent::button, button, GLUT_UP);
     return EM_TRUE;
 }
 
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
 {
     toWindowPixels(e->clientX, e->clientY, pointerX, pointerY);
-    if (buttonsDown != 0 && callbacks.motion != nullptr)
-        callbacks.motion(pointerX, pointerY);
+    if (buttonsDown != 0)
+        enqueue(InputEvent::motion, 0, 0);
     return EM_FALSE;
 }
 
 void frame()
 {
+    deliverInput();
     if (callbacks.idle != nullptr)
         callbacks.idle();
     else if (callbacks.display != nullptr)

@@ -36,7 +36,7 @@
 
   // The window's options from the address; bad values are reported and left out.
   function programArguments() {
-    const args = ["--data", "/data"];
+    const args = [];
     const whole = (text) => /^[+-]?\d+$/.test(text);
     if (params.has("time")) {
       const t = params.get("time");
@@ -75,7 +75,11 @@
     updateReadout();
   }
 
+  // The program ends through exit(): Escape (status 0) or a data file it
+  // cannot use. The frame loop stops and the page says why.
   function onExit(status) {
+    if (state.status !== null) return;
+    if (module !== null && module.pauseMainLoop) module.pauseMainLoop();
     state.stopped = true;
     state.status = status;
     if (status === 0) {
@@ -91,6 +95,7 @@
     print: (line) => { printed.push(line); },
     printErr: (line) => { printed.push(line); },
     onExit,
+    quit: (status, toThrow) => { onExit(status); throw toThrow; },
     paleovizFrame: onFrame,
     paleovizStopped: () => { state.stopped = true; },
     locateFile: (path) => path,
@@ -100,8 +105,10 @@
 
   Promise.all([createPaleoviz(config), fetchData]).then(([m, buffers]) => {
     module = m;
+    // The window reads its files from its working folder, as natively.
     m.FS.mkdir("/data");
     buffers.forEach((b, i) => { if (b !== null) m.FS.writeFile("/data/" + dataFiles[i], new Uint8Array(b)); });
+    m.FS.chdir("/data");
     pointer = m._malloc(8 * 750);
     drawColourBar();
     try {
