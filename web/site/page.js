@@ -105,6 +105,7 @@
 
   Promise.all([createPaleoviz(config), fetchData]).then(([m, buffers]) => {
     module = m;
+    window.paleovizModule = m;
     // The window reads its files from its working folder, as natively.
     m.FS.mkdir("/data");
     buffers.forEach((b, i) => { if (b !== null) m.FS.writeFile("/data/" + dataFiles[i], new Uint8Array(b)); });

@@ -62,8 +62,8 @@ export async function open(browser, url) {
   return { page, errors };
 }
 
-export async function waitFor(page, predicate, timeout = 20000) {
-  await page.waitForFunction(predicate, { timeout, polling: 50 });
+export async function waitFor(page, predicate, timeout = 20000, ...args) {
+  await page.waitForFunction(predicate, { timeout, polling: 50 }, ...args);
 }
 
 // The canvas's pixels as RGB bytes, top row first.
@@ -81,4 +81,30 @@ export async function canvasPixels(page) {
     return { width: c.width, height: c.height, rgb: btoa(s) };
   });
   return { width: data.width, height: data.height, rgb: Buffer.from(data.rgb, "base64") };
+}
+
+// The native window in a private Xvfb server, driven with xdotool and
+// captured with ImageMagick's import, as the window tests do.
+export async function startNativeWindow(program, args) {
+  const { spawn, execFileSync } = await import("node:child_process");
+  const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1600x1200x24", "-nolisten", "tcp"],
+                     { stdio: ["ignore", "ignore", "ignore", "pipe"] });
+  const display = await new Promise((resolve, reject) => {
+    let text = "";
+    xvfb.stdio[3].on("data", (d) => { text += d; if (text.includes("\n")) resolve(":" + text.trim()); });
+    xvfb.on("exit", () => reject(new Error("Xvfb did not start")));
+  });
+  const env = { ...process.env, DISPLAY: display };
+  const child = spawn(program, args, { env, stdio: "ignore" });
+  const tool = (argv, input) => execFileSync(argv[0], argv.slice(1), { env, maxBuffer: 16 << 20, input, timeout: 20000 });
+  const window = tool(["xdotool", "search", "--sync", "--onlyvisible", "--name", "Paleoclimatology Visualization"])
+    .toString().trim().split("\n")[0];
+  // Without a window manager nothing gives the window the focus.
+  tool(["xdotool", "windowfocus", "--sync", window]);
+  return {
+    keys: (keys) => tool(["xdotool", "key", "--delay", "60", ...keys]),
+    click: (x, y) => tool(["xdotool", "mousemove", "--window", window, String(x), String(y), "click", "1"]),
+    capture: () => tool(["import", "-window", window, "-depth", "8", "rgb:-"]),
+    close: () => { child.kill(); xvfb.kill(); },
+  };
 }
