@@ -6,6 +6,7 @@
 #include "web/gl_layer.h"
 
 #include <GL/glut.h>
+#include "web/webgl_calls.h"
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -235,6 +236,16 @@ void glutDisplayFunc(void (*f)()) { callbacks.display = f; }
 void glutIdleFunc(void (*f)()) { callbacks.idle = f; }
 void glutReshapeFunc(void (*f)(int, int)) { callbacks.reshape = f; }
 void glutSwapBuffers() { webgl_layer::flushFrame(); }
+
+// For the benchmark: one frame drawn by the display callback and waited
+// for (reading a pixel back waits for the drawing).
+EMSCRIPTEN_KEEPALIVE void paleoviz_draw_frame_waited()
+{
+    if (callbacks.display != nullptr)
+        callbacks.display();
+    unsigned char pixel[4];
+    emscripten_glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+}
 
 // Delivers the window's size, as GLUT does when the window appears, and
 // then draws a frame per animation frame. Like GLUT's, it never returns.

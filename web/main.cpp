@@ -20,7 +20,8 @@ namespace {
 constexpr double solarConstant = 1365;  // W/m^2, as the insolation tool's default
 constexpr double pageLatitude = 65;     // degrees north
 constexpr double pi = 3.14159265358979323846;
-constexpr int oldestPlotted = -plotLeft / unitsPerRecord;  // records beyond the window start
+// The time axis's oldest label lies this many records beyond the window start.
+constexpr int oldestLabelled = -plotLeft / unitsPerRecord - markerOffset;
 
 double radians(double degrees) { return degrees * pi / 180; }
 
@@ -66,7 +67,8 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out)
     return 1;
 }
 
-// The June-solstice insolation at 65°N for each record the panel shows, from
+// The June-solstice insolation at 65°N for each of the 750 records of the
+// panel's time axis (its labels' span), from
 // the series as read (whatever the switches), oldest first; NaN for records
 // beyond the series. Returns the time (kyr, negative) of out[0].
 EMSCRIPTEN_KEEPALIVE int paleoviz_june65_window(double* out)
@@ -74,7 +76,7 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_june65_window(double* out)
     if (theScene == nullptr || theScene->eccSeries == nullptr)
         return 0;
     const PaleoScene& s = *theScene;
-    const int oldest = windowStart(s.timeIndex) + oldestPlotted;
+    const int oldest = windowStart(s.timeIndex) + oldestLabelled;
     for (int i = 0; i < plotRecords; ++i) {
         const int record = oldest - i;
         out[i] = record < 0 || record >= s.recordCount

@@ -14,6 +14,7 @@ void emscripten_glBindTexture(GLenum, GLuint);
 void emscripten_glTexParameteri(GLenum, GLenum, GLint);
 void emscripten_glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*);
 void emscripten_glPixelStorei(GLenum, GLint);
+void emscripten_glReadPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*);
 }
 
 #endif
