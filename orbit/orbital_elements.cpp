@@ -1,4 +1,4 @@
-#include "orbit/orbital_elements.h"
+#include "orbit/evaluators.h"
 
 #include "globe/math_constants.h"
 #include "orbit/berger1978_terms.h"
@@ -6,9 +6,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <stdexcept>
-#include <string>
 
 namespace orbit {
 
@@ -18,11 +15,6 @@ constexpr double arcsecondsPerDegree = 3600.0;
 constexpr double fullTurn = 360.0;
 constexpr double yearsPerKyr = 1000.0;
 
-// Both solutions are tabulated for the program's 5800 records, one per
-// thousand years from the present back.
-constexpr Span bergerSpan{-5799.0, 0.0};
-constexpr Span fitSpan{la2004FitOldestKyr, la2004FitNewestKyr};
-
 // ---- Berger (1978): evaluated exactly as the published recipe reads.
 
 double bergerArgument(const BergerTerm& term, double years)
@@ -30,7 +22,9 @@ double bergerArgument(const BergerTerm& term, double years)
     return (term.rate * years / arcsecondsPerDegree + term.phase) * radiansPerDegree;
 }
 
-Elements bergerElements(double kyr)
+}  // namespace
+
+Elements berger1978Elements(double kyr)
 {
     const double years = kyr * yearsPerKyr;
     double eSin = 0.0;
@@ -57,6 +51,8 @@ Elements bergerElements(double kyr)
             bergerMeanObliquity + obliquityWobble / arcsecondsPerDegree,
             eccentricity * std::sin(perihelion * radiansPerDegree)};
 }
+
+namespace {
 
 // sin and cos of x (|x| below a million radians) by reduction to
 // [-pi/4, pi/4] with pi/2 split in two parts (Cody and Waite: q * the first
@@ -171,7 +167,9 @@ double sum(const std::array<double, count>& values)
     return total;
 }
 
-Elements fitElements(double kyr)
+}  // namespace
+
+Elements la2004FitElements(double kyr)
 {
     // z = e exp(i perihelion) = sum of amplitude * exp(i (rate t + phase));
     // each term is computed into its slot first, then the slots are summed.
@@ -195,51 +193,6 @@ Elements fitElements(double kyr)
     const double im = sum(zImaginary);
     return {std::hypot(re, im), wrapDegrees(std::atan2(im, re) / radiansPerDegree),
             la2004MeanObliquity + sum(obliquity), im};
-}
-
-[[noreturn]] void outsideSpan(Solution solution, double kyr)
-{
-    const Span covered = span(solution);
-    char text[200];
-    std::snprintf(text, sizeof text, "time %g kyr is outside the %s span %g to %g kyr", kyr,
-                  solutionName(solution), covered.oldest, covered.newest);
-    throw std::out_of_range(text);
-}
-
-}  // namespace
-
-Span span(Solution solution)
-{
-    return solution == Solution::berger1978 ? bergerSpan : fitSpan;
-}
-
-bool covers(Solution solution, double kyr)
-{
-    const Span covered = span(solution);
-    return kyr >= covered.oldest && kyr <= covered.newest;
-}
-
-const char* solutionName(Solution solution)
-{
-    return solution == Solution::berger1978 ? "Berger 1978" : "La2004 fit";
-}
-
-const char* solutionCitation(Solution solution)
-{
-    if (solution == Solution::berger1978) {
-        return "A. L. Berger (1978), Long-term variations of daily insolation and Quaternary "
-               "climatic changes, Journal of the Atmospheric Sciences 35, 2362-2367";
-    }
-    return "J. Laskar, P. Robutel, F. Joutel, M. Gastineau, A. C. M. Correia and B. Levrard "
-           "(2004), A long-term numerical solution for the insolation quantities of the Earth, "
-           "Astronomy and Astrophysics 428, 261-285";
-}
-
-Elements elementsAt(Solution solution, double kyr)
-{
-    if (!covers(solution, kyr))  // also refuses NaN
-        outsideSpan(solution, kyr);
-    return solution == Solution::berger1978 ? bergerElements(kyr) : fitElements(kyr);
 }
 
 double wrapDegrees(double degrees)

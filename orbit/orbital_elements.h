@@ -1,20 +1,28 @@
-// The Earth's orbital elements at any real time in a solution's span,
-// evaluated from term tables compiled into the program: no file is read.
+// The Earth's orbital elements at any real time in a solution's span, from
+// data compiled into the program: no file is read.
 //
 // Contract of every function here:
 //   time        thousands of years (kyr) from the solution's present,
-//               negative in the past: -21.0 is 21,000 years ago. The present
-//               is J2000 for the fit of Laskar et al. (2004) and 1950 for
-//               Berger (1978).
+//               negative in the past: -21.0 is 21,000 years ago, +10.0 is
+//               10,000 years ahead. The present of each solution is its
+//               registry entry's origin (J2000 for Laskar et al. 2004, 1950
+//               for Berger 1978).
 //   eccentricity       dimensionless, 0 <= e < 1
 //   perihelion         longitude of perihelion measured from the moving
 //                      vernal equinox, degrees in [0, 360)
 //   obliquity          degrees
 //   precessionIndex    eccentricity * sin(perihelion), dimensionless
-// A time outside the solution's span is an error (std::out_of_range with a
-// message naming the time and the span), never an extrapolation.
+// A time outside the solution's span (or NaN) is an error
+// (std::out_of_range with a message naming the time and the span), never
+// an extrapolation.
+//
+// Every solution has one entry in the registry below: its key on command
+// lines, name, citation, time origin, span and evaluator. Adding a solution
+// means adding one entry (and its enumerator).
 #ifndef PALEOVIZ_ORBIT_ORBITAL_ELEMENTS_H
 #define PALEOVIZ_ORBIT_ORBITAL_ELEMENTS_H
+
+#include <string>
 
 namespace orbit {
 
@@ -26,7 +34,8 @@ struct Elements {
 };
 
 enum class Solution {
-    laskar2004Fit,  // the project's fitted term table of Laskar et al. (2004)
+    laskar2004,     // the published table of Laskar et al. (2004), interpolated
+    laskar2004Fit,  // the project's fitted term table of that solution
     berger1978,     // the trigonometric series of Berger (1978)
 };
 
@@ -36,15 +45,46 @@ struct Span {
     double newest;
 };
 
+struct SolutionInfo {
+    Solution id;
+    const char* key;       // on command lines: "la2004"
+    const char* name;      // short name for output headers
+    const char* citation;  // full reference
+    const char* origin;    // what time 0 is: "J2000", "1950"
+    Span span;             // where the evaluator is defined
+    // Oldest time its authors vouch for; reliabilityNote applies to any
+    // time before it (span.oldest when they state no such limit).
+    double reliableOldest;
+    const char* reliabilityNote;  // "" when there is none
+    const char* spanReason;       // why the span is what it is
+    Elements (*evaluate)(double kyr);  // REQUIRES: kyr in span
+};
+
+// Every solution, the default (la2004) first.
+extern const SolutionInfo solutionRegistry[];
+extern const int solutionCount;
+
+// The entry whose key is key, or nullptr.
+const SolutionInfo* findSolution(const std::string& key);
+// The entry of a solution.
+const SolutionInfo& solutionInfo(Solution solution);
+// "la2004, la2004-fit, berger1978": for messages about an unknown key.
+std::string solutionKeys();
+// The message for a key no entry has, listing the known ones.
+std::string unknownSolutionMessage(const std::string& key);
+
 Span span(Solution solution);
 bool covers(Solution solution, double kyr);
-
-// Short name ("La2004 fit", "Berger 1978") and full citation of a solution.
+bool covers(const SolutionInfo& solution, double kyr);
 const char* solutionName(Solution solution);
 const char* solutionCitation(Solution solution);
 
-// The elements at time kyr; throws std::out_of_range outside span().
+// The elements at time kyr; throws std::out_of_range outside the span.
 Elements elementsAt(Solution solution, double kyr);
+Elements elementsAt(const SolutionInfo& solution, double kyr);
+
+// The message for a time outside a solution's span, naming both.
+std::string outsideSpanMessage(const SolutionInfo& solution, double kyr);
 
 // Brings an angle in degrees into [0, 360).
 double wrapDegrees(double degrees);

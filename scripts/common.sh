@@ -27,9 +27,10 @@ install_missing() {
 
 # Eigen: least-squares solves of the orbit fitting tool; CLI11: option
 # parsing of the program and its tools; NetCDF: gridded output of the
-# insolation tool; libpng: the program's snapshots.
+# insolation tool; libpng: the program's snapshots; zlib: the published
+# La2004 tables, compressed as published, compiled into the orbit library.
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
-                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev)
+                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev zlib1g-dev)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
 # What only the tests use: GoogleTest, GMT for the grid regeneration, ncdump
 # for NetCDF output, the desktop entry validator, clang with libFuzzer.

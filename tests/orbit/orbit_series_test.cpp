@@ -53,6 +53,10 @@ std::string joinLines(const std::vector<std::string>& lines)
     return text;
 }
 
+const orbit::SolutionInfo& berger = orbit::solutionInfo(orbit::Solution::berger1978);
+const orbit::SolutionInfo& fit = orbit::solutionInfo(orbit::Solution::laskar2004Fit);
+const orbit::SolutionInfo& la2004 = orbit::solutionInfo(orbit::Solution::laskar2004);
+
 CommandRun runTool(const std::string& arguments)
 {
     return runCommand(std::string(ORBIT_SERIES_TOOL) + " " + arguments);
@@ -77,7 +81,7 @@ TEST(BergerSeries, ReproducesThePublishedCheckValues)
 
 TEST(BergerSeries, RecordsRunIntoThePastWithinPhysicalRanges)
 {
-    const std::vector<orbit::Elements> records = solutionSeries(orbit::Solution::berger1978);
+    const std::vector<orbit::Elements> records = solutionSeries(berger);
     ASSERT_EQ(records.size(), 5800u);
     EXPECT_NEAR(records[10].perihelion, 294.817, 5e-4);  // record j is j kyr ago
     EXPECT_NEAR(records[21].obliquity, 22.94902, 5e-6);
@@ -134,15 +138,18 @@ TEST(SeriesFormat, RecordsReadBackWithTheProgramsScan)
 
 TEST(SeriesFormat, FileHasThreeShortHeaderLinesNamingTheSource)
 {
-    struct Case { OrbitSource source; const char* names; };
-    for (const Case& c : {Case{OrbitSource::berger1978, "Berger (1978)"},
-                          Case{OrbitSource::laskar2004, "Levrard (2004)"},
-                          Case{OrbitSource::laskar2004Fit,
-                               "Laskar et al. (2004) by the project's fitted series"},
-                          Case{OrbitSource::laskar2004Fit, "time 0 at J2000"},
-                          Case{OrbitSource::laskar2004Fit, "max differences from the reference: "
-                                                           "e 0.00014, obliquity 0.0019 deg"}}) {
-        std::istringstream text(seriesText(c.source, solutionSeries(orbit::Solution::berger1978)));
+    struct Case { SeriesSource source; const char* names; };
+    for (const Case& c : {Case{&berger, "Berger (1978)"},
+                          Case{&berger, "(0, 1950)"},
+                          Case{importedTable, "Levrard (2004)"},
+                          Case{&la2004, "Laskar et al. (2004), published solution"},
+                          Case{&la2004, "time 0 at J2000"},
+                          Case{&la2004, "from the moving equinox"},
+                          Case{&fit, "Laskar et al. (2004) by the project's fitted series"},
+                          Case{&fit, "time 0 at J2000"},
+                          Case{&fit, "max differences from the reference: "
+                                     "e 0.00014, obliquity 0.0019 deg"}}) {
+        std::istringstream text(seriesText(c.source, solutionSeries(berger)));
         std::string line;
         std::string header;
         for (int i = 0; i < 3; ++i) {
@@ -251,15 +258,17 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
     TestDir dir;
     dir.write("table.txt", joinLines(laskarRows(5800)));
     dir.write("short.txt", joinLines(laskarRows(12)));
-    const std::string usage = "usage: orbit_series fit OUTPUT\n"
-                              "       orbit_series berger OUTPUT\n"
-                              "       orbit_series laskar INPUT OUTPUT\n";
+    const std::string usage =
+        "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: la2004, la2004-fit, berger1978)\n"
+        "       orbit_series laskar INPUT OUTPUT\n";
     struct Case { std::string arguments; int status; std::string out; const char* made; };
     for (const Case& c : {
              Case{"", 2, "orbit_series: no source given\n" + usage, nullptr},
-             Case{"laskr table.txt x", 2, "orbit_series: unknown source; use fit, berger or laskar\n" + usage,
-                  "x"},
-             Case{"berger", 2, "orbit_series: berger takes one argument, the output file\n" + usage,
+             Case{"laskr table.txt x", 2,
+                  "orbit_series: unknown solution \"laskr\"; the known ones are la2004, "
+                  "la2004-fit, berger1978, or laskar to convert a table\n" + usage, "x"},
+             Case{"berger1978", 2,
+                  "orbit_series: berger1978 takes one argument, the output file\n" + usage,
                   nullptr},
              Case{"laskar table.txt", 2,
                   "orbit_series: laskar takes two arguments, the input table and the output "
@@ -269,13 +278,14 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
              Case{"laskar short.txt out", 1,
                   "orbit_series: short.txt: the table ends at line 12 with 12 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n", "out"},
-             Case{"berger no-such-dir/out", 1,
+             Case{"berger1978 no-such-dir/out", 1,
                   "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},
-             Case{"fit", 2, "orbit_series: fit takes one argument, the output file\n" + usage,
-                  nullptr},
-             Case{"berger berger.out", 0, "", "berger.out"},
-             Case{"fit fit.out", 0, "", "fit.out"}}) {
+             Case{"la2004-fit", 2,
+                  "orbit_series: la2004-fit takes one argument, the output file\n" + usage, nullptr},
+             Case{"berger1978 berger.out", 0, "", "berger.out"},
+             Case{"la2004-fit fit.out", 0, "", "fit.out"},
+             Case{"la2004 la2004.out", 0, "", "la2004.out"}}) {
         const CommandRun run = runTool(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, c.out) << c.arguments;
@@ -287,8 +297,14 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
     std::string message;
     std::istringstream table(joinLines(laskarRows(5800)));
     ASSERT_TRUE(readLaskarTable(table, records, message));
-    EXPECT_EQ(readFile("laskar.out"), seriesText(OrbitSource::laskar2004, records));
-    EXPECT_EQ(readFile("berger.out"), seriesText(OrbitSource::berger1978, solutionSeries(orbit::Solution::berger1978)));
-    EXPECT_EQ(readFile("fit.out"),
-              seriesText(OrbitSource::laskar2004Fit, solutionSeries(orbit::Solution::laskar2004Fit)));
+    EXPECT_EQ(readFile("laskar.out"), seriesText(importedTable, records));
+    EXPECT_EQ(readFile("berger.out"), seriesText(&berger, solutionSeries(berger)));
+    EXPECT_EQ(readFile("fit.out"), seriesText(&fit, solutionSeries(fit)));
+    EXPECT_EQ(readFile("la2004.out"), seriesText(&la2004, solutionSeries(la2004)));
+    // The published table converted row by row is the file the solution writes.
+    const std::string shared = std::string(PALEOVIZ_SOURCE_DIR) + "/../shared/data/la2004-past-0-6000kyr.asc";
+    if (fileExists(shared)) {
+        EXPECT_EQ(runTool("laskar " + shared + " imported.out").status, 0);
+        EXPECT_EQ(readFile("imported.out"), readFile("la2004.out"));
+    }
 }

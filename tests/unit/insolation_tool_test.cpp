@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -62,7 +63,11 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
         {"annual --lat 65 --bogus -o out.csv", 2, "--bogus"},
         {"annual --lat 95 -o out.csv", 2, "95"},
         {"annual --lat nan -o out.csv", 2, "\"nan\""},
-        {"annual --lat 65 --time -9000 -o out.csv", 2, "-9000"},
+        {"annual --lat 65 --time -51001 -o out.csv", 2, "-51001 kyr is outside the span of Laskar et al. (2004), published solution (la2004), -51000 to 21000 kyr"},
+        {"annual --lat 65 --time 21000.5 -o out.csv", 2, "21000.5"},
+        {"annual --lat 65 --time nan -o out.csv", 2, "nan"},
+        {"annual --lat 65 --time -inf -o out.csv", 2, "-inf"},
+        {"annual --lat 65 --orbit la2004fit -o out.csv", 2, "known ones are la2004, la2004-fit, berger1978"},
         {"daily --lat 65 --lon abc -o out.csv", 2, "\"abc\""},
         {"daily --lat 65 -o out.csv", 2, "--lon"},
         {"annual --lat 65 --orbit bad.series -o out.csv", 2, "\"x1\""},
@@ -174,8 +179,9 @@ TEST(InsolationTool, ListsExpandRangesWithBothEnds)
 TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
 {
     // The CSV's one value for each request, against the library on the
-    // solution's elements at that time.
-    const orbit::Elements now = orbit::elementsAt(orbit::Solution::laskar2004Fit, -10);
+    // solution's elements at that time, in the past and in the future.
+    for (const char* time : {"-10", "10"}) {
+    const orbit::Elements now = orbit::elementsAt(orbit::Solution::laskar2004, std::stod(time));
     const insolation::Orbit o{now.eccentricity, now.perihelion * radiansPerDegree, now.obliquity * radiansPerDegree};
     const double phi = 65 * radiansPerDegree;
     struct Case {
@@ -191,9 +197,10 @@ TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
         {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
     };
     for (const Case& c : cases) {
-        const CommandRun r = tool(std::string(c.args) + " --time -10");
+        const CommandRun r = tool(std::string(c.args) + " --time " + time);
         ASSERT_EQ(r.status, 0) << c.args << "\n" << r.out;
-        const std::string last = r.out.substr(r.out.rfind("\n-10,") + 5);
-        EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args;
+        const std::string last = r.out.substr(r.out.rfind("\n" + std::string(time) + ",") + 2 + std::strlen(time));
+        EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args << time;
+    }
     }
 }

@@ -56,6 +56,15 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
         {"year", "tropical year of 365.2422 days of 86400 s; durations from Kepler's second law"},
         {"source", "paleoviz-insolation"},
     };
+    // Times before the oldest its authors vouch for carry their caveat.
+    if (source.solution != nullptr && *source.solution->reliabilityNote != '\0') {
+        for (double t : request.times) {
+            if (t < source.solution->reliableOldest) {
+                a.push_back({"reliability", source.solution->reliabilityNote});
+                break;
+            }
+        }
+    }
     if (!request.days.empty())
         a.push_back({"calendar", "March equinox fixed at day 80.0 of a 365.2422-day year; the mean "
                                  "longitude advances uniformly and the true longitude follows from "

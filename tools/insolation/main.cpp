@@ -22,7 +22,7 @@ struct Options {
     std::vector<std::string> latitudes;
     std::vector<std::string> longitudes;
     std::vector<std::string> days;
-    std::string orbit = "la2004";
+    std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
     std::string format = "csv";
 };
@@ -31,6 +31,19 @@ int fail(int status, const std::string& message)
 {
     std::fprintf(stderr, "paleoviz-insolation: %s\n", message.c_str());
     return status;
+}
+
+// The solutions of the orbit library's registry, then the series files.
+std::string orbitHelp()
+{
+    std::string text;
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        text += std::string(i == 0 ? "" : ", ") + s.key + " (" + s.name + ", " +
+                formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest) + " kyr from " +
+                s.origin + (i == 0 ? "; the default)" : ")");
+    }
+    return text + ", or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
 }
 
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
@@ -43,10 +56,7 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
                   "FROM:TO:STEP ranges, e.g. -1000:0:1")
         ->delimiter(',')
         ->capture_default_str();
-    c->add_option("--orbit", o.orbit,
-                  "la2004 (fit of Laskar et al. 2004, the default), berger1978, or an orbit95b "
-                  "series file (interpolated in e*exp(i*varpi) and obliquity)")
-        ->capture_default_str();
+    c->add_option("--orbit", o.orbit, orbitHelp())->capture_default_str();
     c->add_option("-o,--output", o.output, "output file (default standard output; written whole or not at all)");
     c->add_option("--format", o.format, "csv or netcdf (CF-1.8; needs --output)")
         ->check(CLI::IsMember({"csv", "netcdf"}))
@@ -117,6 +127,10 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
         return false;
     }
     for (double t : r.times) {
+        if (!source.covers(t) && source.solution != nullptr) {
+            error = "--time: " + orbit::outsideSpanMessage(*source.solution, t);
+            return false;
+        }
         if (!source.covers(t)) {
             const orbit::Span span = source.span();
             error = "--time: " + formatNumber(t) + " kyr is outside the span of " + source.name + " ("

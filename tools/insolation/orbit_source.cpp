@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,14 +99,18 @@ bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
 
 bool OrbitSource::open(const std::string& choice, std::string& error)
 {
-    if (choice == "la2004" || choice == "berger1978") {
-        solution = choice == "la2004" ? orbit::Solution::laskar2004Fit : orbit::Solution::berger1978;
-        name = orbit::solutionName(solution);
-        citation = orbit::solutionCitation(solution);
-        origin = solution == orbit::Solution::berger1978 ? "1950" : "J2000";
+    solution = orbit::findSolution(choice);
+    if (solution != nullptr) {
+        name = solution->name;
+        citation = solution->citation;
+        origin = solution->origin;
         return true;
     }
-    fromFile = true;
+    struct stat status;
+    if (stat(choice.c_str(), &status) != 0) {
+        error = orbit::unknownSolutionMessage(choice) + ", or the name of a series file";
+        return false;
+    }
     name = "series file " + choice;
     origin = "time 0 of the series file";
     return readSeries(choice, error);
@@ -128,8 +133,8 @@ bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
 
 orbit::Span OrbitSource::span() const
 {
-    if (!fromFile)
-        return orbit::span(solution);
+    if (solution != nullptr)
+        return solution->span;
     return orbit::Span{times.front(), times.back()};
 }
 
@@ -141,8 +146,8 @@ bool OrbitSource::covers(double kyr) const
 
 orbit::Elements OrbitSource::at(double kyr) const
 {
-    if (!fromFile)
-        return orbit::elementsAt(solution, kyr);
+    if (solution != nullptr)
+        return orbit::elementsAt(*solution, kyr);
     // Record pair around kyr; the last pair at the newest end.
     const size_t upper = std::min<size_t>(
         std::upper_bound(times.begin(), times.end(), kyr) - times.begin(), times.size() - 1);

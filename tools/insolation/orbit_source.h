@@ -18,8 +18,9 @@
 
 class OrbitSource {
 public:
-    // "la2004" (the default), "berger1978", or the name of a series file.
-    // On failure returns false with a message naming the fault.
+    // A key of the orbit library's registry ("la2004", the default, and the
+    // rest), or the name of a series file. On failure returns false with a
+    // message naming the fault (for a name that is neither, the known keys).
     bool open(const std::string& choice, std::string& error);
 
     // Covered times in kyr, both ends included.
@@ -31,12 +32,12 @@ public:
     std::string name;      // short name
     std::string citation;  // full citation, or the series file's header
     std::string origin;    // what time 0 is
+    // The registry entry; nullptr for a series file.
+    const orbit::SolutionInfo* solution = nullptr;
 
 private:
     bool readSeries(const std::string& fileName, std::string& error);
 
-    bool fromFile = false;
-    orbit::Solution solution = orbit::Solution::laskar2004Fit;
     // Series records in ascending time.
     std::vector<double> times;
     std::vector<double> zCos;  // e cos varpi

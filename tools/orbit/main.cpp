@@ -1,7 +1,8 @@
 // orbit_series: writes the program's orbital series file.
-//   orbit_series fit OUTPUT             from the project's fitted series of
-//                                       Laskar et al. (2004), the default
-//   orbit_series berger OUTPUT          from the Berger (1978) series
+//   orbit_series SOLUTION OUTPUT        from a solution of the orbit library:
+//                                       la2004 (the published solution of
+//                                       Laskar et al. 2004, the default
+//                                       series), la2004-fit, berger1978
 //   orbit_series laskar INPUT OUTPUT    from a Laskar et al. (2004) table
 // Exit status 0 on success, 1 when the file cannot be made, 2 on a wrong
 // command line; messages go to standard error.
@@ -10,21 +11,19 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 
 namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
-int usage(const char* problem)
+int usage(const std::string& problem)
 {
     std::fprintf(stderr,
                  "orbit_series: %s\n"
-                 "usage: orbit_series fit OUTPUT\n"
-                 "       orbit_series berger OUTPUT\n"
+                 "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: %s)\n"
                  "       orbit_series laskar INPUT OUTPUT\n",
-                 problem);
+                 problem.c_str(), orbit::solutionKeys().c_str());
     return exitUsage;
 }
 
@@ -43,18 +42,15 @@ int main(int argc, char** argv)
     if (argc < 2)
         return usage("no source given");
     std::string message;
-    for (const auto& [name, solution] : {std::pair{"fit", orbit::Solution::laskar2004Fit},
-                                         std::pair{"berger", orbit::Solution::berger1978}}) {
-        if (std::strcmp(argv[1], name) != 0)
-            continue;
+    if (const orbit::SolutionInfo* solution = orbit::findSolution(argv[1])) {
         if (argc != 3)
-            return usage((std::string(name) + " takes one argument, the output file").c_str());
-        return finish(writeSolutionFile(solution, argv[2], message), message);
+            return usage(std::string(argv[1]) + " takes one argument, the output file");
+        return finish(writeSolutionFile(*solution, argv[2], message), message);
     }
     if (std::strcmp(argv[1], "laskar") == 0) {
         if (argc != 4)
             return usage("laskar takes two arguments, the input table and the output file");
         return finish(importLaskarFile(argv[2], argv[3], message), message);
     }
-    return usage("unknown source; use fit, berger or laskar");
+    return usage(orbit::unknownSolutionMessage(argv[1]) + ", or laskar to convert a table");
 }

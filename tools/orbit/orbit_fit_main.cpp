@@ -58,14 +58,6 @@ bool readTable(const char* path, std::vector<orbit::Elements>& records, std::str
     return true;
 }
 
-std::vector<orbit::Elements> librarySeries(orbit::Solution solution)
-{
-    std::vector<orbit::Elements> series;
-    for (int j = 0; j < orbitRecordCount; ++j)
-        series.push_back(orbit::elementsAt(solution, -j));
-    return series;
-}
-
 int report(const char* tablePath)
 {
     std::vector<orbit::Elements> reference;
@@ -76,15 +68,14 @@ int report(const char* tablePath)
                 "at the whole kyr 0 to %d, each solution rounded as in orbit95b: e, obliquity "
                 "(degrees), e sin(w) and w, the longitude of perihelion from the moving equinox "
                 "(degrees)\n",
-                tablePath, orbit::solutionCitation(orbit::Solution::laskar2004Fit),
+                tablePath, orbit::solutionCitation(orbit::Solution::laskar2004),
                 1 - orbitRecordCount);
     std::printf("\nThe La2004 fit, as this tool makes it:\n%s",
                 fitMethodNote("  ").c_str());
-    for (orbit::Solution solution :
-         {orbit::Solution::laskar2004Fit, orbit::Solution::berger1978}) {
-        std::printf("\n%s (time 0 at %s):\n%s", orbit::solutionName(solution),
-                    solution == orbit::Solution::berger1978 ? "1950" : "J2000",
-                    differenceTable(librarySeries(solution), reference, "  ").c_str());
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& solution = orbit::solutionRegistry[i];
+        std::printf("\n%s (time 0 at %s):\n%s", solution.name, solution.origin,
+                    differenceTable(solutionSeries(solution), reference, "  ").c_str());
     }
     return 0;
 }

@@ -88,7 +88,7 @@ std::string lineMessage(int lineNumber, const std::string& text)
 
 }  // namespace
 
-std::vector<orbit::Elements> solutionSeries(orbit::Solution solution)
+std::vector<orbit::Elements> solutionSeries(const orbit::SolutionInfo& solution)
 {
     std::vector<orbit::Elements> records;
     records.reserve(orbitRecordCount);
@@ -154,12 +154,20 @@ bool writeFileAtomically(const char* path, const std::string& text, std::string&
     return true;
 }
 
-std::string seriesHeader(OrbitSource source)
+std::string seriesHeader(SeriesSource source)
 {
     const std::string records = std::to_string(orbitRecordCount) + " records";
     const std::string oldest = std::to_string(1 - orbitRecordCount) + " kyr";
+    const orbit::SolutionInfo& named =
+        source != importedTable ? *source : orbit::solutionInfo(orbit::Solution::laskar2004);
     std::string header;
-    if (source == OrbitSource::laskar2004Fit) {
+    switch (source != importedTable ? source->id : orbit::Solution::laskar2004) {
+    case orbit::Solution::laskar2004:
+        header = std::string(named.name) + ": " + records +
+                 ", one per thousand years, time 0 at J2000, back to " + oldest +
+                 "; the published values rounded to the decimals below\n";
+        break;
+    case orbit::Solution::laskar2004Fit: {
         char differences[160];
         std::snprintf(differences, sizeof differences,
                       "max differences from the reference: e %.5f, obliquity %.4f deg, "
@@ -170,17 +178,15 @@ std::string seriesHeader(OrbitSource source)
         header = "Approximation of Laskar et al. (2004) by the project's fitted series: " +
                  records + ", one per thousand years, time 0 at J2000, back to " + oldest +
                  "; " + differences;
-    } else {
-        const char* present = source == OrbitSource::berger1978 ? "1950" : "J2000";
-        header = "Orbital elements of the Earth: " + records +
-                 ", one per thousand years from the present (0, " + present + ") back to " +
-                 oldest + "\n";
+        break;
     }
-    header += std::string("Source: ") +
-              orbit::solutionCitation(source == OrbitSource::berger1978
-                                          ? orbit::Solution::berger1978
-                                          : orbit::Solution::laskar2004Fit) +
-              "\n";
+    case orbit::Solution::berger1978:
+        header = "Orbital elements of the Earth: " + records +
+                 ", one per thousand years from the present (0, " + named.origin + ") back to " +
+                 oldest + "\n";
+        break;
+    }
+    header += std::string("Source: ") + named.citation + "\n";
     header += "Columns: time (kyr, negative in the past), eccentricity, longitude of perihelion "
               "from the moving equinox (degrees, 0 to 360), obliquity (degrees), "
               "precession index e*sin(perihelion)\n";
@@ -200,7 +206,7 @@ std::string formatRecord(int kyr, const orbit::Elements& elements)
     return line;
 }
 
-std::string seriesText(OrbitSource source, const std::vector<orbit::Elements>& records)
+std::string seriesText(SeriesSource source, const std::vector<orbit::Elements>& records)
 {
     std::string text = seriesHeader(source);
     for (size_t j = 0; j < records.size(); ++j)
@@ -208,12 +214,10 @@ std::string seriesText(OrbitSource source, const std::vector<orbit::Elements>& r
     return text;
 }
 
-bool writeSolutionFile(orbit::Solution solution, const char* outputPath, std::string& message)
+bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath,
+                       std::string& message)
 {
-    const OrbitSource source = solution == orbit::Solution::berger1978
-                                   ? OrbitSource::berger1978
-                                   : OrbitSource::laskar2004Fit;
-    return writeFileAtomically(outputPath, seriesText(source, solutionSeries(solution)), message);
+    return writeFileAtomically(outputPath, seriesText(&solution, solutionSeries(solution)), message);
 }
 
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message)
@@ -228,5 +232,5 @@ bool importLaskarFile(const char* inputPath, const char* outputPath, std::string
         message = std::string(inputPath) + ": " + message;
         return false;
     }
-    return writeFileAtomically(outputPath, seriesText(OrbitSource::laskar2004, records), message);
+    return writeFileAtomically(outputPath, seriesText(importedTable, records), message);
 }

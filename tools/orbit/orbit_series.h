@@ -2,10 +2,10 @@
 // thousand years from the present back, "time e perihelion obliquity index"
 // as the program scans them with "%d %lf %lf %lf %f".
 //
-// Three sources: the project's fitted series of the numerical solution of
-// Laskar et al. (2004) and the trigonometric series of Berger (1978), both
-// evaluated by the orbit library, and a table of Laskar et al. (2004)
-// itself, converted.
+// Two kinds of source: a solution of the orbit library's registry (the
+// published solution of Laskar et al. 2004, the project's fit of it, the
+// series of Berger 1978), or a table of Laskar et al. (2004) converted row
+// by row.
 // Nothing here throws; failures return false with a message for the user.
 #ifndef PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
 #define PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
@@ -19,12 +19,13 @@
 // Records in the file: record j holds the elements j thousand years ago.
 constexpr int orbitRecordCount = 5800;
 
-// Where a file's records come from: a solution of the orbit library, or
-// the Laskar et al. (2004) table converted row by row.
-enum class OrbitSource { berger1978, laskar2004Fit, laskar2004 };
+// Where a file's records come from: a registry entry, or importedTable for
+// a Laskar et al. (2004) table converted row by row.
+using SeriesSource = const orbit::SolutionInfo*;
+constexpr SeriesSource importedTable = nullptr;
 
 // Records 0..orbitRecordCount-1 (record j at -j kyr) of a library solution.
-std::vector<orbit::Elements> solutionSeries(orbit::Solution solution);
+std::vector<orbit::Elements> solutionSeries(const orbit::SolutionInfo& solution);
 
 // Elements from one row of the Laskar et al. (2004) table: eccentricity,
 // obliquity in radians and perihelion longitude from the moving equinox in
@@ -45,14 +46,14 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
 bool writeFileAtomically(const char* path, const std::string& text, std::string& message);
 
 // The three header lines, each ending with a newline and under 255 characters.
-std::string seriesHeader(OrbitSource source);
+std::string seriesHeader(SeriesSource source);
 // One record line for time kyr (0 or negative), ending with a newline.
 std::string formatRecord(int kyr, const orbit::Elements& elements);
 // The whole file: header, then record j with time -j.
-std::string seriesText(OrbitSource source, const std::vector<orbit::Elements>& records);
+std::string seriesText(SeriesSource source, const std::vector<orbit::Elements>& records);
 
 // Writes the series of a library solution to outputPath.
-bool writeSolutionFile(orbit::Solution solution, const char* outputPath, std::string& message);
+bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath, std::string& message);
 // Converts the Laskar table at inputPath into a series file at outputPath;
 // nothing is written when the table is rejected.
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message);

@@ -1,0 +1,18 @@
+// The evaluators behind the registry's entries, one per solution. Each
+// REQUIRES a time inside its solution's span; elementsAt checks that.
+#ifndef PALEOVIZ_ORBIT_EVALUATORS_H
+#define PALEOVIZ_ORBIT_EVALUATORS_H
+
+#include "orbit/orbital_elements.h"
+
+namespace orbit {
+
+Elements la2004Elements(double kyr);
+// Record index of la2004Records, exactly as published.
+Elements la2004RecordElements(int index);
+Elements la2004FitElements(double kyr);
+Elements berger1978Elements(double kyr);
+
+}  // namespace orbit
+
+#endif
