@@ -16,7 +16,14 @@ const server = await serve(site);
 const browser = await launch();
 try {
   const version = await browser.version();
-  console.log(`browser: ${version}`);
+  const probe = await browser.newPage();
+  const renderer = await probe.evaluate(() => {
+    const g = document.createElement("canvas").getContext("webgl2");
+    const info = g && g.getExtension("WEBGL_debug_renderer_info");
+    return g ? (info ? g.getParameter(info.UNMASKED_RENDERER_WEBGL) : g.getParameter(g.RENDERER)) : "no WebGL 2";
+  });
+  await probe.close();
+  console.log(`browser: ${version}, renderer: ${renderer}`);
   for (const step of [8, 2]) {
     // The still page pauses its loop; the frames are then drawn one by one.
     const { page } = await open(browser, `${server.url}?embed=1&still=1&step=${step}`);

@@ -44,7 +44,7 @@ export async function launch() {
     userDataDir: profile,
     args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
            "--disable-background-networking", "--disable-component-update", "--disable-sync",
-           "--enable-unsafe-swiftshader", "--use-angle=swiftshader", "--window-size=1200,900"],
+           "--window-size=1200,900"],
   });
   const close = browser.close.bind(browser);
   browser.close = async () => { await close(); fs.rmSync(profile, { recursive: true, force: true }); };
