@@ -26,42 +26,47 @@ void main() {
     vTexCoord = texCoord;
 })";
 
-// Decal: the texture's colour over the vertex colour by the texture's alpha.
-// Glyph: the atlas texel under the fragment decides whether it is drawn.
-const char* const fragmentShader = R"(#version 300 es
+// One program per shading, so that plain colour (nearly every fragment)
+// has neither texture nor discard. SHADING 1, decal: the texture's colour
+// over the vertex colour by the texture's alpha. SHADING 2, glyph: the
+// atlas texel under the fragment decides whether it is drawn.
+const char* const fragmentShader = R"(
 precision highp float;
 in vec4 vColour;
 in vec2 vTexCoord;
-uniform int shading;
 uniform sampler2D picture;
 uniform sampler2D atlas;
 out vec4 fragColour;
 void main() {
-    if (shading == 1) {
-        vec4 t = texture(picture, vTexCoord);
-        fragColour = vec4(mix(vColour.rgb, t.rgb, t.a), vColour.a);
-    } else if (shading == 2) {
-        if (texelFetch(atlas, ivec2(floor(vTexCoord)), 0).r < 0.5)
-            discard;
-        fragColour = vColour;
-    } else {
-        fragColour = vColour;
-    }
+#if SHADING == 1
+    vec4 t = texture(picture, vTexCoord);
+    fragColour = vec4(mix(vColour.rgb, t.rgb, t.a), vColour.a);
+#else
+#if SHADING == 2
+    if (texelFetch(atlas, ivec2(floor(vTexCoord)), 0).r < 0.5)
+        discard;
+#endif
+    fragColour = vColour;
+#endif
 })";
+const char* const fragmentHeaders[] = {"#version 300 es\n#define SHADING 0\n", "#version 300 es\n#define SHADING 1\n",
+                                       "#version 300 es\n#define SHADING 2\n"};
+constexpr int shadingCount = 3;
 
 constexpr GLuint atlasUnit = 1;
 
 struct Device {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
-    GLuint program = 0, buffer = 0, vertexArray = 0, atlas = 0;
-    GLint matrix = -1, shading = -1;
+    GLuint programs[shadingCount] = {}, buffer = 0, vertexArray = 0, atlas = 0;
+    GLint matrix[shadingCount] = {-1, -1, -1};
     size_t capacity = 0;  // vertices the buffer holds
 } device;
 
-GLuint compile(GLenum kind, const char* source)
+GLuint compile(GLenum kind, const char* header, const char* source)
 {
     const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[2] = {header, source};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -92,15 +97,18 @@ bool createDevice(const char* canvasSelector, int width, int height)
         return false;
     emscripten_webgl_make_context_current(device.context);
 
-    device.program = glCreateProgram();
-    glAttachShader(device.program, compile(GL_VERTEX_SHADER, vertexShader));
-    glAttachShader(device.program, compile(GL_FRAGMENT_SHADER, fragmentShader));
-    glLinkProgram(device.program);
-    glUseProgram(device.program);
-    device.matrix = glGetUniformLocation(device.program, "matrix");
-    device.shading = glGetUniformLocation(device.program, "shading");
-    glUniform1i(glGetUniformLocation(device.program, "picture"), 0);
-    glUniform1i(glGetUniformLocation(device.program, "atlas"), static_cast<GLint>(atlasUnit));
+    const GLuint vertex = compile(GL_VERTEX_SHADER, "", vertexShader);
+    for (int i = 0; i < shadingCount; ++i) {
+        const GLuint program = glCreateProgram();
+        glAttachShader(program, vertex);
+        glAttachShader(program, compile(GL_FRAGMENT_SHADER, fragmentHeaders[i], fragmentShader));
+        glLinkProgram(program);
+        glUseProgram(program);
+        device.programs[i] = program;
+        device.matrix[i] = glGetUniformLocation(program, "matrix");
+        glUniform1i(glGetUniformLocation(program, "picture"), 0);
+        glUniform1i(glGetUniformLocation(program, "atlas"), static_cast<GLint>(atlasUnit));
+    }
 
     glGenVertexArrays(1, &device.vertexArray);
     glBindVertexArray(device.vertexArray);
@@ -144,11 +152,11 @@ void drawFrame(Frame& frame)
         for (const Segment& s : frame.segments) {
             if (s.count == 0)
                 continue;
-            glUniformMatrix4fv(device.matrix, 1, GL_FALSE, &frame.matrices[static_cast<size_t>(s.matrix) * 16]);
             if (static_cast<int>(s.shading) != shading) {
                 shading = static_cast<int>(s.shading);
-                glUniform1i(device.shading, shading);
+                glUseProgram(device.programs[shading]);
             }
+            glUniformMatrix4fv(device.matrix[shading], 1, GL_FALSE, &frame.matrices[static_cast<size_t>(s.matrix) * 16]);
             if (s.shading == Shading::decal && s.texture != texture) {
                 texture = s.texture;
                 emscripten_glBindTexture(GL_TEXTURE_2D, texture);
