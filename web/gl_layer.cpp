@@ -118,7 +118,6 @@ struct State {
     GLenum mode = 0;
     int emitted = 0;      // vertices given since glBegin
     Vertex pending[3];    // vertices of the primitive not emitted yet
-    bool stripOpen = false;
     Frame frame;
 } state;
 
@@ -230,7 +229,8 @@ void addQuad(const Vertex* v)
 // its major axis by half the width on either side, in window pixels.
 void addWideLine(const Vertex& a, const Vertex& b)
 {
-    const Matrix& mvp = *reinterpret_cast<const Matrix*>(&state.frame.matrices[static_cast<size_t>(currentMvp()) * 16]);
+    Matrix mvp;
+    std::memcpy(mvp.m, &state.frame.matrices[static_cast<size_t>(currentMvp()) * 16], sizeof mvp.m);
     const float pa[4] = {a.x, a.y, a.z, 1}, pb[4] = {b.x, b.y, b.z, 1};
     float ca[4], cb[4];
     transform(mvp, pa, ca);
