@@ -3,6 +3,8 @@
 #include "scene/data_files.h"
 
 #include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef PALEOVIZ_DATADIR_FROM_BINDIR
@@ -45,12 +47,35 @@ std::string programFolder()
 
 }  // namespace
 
+bool safeFolder(const std::string& folder)
+{
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr)
+        return false;
+    std::string path = resolved;
+    const mode_t writableByOthers = S_IWGRP | S_IWOTH;
+    for (bool innermost = true;; innermost = false) {
+        struct stat status;
+        if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return false;
+        if (status.st_uid != 0 && status.st_uid != geteuid())
+            return false;
+        if ((status.st_mode & writableByOthers) != 0 && (innermost || (status.st_mode & S_ISVTX) == 0))
+            return false;
+        if (path == "/")
+            return true;
+        const size_t slash = path.find_last_of('/');
+        path = slash == 0 ? "/" : path.substr(0, slash);
+    }
+}
+
 std::vector<std::string> installedDataFolders()
 {
     std::vector<std::string> folders;
     const std::string bin = programFolder();
-    if (!bin.empty())
-        folders.push_back(bin + "/" + PALEOVIZ_DATADIR_FROM_BINDIR);
+    const std::string data = bin + "/" + PALEOVIZ_DATADIR_FROM_BINDIR;
+    if (!bin.empty() && safeFolder(data))
+        folders.push_back(data);
     return folders;
 }
 

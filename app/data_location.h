@@ -18,8 +18,16 @@ struct DataFiles {
 // an installation under any --prefix, or moved as a whole, finds it); empty
 // when the program's own path cannot be worked out. Only the folder beside
 // the program counts: a program run from its build tree never picks up the
-// data of some other installation.
+// data of some other installation. A folder that users other than root and
+// this one could change (such as /tmp/share/paleoviz for a program in
+// /tmp/bin) is never used.
 std::vector<std::string> installedDataFolders();
+
+// Whether only root and this user can change what folder holds: it and
+// every folder above it belong to one of them, and none can be written by
+// others, except folders with the sticky bit (such as /tmp), where nobody
+// can replace another's entry; the folder itself never even so.
+bool safeFolder(const std::string& folder);
 
 // With --data, the three files of that folder. Otherwise each file is taken
 // from the working folder when it is there, else from the first fallback

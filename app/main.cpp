@@ -1,7 +1,8 @@
 #include "app/shell.h"
 #include "app/snapshot.h"
+#include "files/atomic_output.h"
 
 int main(int argc, char** argv)
 {
-    return runProgram(argc, argv, writeSnapshot);
+    return guardAllocation("paleoviz", [&] { return runProgram(argc, argv, writeSnapshot); });
 }

@@ -1,20 +1,24 @@
 // Option parsing with CLI11; no other file of the program sees it.
 #include "app/options.h"
 
+#include "files/atomic_output.h"
+#include "paleoviz_version.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 const char* const programName = "paleoviz";
 const char* const pngSuffix = ".png";
 constexpr int degreesPerTurn = 360;
+constexpr long meshSteps[] = {2, 4, 6, 8, 10};
 
 // GLUT's options; all but the two with a value stand alone.
 const char* const glutOptionsWithValue[] = {"-display", "-geometry"};
@@ -30,7 +34,9 @@ const char* const description =
     "panel of eccentricity, precession and obliquity over 5.8 million years.\n"
     "Without options it reads partetopo, orbit95b and logo.rgba from the working folder\n"
     "(or, for files it lacks there, from the installed data folder) and opens its window.\n"
-    "GLUT's own options (-display, -geometry, -iconic, ...) are passed to GLUT.";
+    "GLUT's own options (-display, -geometry, -iconic, ...) are passed to GLUT; -geometry\n"
+    "WxH+X+Y gives the window's size and place instead of 600x600 at (600, 400).\n"
+    "Times are in kyr with the time axis' sign: --time -21 is 21,000 years ago.";
 
 // "WxH" with both sides whole numbers of pixels.
 bool parseSize(const std::string& text, int& width, int& height)
@@ -49,6 +55,28 @@ bool parseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
+// The whole of text as a decimal whole number: an optional sign and digits
+// ("010" is ten, never octal; no hexadecimal), within +-10^9.
+bool parseDecimal(const std::string& text, long& value)
+{
+    const size_t digitsFrom = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (text.size() == digitsFrom || text.size() - digitsFrom > 9)
+        return false;
+    for (size_t i = digitsFrom; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    value = std::stol(text);
+    return true;
+}
+
+// A number written with a fraction or exponent, which the window cannot use.
+bool looksFractional(const std::string& text)
+{
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && text.find_first_of("xXnN") == std::string::npos;
+}
+
 bool endsWith(const std::string& text, const std::string& suffix)
 {
     if (text.size() < suffix.size())
@@ -62,26 +90,54 @@ std::string snapshotPathProblem(const std::string& path)
 {
     if (!endsWith(path, pngSuffix))
         return "the file name must end in .png";
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    if (access(folder.c_str(), F_OK) != 0)
-        return "there is no folder " + folder;
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        return "the folder " + folder + " cannot be written";
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-        return "that is a folder";
-    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)
-        return "the file exists and cannot be replaced";
+    return outputProblem(path);
+}
+
+// The texts of the options that take whole numbers, read here in decimal.
+struct NumberTexts {
+    std::string time, step, spin, size;
+};
+
+// --time: kyr on the time axis, 0 or negative; sets the age in kyr.
+std::string timeProblem(const std::string& text, int& age)
+{
+    long kyr = 0;
+    if (!parseDecimal(text, kyr)) {
+        if (looksFractional(text))
+            return "--time " + text + ": give a whole number of thousands of years (the window "
+                   "steps in whole kyr), e.g. --time -21";
+        return "--time " + text + ": not a whole number of thousands of years";
+    }
+    if (kyr > 0)
+        return "--time " + text + ": times are negative in the past, as on the time axis: "
+               "--time -" + std::to_string(kyr) + " is " + std::to_string(kyr) + ",000 years ago";
+    age = static_cast<int>(-kyr);
     return "";
 }
 
 // Checks the values CLI11 has converted; empty when all are acceptable.
-std::string valueProblem(ProgramOptions& o, bool timeGiven, const std::string& sizeText)
+std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTexts& texts)
 {
-    if (timeGiven && o.timeKyr < 0)
-        return "--time " + std::to_string(o.timeKyr) + ": give the age as a positive number of "
-               "thousands of years before the present (--time 21 is 21,000 years ago)";
+    long number = 0;
+    if (app.count("--time") > 0) {
+        const std::string problem = timeProblem(texts.time, o.timeKyr);
+        if (!problem.empty())
+            return problem;
+    }
+    if (app.count("--step") > 0) {
+        if (!parseDecimal(texts.step, number) || !std::count(std::begin(meshSteps), std::end(meshSteps), number))
+            return "--step " + texts.step + ": the mesh step is one of 2, 4, 6, 8 and 10";
+        o.step = static_cast<int>(number);
+    }
+    // Negative spins count the other way round.
+    if (app.count("--spin") > 0) {
+        if (!parseDecimal(texts.spin, number))
+            return "--spin " + texts.spin + ": give the spin in whole degrees";
+        o.spinDegrees = static_cast<int>((number % degreesPerTurn + degreesPerTurn) % degreesPerTurn);
+    }
+    const std::string& sizeText = texts.size;
+    if (app.count("--snapshot") > 0 && o.snapshot.empty())
+        return "--snapshot: give the name of a .png file to write";
     if (!sizeText.empty()) {
         if (!parseSize(sizeText, o.width, o.height))
             return "--size " + sizeText + ": give the size as WIDTHxHEIGHT in pixels, e.g. 1200x900";
@@ -98,29 +154,40 @@ std::string valueProblem(ProgramOptions& o, bool timeGiven, const std::string& s
     return "";
 }
 
-void addOptions(CLI::App& app, ProgramOptions& options, std::string& sizeText)
+// A FIFO or a device would hang the reader or never end.
+const CLI::Validator regularFile(
+    [](std::string& path) {
+        struct stat status;
+        return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)
+                   ? path + " is not a regular file"
+                   : std::string();
+    },
+    "FILE");
+
+void addOptions(CLI::App& app, ProgramOptions& options, NumberTexts& texts)
 {
     app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", std::string(programName) + " " + paleovizVersion, "print the version and exit");
     app.add_option("--data", options.dataDir, "read partetopo, orbit95b and logo.rgba from DIR")
         ->option_text("DIR")
         ->check(CLI::ExistingDirectory);
     app.add_option("--orbit", options.orbitFile, "read the orbital series from FILE instead of orbit95b")
         ->option_text("FILE")
-        ->check(CLI::ExistingFile);
-    app.add_option("--time", options.timeKyr,
-                   "start KYR thousand years before the present (21 = 21,000 years ago); "
-                   "clamped to the series as the keys clamp")
+        ->check(CLI::ExistingFile)
+        ->check(regularFile);
+    app.add_option("--time", texts.time,
+                   "start at time KYR in whole thousands of years, negative in the past as on the "
+                   "time axis (-21 = 21,000 years ago); clamped to the series as the keys clamp")
         ->option_text("KYR");
-    app.add_option("--step", options.step, "start with globe mesh step N")
-        ->option_text("N")
-        ->check(CLI::IsMember({2, 4, 6, 8, 10}));
-    app.add_option("--spin", options.spinDegrees,
+    app.add_option("--step", texts.step, "start with globe mesh step N: 2, 4, 6, 8 or 10")
+        ->option_text("N");
+    app.add_option("--spin", texts.spin,
                    "the globes' spin in whole degrees in the first frame (wrapped to 0..359)")
         ->option_text("DEG");
     auto* snapshot = app.add_option("--snapshot", options.snapshot,
                                     "draw one frame, write it as a PNG file and exit")
                          ->option_text("FILE.png");
-    app.add_option("--size", sizeText, "size of the snapshot in pixels (default 600x600)")
+    app.add_option("--size", texts.size, "size of the snapshot in pixels (default 600x600)")
         ->option_text("WxH")
         ->needs(snapshot);
 }
@@ -145,12 +212,70 @@ void splitGlutOptions(int argc, char** argv, std::vector<char*>& glutArgs, std::
     ownArgs.push_back(nullptr);
 }
 
+namespace {
+
+// Digits at text[at...]; false when there are none or more than nine.
+bool readDigits(const std::string& text, size_t& at, long& value)
+{
+    const size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    if (at == from || at - from > 9)
+        return false;
+    value = std::stol(text.substr(from, at - from));
+    return true;
+}
+
+bool parseGeometry(const std::string& text, GlutGeometry& geometry)
+{
+    size_t at = !text.empty() && text[0] == '=' ? 1 : 0;
+    long width = 0, height = 0, offset = 0;
+    if (at < text.size() && text[at] != '+' && text[at] != '-') {
+        if (!readDigits(text, at, width) || at >= text.size() || (text[at] != 'x' && text[at] != 'X'))
+            return false;
+        ++at;
+        if (!readDigits(text, at, height) || width < 1 || height < 1 || width > maxWindowSide ||
+            height > maxWindowSide)
+            return false;
+        geometry.hasSize = true;
+    }
+    if (at < text.size()) {
+        for (int k = 0; k < 2; ++k) {
+            if (at >= text.size() || (text[at] != '+' && text[at] != '-'))
+                return false;
+            ++at;
+            if (!readDigits(text, at, offset) || offset > maxWindowSide)
+                return false;
+        }
+        geometry.hasPlace = true;
+    }
+    return at == text.size() && (geometry.hasSize || geometry.hasPlace);
+}
+
+}  // namespace
+
+bool readGeometry(const std::vector<char*>& glutArgs, GlutGeometry& geometry, std::string& text)
+{
+    for (size_t i = 0; i + 1 < glutArgs.size(); ++i) {
+        if (glutArgs[i + 1] == nullptr || std::strcmp(glutArgs[i], "-geometry") != 0)
+            continue;
+        geometry = GlutGeometry{};
+        if (!parseGeometry(glutArgs[i + 1], geometry)) {
+            text = std::string("-geometry ") + glutArgs[i + 1] +
+                   ": give WIDTHxHEIGHT+X+Y (or a part of it), e.g. 800x800+100+50, each side 1 to " +
+                   std::to_string(maxWindowSide);
+            return false;
+        }
+    }
+    return true;
+}
+
 OptionsOutcome parseOptions(const std::vector<std::string>& args, ProgramOptions& options,
                             std::string& text)
 {
     CLI::App app{description, programName};
-    std::string sizeText;
-    addOptions(app, options, sizeText);
+    NumberTexts texts;
+    addOptions(app, options, texts);
     // CLI11 takes the arguments last first, without the program name.
     std::vector<std::string> reversed(args.rbegin(), args.rend() - (args.empty() ? 0 : 1));
     try {
@@ -158,13 +283,13 @@ OptionsOutcome parseOptions(const std::vector<std::string>& args, ProgramOptions
     } catch (const CLI::CallForHelp&) {
         text = app.help();
         return OptionsOutcome::help;
+    } catch (const CLI::CallForVersion& e) {
+        text = std::string(e.what()) + "\n";
+        return OptionsOutcome::help;
     } catch (const CLI::ParseError& e) {
         text = e.what();
         return OptionsOutcome::bad;
     }
-    // Negative spins count the other way round.
-    if (app.count("--spin") > 0)
-        options.spinDegrees = (options.spinDegrees % degreesPerTurn + degreesPerTurn) % degreesPerTurn;
-    text = valueProblem(options, app.count("--time") > 0, sizeText);
+    text = valueProblem(options, app, texts);
     return text.empty() ? OptionsOutcome::run : OptionsOutcome::bad;
 }

@@ -15,7 +15,7 @@ constexpr int defaultSnapshotSide = 600;  // the window's own size
 struct ProgramOptions {
     std::string dataDir;    // --data: folder of the three files; "" = working folder
     std::string orbitFile;  // --orbit: orbital series file; "" = the data folder's
-    int timeKyr = -1;       // --time: thousand years before the present; -1 = not given
+    int timeKyr = -1;       // --time -N: N thousand years before the present; -1 = not given
     int step = 0;           // --step: mesh step 2, 4, 6, 8 or 10; 0 = not given
     int spinDegrees = -1;   // --spin: 0..359; -1 = not given
     std::string snapshot;   // --snapshot: PNG file to write; "" = interactive window
@@ -27,6 +27,19 @@ struct ProgramOptions {
 // status 0 (the help was asked for) or stop with status 2 (bad input).
 enum class OptionsOutcome { run, help, bad };
 constexpr int badInputStatus = 2;
+
+// GLUT's -geometry [=][WxH][{+-}X{+-}Y]: what it gives of the window's size
+// and place. Without -geometry the window has its fixed ones.
+struct GlutGeometry {
+    bool hasSize = false;
+    bool hasPlace = false;
+};
+constexpr int maxWindowSide = 32767;  // X's limit
+
+// Reads the -geometry value among GLUT's options (the last one counts, as
+// in GLUT). False with text naming the value when it is malformed or a side
+// is outside 1..maxWindowSide, which the X server would refuse.
+bool readGeometry(const std::vector<char*>& glutArgs, GlutGeometry& geometry, std::string& text);
 
 // Splits argv into GLUT's own options with their values and everything
 // else; both lists start with argv[0] and end with a null pointer, as

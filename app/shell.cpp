@@ -97,6 +97,14 @@ int runProgram(int argc, char** argv, SnapshotWriter writeSnapshot)
     int status = 0;
     if (!readOptions(ownArgs, options, status))
         return status;
+    // GLUT takes -geometry's size and place; the fixed ones apply only to
+    // what it does not give.
+    GlutGeometry geometry;
+    std::string geometryProblem;
+    if (!readGeometry(glutArgs, geometry, geometryProblem)) {
+        std::fprintf(stderr, "paleoviz: %s\n", geometryProblem.c_str());
+        return badInputStatus;
+    }
     const DataFiles files = locateDataFiles(options, installedDataFolders());
 
     theScene = new (std::nothrow) PaleoScene(files.grid.c_str());
@@ -108,10 +116,12 @@ int runProgram(int argc, char** argv, SnapshotWriter writeSnapshot)
     glutInit(&glutArgc, glutArgs.data());
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(windowTitle);
-    glutPositionWindow(windowX, windowY);
+    if (!geometry.hasPlace)
+        glutPositionWindow(windowX, windowY);
     setUpProjection();
     registerCallbacks();
-    glutReshapeWindow(windowSize, windowSize);
+    if (!geometry.hasSize)
+        glutReshapeWindow(windowSize, windowSize);
     glEnable(GL_DEPTH_TEST);
     zoomStep = startZoomStep;
     theScene->loadData(files.series.c_str(), files.logo.c_str());

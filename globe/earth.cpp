@@ -1,5 +1,7 @@
 #include "globe/earth.h"
 
+#include "files/regular_input.h"
+
 #include <GL/glut.h>
 
 #include <cmath>
@@ -65,7 +67,7 @@ Globe::Globe(int seasonNumber, const char* fileName)
 
 void Globe::load(const char* fileName, bool verbose)
 {
-    FILE* file = std::fopen(fileName, "rb");
+    FILE* file = openDataFile(fileName, "rb");
     if (file == nullptr)
         failToLoad();
     if (verbose)

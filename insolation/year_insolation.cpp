@@ -1,6 +1,8 @@
 #include "insolation/year_insolation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace insolation {
 
@@ -154,7 +156,10 @@ DayGeometry dayGeometry(const Orbit& orbit, double solarConstant, double trueLon
     // the same values as through d itself, to an ulp, for three fewer calls.
     const double sinD = std::sin(orbit.obliquity) * std::sin(trueLongitude);
     const double cosD = std::sqrt((1.0 - sinD) * (1.0 + sinD));
-    return DayGeometry{sinD, cosD, sinD / cosD, distanceScale(orbit, solarConstant, trueLongitude)};
+    // With the Sun over a pole (obliquity 90 degrees at a solstice) cos d is
+    // 0: a finite tan d keeps the equator's tan(0) tan(d) at 0, not NaN.
+    const double tanD = sinD / std::max(cosD, std::numeric_limits<double>::min());
+    return DayGeometry{sinD, cosD, tanD, distanceScale(orbit, solarConstant, trueLongitude)};
 }
 
 LatitudeGeometry latitudeGeometry(double latitude)

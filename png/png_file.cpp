@@ -1,19 +1,15 @@
 #include "png/png_file.h"
 
+#include "files/atomic_output.h"
+
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char* const temporarySuffix = ".partial-XXXXXX";
-constexpr mode_t createMode = 0666;
 constexpr int fastCompression = 1;  // zlib's fastest level
 
 // Encodes the image into an open file; false on any libpng error.
@@ -43,14 +39,6 @@ bool encode(FILE* file, const PixelImage& image, std::vector<png_bytep>& rows)
     return true;
 }
 
-// The permissions a newly created file gets under the current umask.
-mode_t newFileMode()
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    return createMode & ~mask;
-}
-
 }  // namespace
 
 bool writePng(const std::string& path, const PixelImage& image, std::string& message)
@@ -63,24 +51,13 @@ bool writePng(const std::string& path, const PixelImage& image, std::string& mes
         rows[static_cast<size_t>(r)] = const_cast<png_bytep>(row);
     }
 
-    std::string temporary = path + temporarySuffix;
-    const int fd = mkstemp(&temporary[0]);
-    if (fd < 0) {
-        message = "cannot write " + path + ": " + std::strerror(errno);
+    AtomicOutput output;
+    if (!output.open(path, message))
+        return false;
+    FILE* file = output.stream();
+    if (file == nullptr || !encode(file, image, rows)) {
+        message = "cannot write " + path;
         return false;
     }
-    fchmod(fd, newFileMode());
-    errno = 0;
-    FILE* file = fdopen(fd, "wb");
-    bool written = file != nullptr && encode(file, image, rows);
-    if (file != nullptr)
-        written = std::fclose(file) == 0 && written;
-    else
-        close(fd);
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        message = "cannot write " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return output.commit(message);
 }

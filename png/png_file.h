@@ -14,9 +14,10 @@ struct PixelImage {
     bool bottomRowFirst;  // rows stored bottom first, as OpenGL reads them back
 };
 
-// Writes the image to path as a PNG file: first to a temporary file in the
-// same folder, then renamed over path, so that path never holds a partial
-// file. Returns false with message (naming path) set on failure.
+// Writes the image to path as a PNG file through an AtomicOutput (see
+// files/atomic_output.h), so that path never holds a partial file and no
+// other file is harmed. Returns false with message (naming path) set on
+// failure.
 bool writePng(const std::string& path, const PixelImage& image, std::string& message);
 
 #endif

@@ -2,6 +2,8 @@
 // the panel frame.
 #include "scene/paleo_scene.h"
 
+#include "files/regular_input.h"
+
 #include <GL/glu.h>
 #include <GL/glut.h>
 
@@ -25,7 +27,7 @@ void PaleoScene::loadLogo(const char* fileName)
 {
     // A file that opens but cannot be read (a directory of that name, an I/O
     // error) counts as missing.
-    FILE* file = std::fopen(fileName, "rb");
+    FILE* file = openDataFile(fileName, "rb");
     size_t got = 0;
     bool readable = file != nullptr;
     if (file != nullptr) {

@@ -3,6 +3,8 @@
 // any white space.
 #include "scene/paleo_scene.h"
 
+#include "files/regular_input.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -100,7 +102,7 @@ int scanRecord(FILE* file, const char* fileName, int j, ScannedRecord& r)
 
 void PaleoScene::readSeries(const char* fileName, int n)
 {
-    FILE* file = std::fopen(fileName, "r");
+    FILE* file = openDataFile(fileName, "r");
     if (file == nullptr)
         failToRead(fileName);
     recordCount = n;

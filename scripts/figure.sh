@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 for kyr in 0 21; do
-    "$root/scripts/run.sh" --time "$kyr" --spin 90 --snapshot "$work/$kyr.png"
+    "$root/scripts/run.sh" --time "-$kyr" --spin 90 --snapshot "$work/$kyr.png"
 done
 convert "$work/0.png" "$work/21.png" +append "$work/figure.png"
 mv -f "$work/figure.png" "$root/docs/figure.png"

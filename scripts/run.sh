@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds paleoviz and starts it from data/, where
-# it finds partetopo, orbit95b and logo.rgba. Without a display it runs the
-# program for a few seconds in a virtual X server and saves a screenshot.
+# Installs what is missing, builds paleoviz and the programs the README uses
+# (paleoviz-insolation, orbit_series, orbit_fit, logo_image) and starts
+# paleoviz from data/, where it finds partetopo, orbit95b and logo.rgba.
+# Without a display it runs the program for a few seconds in a virtual X
+# server and saves a screenshot.
 #
 # Options are passed to the program, which then runs in the caller's folder
 # with --data pointing at data/ (unless --data is given). Without a display,
@@ -17,7 +19,8 @@ else
     install_missing "${build_packages[@]}" "${x_packages[@]}"
 fi
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=OFF >/dev/null
-cmake --build "$root/build" --target paleoviz -j "$(nproc)"
+cmake --build "$root/build" --target paleoviz paleoviz-insolation orbit_series orbit_fit logo_image \
+    -j "$(nproc)"
 
 # True if one of the arguments after the first is the option $1 (alone or
 # as --option=value).

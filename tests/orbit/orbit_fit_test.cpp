@@ -114,8 +114,8 @@ TEST(OrbitFit, RefusesBadTablesNamingTheLineAndWritesNothing)
                   "orbit_fit: short.txt: the table ends at line 5799 with 5799 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n"},
              Case{"missing.txt out.h", 1, "orbit_fit: cannot open \"missing.txt\" for reading\n"},
-             Case{"table.txt no-such-dir/out.h", 1,
-                  "orbit_fit: cannot open \"no-such-dir/out.h\" for writing\n"},
+             Case{"table.txt no-such-dir/out.h", 2,
+                  "orbit_fit: cannot write \"no-such-dir/out.h\": there is no folder no-such-dir\n"},
              Case{"report short.txt", 1,
                   "orbit_fit: short.txt: the table ends at line 5799 with 5799 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n"},

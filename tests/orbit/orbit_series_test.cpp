@@ -278,8 +278,8 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
              Case{"laskar short.txt out", 1,
                   "orbit_series: short.txt: the table ends at line 12 with 12 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n", "out"},
-             Case{"berger1978 no-such-dir/out", 1,
-                  "orbit_series: cannot open \"no-such-dir/out\" for writing\n", nullptr},
+             Case{"berger1978 no-such-dir/out", 2,
+                  "orbit_series: cannot write \"no-such-dir/out\": there is no folder no-such-dir\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},
              Case{"la2004-fit", 2,
                   "orbit_series: la2004-fit takes one argument, the output file\n" + usage, nullptr},

@@ -94,12 +94,14 @@ TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
     TestDir dir;
     const std::string request = "daily --time -2:0:1 --lat -90,65 --lon 90,180";
     ASSERT_EQ(tool(request + " -o q.csv").status, 0);
-    ASSERT_EQ(tool(request + " --format netcdf -o q.nc").status, 0);
-    const CommandRun header = runCommand("ncdump -h q.nc");
+    ASSERT_EQ(tool(request + " -o q.nc").status, 0);  // NetCDF by the name
+    const CommandRun header = runCommand("ncdump -hs q.nc");
     ASSERT_EQ(header.status, 0) << header.out;
     for (const char* expected : {"insolation(time, lat, solar_longitude)", "insolation:units = \"W m-2\"",
                                  "lat:units = \"degrees_north\"", ":Conventions = \"CF-1.8\"",
-                                 ":solar_constant = \"1365 W m-2\"", "time:units = \"kyr\""})
+                                 ":solar_constant = 1365.", "time:units = \"kyr\"",
+                                 "insolation:_DeflateLevel = 4", "insolation:_Shuffle = \"true\"",
+                                 ":history = \"", ":version = \"paleoviz-insolation "})
         EXPECT_NE(header.out.find(expected), std::string::npos) << expected << "\n" << header.out;
     // The data section lists the 12 values in the CSV's column order.
     const CommandRun data = runCommand("ncdump -v insolation -p 9,17 q.nc | sed -n '/insolation =/,/;/p' | tr -c '0-9.e+-' ' '");
@@ -203,4 +205,77 @@ TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
         EXPECT_NEAR(std::stod(last), c.expected, 1e-8 * std::fabs(c.expected)) << c.args << time;
     }
     }
+}
+
+TEST(InsolationTool, RequestsTooLargeAreRefusedUpFrontWithTheirSize)
+{
+    TestDir dir;
+    struct Case {
+        const char* args;
+        const char* named;  // the size's kind and the suggestion
+    };
+    const Case cases[] = {
+        // 6.5e10 values; 1.2e12 bytes of CSV
+        {"daily --time -1000:0:1 --lat -90:90:0.01 --lon 0:360:0.1 -o x.nc", "values"},
+        {"daily --time -1000:0:1 --lat -90:90:0.01 --lon 0:360:0.1 -o x.csv", "NetCDF"},
+        {"daily --time -1000:0:1 --lat -90:90:0.01 --lon 0:360:0.1 --long", "NetCDF"},
+        // one step of 6.5e11 values exceeds any machine's memory
+        {"daily --lat -90:90:0.0001 --lon 0:360:0.001 -o x.nc", "memory"},
+        // two ranges of 9 million each: the list's limit counts both
+        {"annual --lat -90:0:0.00001,0:90:0.00001 -o x.nc", "coarser step"},
+    };
+    for (const Case& c : cases) {
+        const CommandRun r = tool(c.args);
+        EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.named), std::string::npos) << c.args << "\n" << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.args << "\n" << r.out;
+    }
+    EXPECT_EQ(filesIn("."), 0);
+}
+
+TEST(InsolationTool, ValuesOutsideTheirRangesAndNonFiniteResultsAreRefused)
+{
+    TestDir dir;
+    const std::string records = "0 0.01 100 23 0\n-1 0.02 110 24 0\n";
+    dir.write("e1.series", std::string(headerLines) + "0 0.01 100 23 0\n-1 1 110 24 0\n");
+    dir.write("obl.series", std::string(headerLines) + "0 0.01 100 23 0\n-1 0.02 110 90.5 0\n");
+    dir.write("cr.series", "h1\rh2\rh3\r0 0.01 100 23 0\r-1 0.02 110 24 0\r");
+    dir.write("crlf.series", "h1\r\nh2\r\nh3\r\n0 0.01 100 23 0\r\n-1 0.02 110 90 0\r\n");
+    dir.write("a\nb.series", std::string(headerLines) + records);
+    struct Case {
+        std::string args;
+        int status;
+        const char* found;  // in the output: the message, or a column
+    };
+    const Case cases[] = {
+        {"annual --lat 65 --solar-constant 0", 2, "(0, 100000]"},
+        {"annual --lat 65 --solar-constant 1e308", 2, "(0, 100000]"},
+        {"annual --lat 65 --solar-constant 100000", 0, "insolation_lat65"},
+        {"annual --lat 65 --solar-constant 0x10", 2, "0x10"},
+        {"annual --lat 65 --orbit e1.series", 2, "record 2"},
+        {"annual --lat 65 --orbit obl.series", 2, "record 2"},
+        {"annual --lat 65 --orbit cr.series --time -0.5", 0, "\n-0.5,"},
+        {"annual --lat 65 --orbit crlf.series --time -1", 0, "\n-1,"},
+        // obliquity 90 degrees: the Sun over the pole at the solstice
+        {"daily --lat 0 --lon 90 --orbit crlf.series --time -1", 0, "\n-1,"},
+        {"integrated --lat 65 --start 0 --end 1e-300", 2, "not a finite number"},
+        {"annual --lat 010", 0, "insolation_lat10\n"},
+        {"annual --lat 65,65.00000000001", 2, "twice"},
+        {"daily --lat 65 --lon 361", 2, "361"},
+        {"daily --lat 65 --day 366", 2, "366"},
+        {"annual --lat 65 --time 0:-2:-1", 0, "\n-2,"},
+        {"annual --lat 65 --time 0:2:-1", 2, "0:2:-1"},
+        {"annual --lat 65 -o x.nc --format csv", 2, "contradicts"},
+    };
+    for (const Case& c : cases) {
+        const CommandRun r = tool(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.found), std::string::npos) << c.args << "\n" << r.out;
+    }
+    // A newline in a file name stays inside its header line.
+    const CommandRun named = tool("annual --lat 65 --orbit 'a\nb.series'");
+    ASSERT_EQ(named.status, 0) << named.out;
+    std::istringstream lines(named.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line[0] == '#' || line.rfind("time_kyr,", 0) == 0 || line[0] == '0' || line[0] == '-') << line;
 }

@@ -48,7 +48,7 @@ TEST(OptionsTest, AcceptedValuesAreReadAsGiven)
 {
     const GoodCase cases[] = {
         {{}, -1, 0, -1, 600, 600},
-        {{"--time", "21", "--step", "10", "--spin", "90"}, 21, 10, 90, 600, 600},
+        {{"--time", "-21", "--step", "010", "--spin", "090"}, 21, 10, 90, 600, 600},
         {{"--time=0", "--spin", "-90", "--snapshot", "a.png", "--size", "8192x100"}, 0, 0, 270, 8192, 100},
         {{"--spin", "725", "--snapshot", "a.PNG", "--size", "100X8192"}, -1, 0, 5, 100, 8192},
     };
@@ -129,8 +129,8 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
         std::vector<std::string> args;
         int timeIndex, spin, step;
     } cases[] = {
-        {{"--time", "1", "--step", "4", "--spin", "90"}, 1, 89, 4},
-        {{"--time", "99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
+        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4},
+        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
         {{}, 0, 0, normalStep},
     };
     for (const auto& c : cases) {
@@ -155,3 +155,59 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
 }
 
 }  // namespace
+
+// Times carry the time axis' sign, numbers are decimal, and GLUT's geometry
+// is checked before GLUT could refuse it with an X error.
+TEST(OptionsTest, TimeSignDecimalsAndGeometry)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* problem;  // "" accepted
+    } cases[] = {
+        {{"--time", "-21"}, ""},
+        {{"--time", "21"}, "--time -21 is 21,000 years ago"},
+        {{"--time", "-2.5"}, "whole number"},
+        {{"--time", "-0x10"}, "not a whole number"},
+        {{"--step", "010"}, ""},
+        {{"--step", "0x8"}, "--step 0x8"},
+        {{"--snapshot", ""}, "--snapshot"},
+    };
+    for (const auto& c : cases) {
+        ProgramOptions o;
+        std::string text;
+        const OptionsOutcome outcome = parseOptions(program(c.args), o, text);
+        EXPECT_EQ(outcome == OptionsOutcome::run, *c.problem == '\0') << c.args[1] << ": " << text;
+        EXPECT_NE(text.find(c.problem), std::string::npos) << c.args[1] << ": " << text;
+    }
+    const struct {
+        const char* value;
+        bool good, size, place;
+    } geometries[] = {{"800x600+10-20", true, true, true}, {"=640x480", true, true, false},
+                      {"-5+5", true, false, true},         {"0x600", false, false, false},
+                      {"800x", false, false, false},       {"big", false, false, false},
+                      {"", false, false, false},           {"40000x10", false, false, false}};
+    for (const auto& g : geometries) {
+        std::vector<char*> glut{const_cast<char*>("paleoviz"), const_cast<char*>("-geometry"),
+                                const_cast<char*>(g.value), nullptr};
+        GlutGeometry geometry;
+        std::string text;
+        EXPECT_EQ(readGeometry(glut, geometry, text), g.good) << g.value;
+        EXPECT_EQ(geometry.hasSize, g.size) << g.value;
+        EXPECT_EQ(geometry.hasPlace, g.place) << g.value;
+    }
+}
+
+// Only a folder that no other user can change serves as the data folder.
+TEST(DataLocationTest, FoldersOthersCanWriteAreNeverUsed)
+{
+    TestDir dir;  // under the sticky, world-writable temporary folder
+    mkdir("mine", 0755);
+    mkdir("shared", 0777);
+    chmod("shared", 0777);
+    mkdir("shared/inner", 0755);
+    EXPECT_TRUE(safeFolder(dir.path() + "/mine"));
+    EXPECT_FALSE(safeFolder(dir.path() + "/shared"));
+    EXPECT_FALSE(safeFolder(dir.path() + "/shared/inner"));
+    EXPECT_FALSE(safeFolder("/tmp"));
+    EXPECT_FALSE(safeFolder(dir.path() + "/missing"));
+}

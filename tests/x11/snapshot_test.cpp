@@ -61,7 +61,7 @@ TEST_F(SnapshotTest, TenThousandYearsBackMatchesTheWindowAfterTenKeyPresses)
 {
     ASSERT_NO_FATAL_FAILURE(provideDataExcept(nullptr));
     const std::string shot = work->file("shot.png");
-    ASSERT_EQ(runToEnd({"--time", "10", "--snapshot", shot}, work->path()), 0) << programErrors();
+    ASSERT_EQ(runToEnd({"--time", "-10", "--snapshot", shot}, work->path()), 0) << programErrors();
     const Image snapshot = readPng(shot);
     ASSERT_EQ(snapshot.width, windowSide);
     ASSERT_EQ(snapshot.height, windowSide);
@@ -140,8 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadInputCase{{"--colour", "red", "--snapshot", "x.png"}, "--colour"},
                       BadInputCase{{"--snapshot", "x.png", "--time"}, "--time"},
                       BadInputCase{{"--time", "ten", "--snapshot", "x.png"}, "ten"},
-                      BadInputCase{{"--time", "-21", "--snapshot", "x.png"}, "-21"},
-                      BadInputCase{{"--step", "5", "--snapshot", "x.png"}, "5 not in"},
+                      BadInputCase{{"--time", "21", "--snapshot", "x.png"}, "--time -21"},
+                      BadInputCase{{"--time", "-2.5", "--snapshot", "x.png"}, "whole number"},
+                      BadInputCase{{"--step", "5", "--snapshot", "x.png"}, "--step 5"},
                       BadInputCase{{"--spin", "1.5", "--snapshot", "x.png"}, "1.5"},
                       BadInputCase{{"--size", "99x100", "--snapshot", "x.png"}, "99x100"},
                       BadInputCase{{"--size", "8192x8193", "--snapshot", "x.png"}, "8192x8193"},
@@ -151,7 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInputCase{{"--orbit", "no-such-file", "--snapshot", "x.png"}, "no-such-file"},
                       BadInputCase{{"--snapshot", "no-such-folder/x.png"}, "no-such-folder/x.png"},
                       BadInputCase{{"--snapshot", "a-folder.png"}, "a-folder.png"},
-                      BadInputCase{{"--snapshot", "x.jpg"}, "x.jpg"}));
+                      BadInputCase{{"--snapshot", "x.jpg"}, "x.jpg"},
+                      BadInputCase{{"--snapshot", ""}, "--snapshot"},
+                      BadInputCase{{"-geometry", "0x0", "--snapshot", "x.png"}, "-geometry 0x0"},
+                      BadInputCase{{"-geometry", "big", "--snapshot", "x.png"}, "-geometry big"}));
 
 // cmake --install into a scratch prefix; the installed program then finds
 // its data from an empty folder without any copying.
@@ -162,7 +166,8 @@ TEST_F(SnapshotTest, InstalledProgramMakesASnapshotFromAnEmptyFolder)
         runTool({"cmake", "--install", PALEOVIZ_BINARY_DIR, "--prefix", prefix}, installWaitMs);
     ASSERT_EQ(install.status, 0) << install.out;
     for (const char* installed :
-         {"bin/paleoviz", "bin/orbit_series", "bin/paleoviz-insolation",
+         {"bin/paleoviz", "bin/paleoviz-orbit-series", "bin/paleoviz-insolation", "share/man/man1/paleoviz-insolation.1",
+          "share/man/man1/paleoviz-orbit-series.1",
           "share/paleoviz/partetopo", "share/paleoviz/orbit95b", "share/paleoviz/logo.rgba", "share/applications/paleoviz.desktop",
           "share/icons/hicolor/256x256/apps/paleoviz.png", "share/man/man1/paleoviz.1"})
         EXPECT_TRUE(fs::exists(prefix + "/" + installed)) << installed;

@@ -47,6 +47,22 @@ TEST_F(StartUpTest, EscapeEndsTheProgramWithStatusZeroAndClosesTheWindow)
     EXPECT_EQ(left.out, "") << "the window outlived the program";
 }
 
+// GLUT's -geometry gives the size and the place instead of the fixed ones.
+TEST_F(StartUpTest, GeometryGivesTheWindowsSizeAndPlace)
+{
+    ASSERT_NO_FATAL_FAILURE(provideDataExcept(nullptr));
+    ASSERT_NO_FATAL_FAILURE(startProgram({"-geometry", "400x300+50+60"}));
+    window = waitForWindow();
+    ASSERT_FALSE(window.empty()) << "no window appeared; program output:\n" << programOutput();
+    pauseMs(settleMs);
+    const WindowGeometry g = geometry();
+    EXPECT_EQ(g.width, 400);
+    EXPECT_EQ(g.height, 300);
+    EXPECT_EQ(g.x, 50);
+    EXPECT_EQ(g.y, 60);
+    EXPECT_EQ(quitWithEscape(), 0);
+}
+
 struct MissingFileCase {
     const char* missing;
     const char* output;  // everything printed, whole
@@ -54,12 +70,13 @@ struct MissingFileCase {
     bool windowStays;  // the program runs on and is ended with Escape
     bool windowNeverCreated;
     bool unreadable = false;  // a directory of that name instead of no file
+    bool fifo = false;        // a FIFO of that name, which must not be waited on
 };
 
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const MissingFileCase& c, std::ostream* out)
 {
-    *out << (c.unreadable ? "unreadable " : "missing ") << c.missing;
+    *out << (c.fifo ? "FIFO " : c.unreadable ? "unreadable " : "missing ") << c.missing;
 }
 
 class MissingFileTest : public X11Test, public ::testing::WithParamInterface<MissingFileCase> {};
@@ -73,6 +90,9 @@ TEST_P(MissingFileTest, PrintsItsMessageAndEndsOrRunsOn)
     // A directory opens for reading but cannot be read.
     if (c.unreadable) {
         ASSERT_EQ(mkdir(work->file(c.missing).c_str(), 0700), 0) << c.missing;
+    }
+    if (c.fifo) {
+        ASSERT_EQ(mkfifo(work->file(c.missing).c_str(), 0600), 0) << c.missing;
     }
     ASSERT_NO_FATAL_FAILURE(startProgram());
 
@@ -98,11 +118,18 @@ const MissingFileCase missingFileCases[] = {
     {"partetopo", "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n",
      fatalFileStatus, false, true, true},
     {"orbit95b", "Unable to open file \"orbit95b\" for read\n", fatalFileStatus, false, false, true},
+    {"partetopo",
+     "\"partetopo\" is a FIFO, not a regular file\n"
+     "earth.cpp: line (__LINE__Var+3): file pointer is null!\n\nBailing Out....\n",
+     fatalFileStatus, false, true, false, true},
+    {"orbit95b", "\"orbit95b\" is a FIFO, not a regular file\nUnable to open file \"orbit95b\" for read\n",
+     fatalFileStatus, false, false, false, true},
 };
 
 std::string caseName(const ::testing::TestParamInfo<MissingFileCase>& info)
 {
-    std::string name = std::string(info.param.unreadable ? "Unreadable_" : "No_") + info.param.missing;
+    std::string name = std::string(info.param.fifo ? "Fifo_" : info.param.unreadable ? "Unreadable_" : "No_") +
+                       info.param.missing;
     for (char& c : name)
         if (c == '.')
             c = '_';

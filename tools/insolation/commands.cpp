@@ -47,7 +47,6 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
          "varpi is the longitude of perihelion from the moving March equinox, heliocentric "
          "(about 103 degrees today, perihelion in early January); the Sun passes perihelion at "
          "true longitude varpi + 180 degrees, so the true anomaly is lambda - varpi - 180 degrees"},
-        {"solar_constant", number(request.solarConstant) + " W m-2"},
         {"insolation_formula",
          "daily-mean top-of-atmosphere insolation on a horizontal surface, Q = (S0/pi) (a/r)^2 "
          "(h0 sin(lat) sin(dec) + cos(lat) cos(dec) sin(h0)); sin(dec) = sin(obliquity) sin(lambda)"},
@@ -136,6 +135,7 @@ Table describeTable(const Request& request, const OrbitSource& source)
     Table table;
     table.title = "paleoviz-insolation " + request.command;
     table.attributes = conventions(request, source);
+    table.numbers = {{"solar_constant", request.solarConstant, "W m-2"}};
     table.time = timeAxis(request, source);
     if (request.command != "elements")
         table.latitude = latitudeAxis(request);

@@ -5,8 +5,12 @@
 #include "commands.h"
 #include "value_lists.h"
 
+#include "files/atomic_output.h"
+#include "paleoviz_version.h"
+
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -15,6 +19,11 @@ namespace {
 
 constexpr int exitWriteFailure = 1;
 constexpr int exitBadInput = 2;
+const char* const programName = "paleoviz-insolation";
+constexpr double maxSolarConstant = 1e5;  // W/m^2
+constexpr double degreesPerTurn = 360;
+constexpr double daysPerYear = 365.2422;
+const char* const netcdfSuffix = ".nc";
 
 struct Options {
     Request request;
@@ -24,8 +33,46 @@ struct Options {
     std::vector<std::string> days;
     std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
-    std::string format = "csv";
+    std::string format;  // "" = from the output's name
+    bool longForm = false;
 };
+
+// Numbers are read in decimal: "010" is ten, never octal or hexadecimal.
+const CLI::Validator decimalNumber(
+    [](std::string& text) {
+        double value = 0;
+        return parseNumber(text, value) ? std::string() : "\"" + text + "\" is not a decimal number";
+    },
+    "NUMBER");
+
+// Adds a number option checked as decimalNumber.
+CLI::Option* addNumber(CLI::App* command, const std::string& name, double& value, const std::string& what)
+{
+    return command->add_option(name, value, what)->check(decimalNumber)->capture_default_str();
+}
+
+bool endsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The command line as one text, each argument quoted for a POSIX shell
+// where it needs it, for the outputs' history.
+std::string commandLine(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool plain = !arg.empty() && arg.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                                 "-_.,:/=+@%") == std::string::npos;
+        std::string quoted = "'";
+        for (char c : arg)
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        line += (i == 0 ? "" : " ") + (plain ? arg : quoted + "'");
+    }
+    return line;
+}
 
 int fail(int status, const std::string& message)
 {
@@ -57,15 +104,19 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
         ->delimiter(',')
         ->capture_default_str();
     c->add_option("--orbit", o.orbit, orbitHelp())->capture_default_str();
-    c->add_option("-o,--output", o.output, "output file (default standard output; written whole or not at all)");
-    c->add_option("--format", o.format, "csv or netcdf (CF-1.8; needs --output)")
-        ->check(CLI::IsMember({"csv", "netcdf"}))
-        ->capture_default_str();
+    c->add_option("-o,--output", o.output,
+                  "output file (default standard output; written whole or not at all; a name ending "
+                  "in .nc is written as NetCDF)");
+    c->add_option("--format", o.format, "csv or netcdf (CF-1.8, deflated; needs --output); "
+                                        "default: netcdf for FILE.nc, else csv")
+        ->check(CLI::IsMember({"csv", "netcdf"}));
+    c->add_flag("--long", o.longForm,
+                "CSV with one row per time, latitude and longitude or day instead of one per time");
     if (name != "elements") {
         c->add_option("--lat", o.latitudes, "latitudes in degrees north, -90..90; numbers or ranges, e.g. 65 or -90:90:1")
             ->delimiter(',')
             ->required();
-        c->add_option("--solar-constant", o.request.solarConstant, "S0 in W/m^2")->capture_default_str();
+        addNumber(c, "--solar-constant", o.request.solarConstant, "S0 in W/m^2, above 0 and at most 100000");
     }
     return c;
 }
@@ -77,22 +128,21 @@ void defineCommands(CLI::App& app, Options& o)
     CLI::App* daily = addCommand(app, o, "daily",
         "daily-mean insolation (W/m^2) at true solar longitudes (0 March equinox, 90 June solstice) or calendar days",
         "paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv");
-    auto* lon = daily->add_option("--lon", o.longitudes, "true solar longitudes in degrees; numbers or ranges, e.g. 0:359:1")
+    auto* lon = daily->add_option("--lon", o.longitudes, "true solar longitudes in degrees, 0..360; numbers or ranges, e.g. 0:359:1")
                     ->delimiter(',');
     auto* day = daily->add_option("--day", o.days,
-        "calendar days of a 365.2422-day year with the March equinox on day 80 (true longitude by Kepler's equation)")
+        "calendar days 0..365.2422 of a 365.2422-day year with the March equinox on day 80 (true longitude by Kepler's equation)")
                     ->delimiter(',');
     lon->excludes(day);
     CLI::App* integrated = addCommand(app, o, "integrated",
         "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
         "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180");
-    integrated->add_option("--start", o.request.start, "first true longitude, degrees")->capture_default_str();
-    integrated->add_option("--end", o.request.end, "last true longitude, degrees (forward from --start)")
-        ->capture_default_str();
+    addNumber(integrated, "--start", o.request.start, "first true longitude, degrees");
+    addNumber(integrated, "--end", o.request.end, "last true longitude, degrees (forward from --start)");
     CLI::App* threshold = addCommand(app, o, "threshold",
         "energy (GJ/m^2) of the part of the year whose daily mean exceeds a threshold",
         "paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275");
-    threshold->add_option("--threshold", o.request.threshold, "threshold in W/m^2")->capture_default_str();
+    addNumber(threshold, "--threshold", o.request.threshold, "threshold in W/m^2");
     addCommand(app, o, "annual", "annual-mean insolation (W/m^2)",
                "paleoviz-insolation annual --time 0 --lat -90:90:5");
 }
@@ -105,21 +155,62 @@ bool isCommand(CLI::App& app, const std::string& name)
     return false;
 }
 
+// A value given twice on an axis of columns (or two that print alike)
+// would give two columns of one name.
+bool distinct(const std::string& option, const std::vector<double>& values, std::string& error)
+{
+    std::vector<std::string> names;
+    for (double v : values)
+        names.push_back(formatNumber(v));
+    std::sort(names.begin(), names.end());
+    const auto twice = std::adjacent_find(names.begin(), names.end());
+    if (twice == names.end())
+        return true;
+    error = option + ": " + *twice + " is given twice (values must differ in their first 10 digits)";
+    return false;
+}
+
+// The output's format: --format, else from the name; a --format that
+// contradicts the name is refused.
+bool resolveFormat(Options& o, std::string& error)
+{
+    const bool ncName = endsWith(o.output, netcdfSuffix);
+    if (o.format.empty())
+        o.format = ncName ? "netcdf" : "csv";
+    else if (ncName != (o.format == "netcdf") && (ncName || endsWith(o.output, ".csv"))) {
+        error = "--format " + o.format + " contradicts the output's name " + o.output
+                + "; leave --format out or name the file ." + (o.format == "netcdf" ? "nc" : "csv");
+        return false;
+    }
+    if (o.format == "netcdf" && (o.output.empty() || o.output == "-")) {
+        error = "--format netcdf needs --output FILE";
+        return false;
+    }
+    if (o.format == "netcdf" && o.longForm) {
+        error = "--long is for CSV; NetCDF holds the grid itself";
+        return false;
+    }
+    return true;
+}
+
 // Turns the option texts into numbers and checks them. False with a message.
 bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
 {
     Request& r = o.request;
     if (!expandList("--time", o.times, -1e300, 1e300, r.times, error)
         || !expandList("--lat", o.latitudes, -90, 90, r.latitudes, error)
-        || !expandList("--lon", o.longitudes, -1e300, 1e300, r.longitudes, error)
-        || !expandList("--day", o.days, -1e300, 1e300, r.days, error))
+        || !expandList("--lon", o.longitudes, 0, degreesPerTurn, r.longitudes, error)
+        || !expandList("--day", o.days, 0, daysPerYear, r.days, error)
+        || !distinct("--lat", r.latitudes, error) || !distinct("--lon", r.longitudes, error)
+        || !distinct("--day", r.days, error) || !resolveFormat(o, error))
         return false;
     if (r.command == "daily" && r.longitudes.empty() && r.days.empty()) {
         error = "daily needs true longitudes (--lon) or calendar days (--day)";
         return false;
     }
-    if (!(r.solarConstant > 0) || !std::isfinite(r.solarConstant)) {
-        error = "--solar-constant: " + formatNumber(r.solarConstant) + " is not a positive number";
+    if (!(r.solarConstant > 0 && r.solarConstant <= maxSolarConstant)) {
+        error = "--solar-constant: " + formatNumber(r.solarConstant)
+                + " W/m^2 is outside (0, 100000]; the present value is about 1361";
         return false;
     }
     if (!std::isfinite(r.start) || !std::isfinite(r.end) || !std::isfinite(r.threshold)) {
@@ -138,10 +229,6 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
             return false;
         }
     }
-    if (o.format == "netcdf" && (o.output.empty() || o.output == "-")) {
-        error = "--format netcdf needs --output FILE";
-        return false;
-    }
     return true;
 }
 
@@ -152,9 +239,29 @@ void showProgress(size_t done, size_t total)
         std::fprintf(stderr, "\n");
 }
 
-int run(const Request& request, const OrbitSource& source, TableWriter& writer)
+// The first value of a step that is not finite, described; "" if none.
+std::string nonFinite(const Table& table, double kyr, const std::vector<std::vector<double>>& values)
 {
-    const Table table = describeTable(request, source);
+    for (size_t k = 0; k < values.size(); ++k) {
+        const auto bad = std::find_if(values[k].begin(), values[k].end(), [](double x) { return !std::isfinite(x); });
+        if (bad == values[k].end())
+            continue;
+        std::string at = "at " + formatNumber(kyr) + " kyr";
+        const size_t i = size_t(bad - values[k].begin());
+        const size_t thirds = std::max<size_t>(1, table.third.values.size());
+        if (table.variables[k].extent == Extent::latitude)
+            at += ", latitude " + formatNumber(table.latitude.values[i]);
+        else if (table.variables[k].extent == Extent::grid)
+            at += ", latitude " + formatNumber(table.latitude.values[i / thirds]) + ", "
+                  + table.third.csvLabel + " " + formatNumber(table.third.values[i % thirds]);
+        return table.variables[k].name + " " + at + " is not a finite number (is the interval too "
+               "short, or a value too large?)";
+    }
+    return "";
+}
+
+int run(const Table& table, const Request& request, const OrbitSource& source, TableWriter& writer)
+{
     std::string error;
     if (!writer.begin(table, error))
         return fail(exitWriteFailure, error);
@@ -165,6 +272,9 @@ int run(const Request& request, const OrbitSource& source, TableWriter& writer)
     const size_t total = request.times.size();
     for (size_t t = 0; t < total; ++t) {
         computeStep(request, source, request.times[t], values);
+        const std::string problem = nonFinite(table, request.times[t], values);
+        if (!problem.empty())
+            return fail(exitBadInput, problem);
         if (!writer.write(t, values, error))
             return fail(exitWriteFailure, error);
         if (progress && ((t + 1) * 100 / total != t * 100 / total || t + 1 == total))
@@ -175,13 +285,12 @@ int run(const Request& request, const OrbitSource& source, TableWriter& writer)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int runTool(int argc, char** argv)
 {
     CLI::App app{"Orbital elements and top-of-atmosphere insolation (W/m^2) at any latitude, season "
                  "and time, computed by the same physics as paleoviz's globes.",
-                 "paleoviz-insolation"};
+                 programName};
+    app.set_version_flag("--version", std::string(programName) + " " + paleovizVersion);
     app.require_subcommand(1);
     app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
                "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
@@ -203,6 +312,8 @@ int main(int argc, char** argv)
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
     } catch (const CLI::ParseError& e) {
         return fail(exitBadInput, e.what());
     }
@@ -213,8 +324,22 @@ int main(int argc, char** argv)
     if (!source.open(o.orbit, error) || !buildRequest(o, source, error))
         return fail(exitBadInput, error);
     prepare(o.request);
-    auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error) : makeCsvWriter(o.output, error);
+    Table table = describeTable(o.request, source);
+    table.attributes.push_back({"version", std::string(programName) + " " + paleovizVersion});
+    table.attributes.push_back({"history", commandLine(argc, argv)});
+    const std::string tooLarge = sizeProblem(table, o.format == "netcdf", o.longForm);
+    if (!tooLarge.empty())
+        return fail(exitBadInput, tooLarge);
+    auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error)
+                                       : makeCsvWriter(o.output, o.longForm, error);
     if (!writer)
         return fail(exitBadInput, error);
-    return run(o.request, source, *writer);
+    return run(table, o.request, source, *writer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardAllocation(programName, [&] { return runTool(argc, argv); });
 }

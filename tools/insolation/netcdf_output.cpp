@@ -1,32 +1,33 @@
 // The one file that sees the netCDF C library.
 #include "table_output.h"
 
+#include "files/atomic_output.h"
+
 #include <netcdf.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
+
+constexpr size_t chunkValues = size_t(1) << 19;  // 4 MiB of doubles
+constexpr int deflateLevel = 4;
 
 class NetcdfWriter : public TableWriter {
 public:
     ~NetcdfWriter() override
     {
-        if (open) {
+        if (open)
             nc_close(ncid);
-            std::remove(temporary.c_str());
-        }
     }
 
     bool create(const std::string& path, std::string& error)
     {
         destination = path;
-        temporary = createTemporaryBeside(path, error);
-        if (temporary.empty())
+        if (!output.open(path, error))
             return false;
-        if (!ok(nc_create(temporary.c_str(), NC_CLOBBER | NC_NETCDF4, &ncid), error)) {
-            std::remove(temporary.c_str());
+        if (!ok(nc_create(output.temporaryPath().c_str(), NC_CLOBBER | NC_NETCDF4, &ncid), error))
             return false;
-        }
         open = true;
         return true;
     }
@@ -38,6 +39,9 @@ public:
                     && text(NC_GLOBAL, "title", table.title, error);
         for (const auto& attribute : table.attributes)
             good = good && text(NC_GLOBAL, attribute.first, attribute.second, error);
+        for (const NumberAttribute& n : table.numbers)
+            good = good && ok(nc_put_att_double(ncid, NC_GLOBAL, n.name.c_str(), NC_DOUBLE, 1, &n.value), error)
+                   && text(NC_GLOBAL, n.name + "_units", n.units, error);
         good = good && axis(table.time, timeDim, error);
         if (!table.latitude.values.empty())
             good = good && axis(table.latitude, latDim, error);
@@ -48,6 +52,7 @@ public:
             const int rank = v.extent == Extent::time ? 1 : (v.extent == Extent::latitude ? 2 : 3);
             int id = -1;
             good = good && ok(nc_def_var(ncid, v.name.c_str(), NC_DOUBLE, rank, dims, &id), error)
+                   && compress(id, rank, table, error)
                    && describe(id, v.longName, v.units, v.standardName, error);
             ids.push_back(id);
             counts.push_back({1, table.latitude.values.size(), table.third.values.size()});
@@ -74,13 +79,7 @@ public:
     bool finish(std::string& error) override
     {
         open = false;
-        if (!ok(nc_close(ncid), error) || std::rename(temporary.c_str(), destination.c_str()) != 0) {
-            std::remove(temporary.c_str());
-            if (error.empty())
-                error = "cannot write \"" + destination + "\"";
-            return false;
-        }
-        return true;
+        return ok(nc_close(ncid), error) && output.commit(error);
     }
 
 private:
@@ -95,6 +94,23 @@ private:
     bool text(int id, const std::string& name, const std::string& value, std::string& error)
     {
         return ok(nc_put_att_text(ncid, id, name.c_str(), value.size(), value.c_str()), error);
+    }
+
+    // Chunks of at most chunkValues values: as many time steps as fit, or
+    // for a step larger than that, blocks of whole latitude rows of it.
+    // Deflated after the shuffle filter. The library caches a chunk until
+    // it is complete, so memory stays bounded by a few chunks.
+    bool compress(int id, int rank, const Table& table, std::string& error)
+    {
+        const size_t lats = table.latitude.values.size(), thirds = table.third.values.size();
+        const size_t row = rank == 3 ? thirds : 1;
+        const size_t perStep = rank == 1 ? 1 : lats * row;
+        size_t chunk[3] = {std::clamp<size_t>(chunkValues / perStep, 1, std::max<size_t>(1, table.time.values.size())), lats,
+                           std::min(thirds, chunkValues)};
+        if (rank >= 2 && perStep > chunkValues)
+            chunk[1] = std::max<size_t>(1, chunkValues / row);
+        return ok(nc_def_var_chunking(ncid, id, NC_CHUNKED, chunk), error)
+               && ok(nc_def_var_deflate(ncid, id, 1, 1, deflateLevel), error);
     }
 
     bool describe(int id, const std::string& longName, const std::string& units,
@@ -121,10 +137,10 @@ private:
                && ok(nc_put_var_double(ncid, id, a.values.data()), error);
     }
 
+    AtomicOutput output;  // destroyed after the file is closed
     int ncid = -1;
     bool open = false;
     std::string destination;
-    std::string temporary;
     std::vector<int> ids;
     std::vector<std::vector<size_t>> counts;
 };

@@ -1,13 +1,14 @@
 #include "orbit_source.h"
 #include "value_lists.h"
 
+#include "files/regular_input.h"
+
 #include "globe/math_constants.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -27,24 +28,49 @@ std::string where(const std::string& fileName, int line)
     return fileName + " line " + std::to_string(line);
 }
 
+// The place of field k of record r (both from 0), for messages.
+std::string where(const std::string& fileName, const Token& token, size_t record)
+{
+    return where(fileName, token.line) + " (record " + std::to_string(record + 1) + ")";
+}
+
+constexpr double rightAngle = 90;
+
 struct Record {
     double time, e, varpi, obliquity;
 };
+
+// One line ended by LF, CR LF or a lone CR, as the window reads them.
+bool readLine(std::istream& in, std::string& line)
+{
+    line.clear();
+    for (int c; (c = in.get()) != EOF;) {
+        if (c == '\n')
+            return true;
+        if (c == '\r') {
+            if (in.peek() == '\n')
+                in.get();
+            return true;
+        }
+        line += static_cast<char>(c);
+    }
+    return !line.empty();
+}
 
 // The header lines joined into one text, and every later word with its line.
 bool readTokens(const std::string& fileName, std::string& header, std::vector<Token>& tokens,
                 std::string& error)
 {
-    std::ifstream in(fileName);
+    RegularFileStream in(fileName);
     if (!in) {
-        error = "cannot read the series file \"" + fileName + "\"";
+        error = "cannot read the series file: " + inputRefusalMessage(fileName, in.refusal);
         return false;
     }
     std::string line;
     int lineNumber = 0;
-    for (; lineNumber < headerLines && std::getline(in, line); ++lineNumber)
+    for (; lineNumber < headerLines && readLine(in, line); ++lineNumber)
         header += (header.empty() ? "" : " | ") + line;
-    while (std::getline(in, line)) {
+    while (readLine(in, line)) {
         ++lineNumber;
         std::istringstream words(line);
         for (std::string word; words >> word;)
@@ -54,26 +80,33 @@ bool readTokens(const std::string& fileName, std::string& header, std::vector<To
 }
 
 // Records of five numbers in ascending time: every field a finite number,
-// 0 <= e < 1, at least two records, no time twice.
+// 0 <= e < 1, obliquity from 0 to 90 degrees, at least two records, no time
+// twice.
 bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
                   std::vector<Record>& records, std::string& error)
 {
     if (tokens.size() % fieldsPerRecord != 0) {
-        error = where(fileName, tokens.back().line) + ": the last record is incomplete";
+        error = where(fileName, tokens.back(), tokens.size() / fieldsPerRecord)
+                + ": the last record is incomplete";
         return false;
     }
     for (size_t i = 0; i < tokens.size(); i += fieldsPerRecord) {
         double v[fieldsPerRecord];
         for (int k = 0; k < fieldsPerRecord; ++k) {
             if (!parseNumber(tokens[i + k].text, v[k])) {
-                error = where(fileName, tokens[i + k].line) + ": \"" + tokens[i + k].text
-                        + "\" is not a number";
+                error = where(fileName, tokens[i + k], i / fieldsPerRecord) + ": \""
+                        + tokens[i + k].text + "\" is not a number";
                 return false;
             }
         }
         if (v[1] < 0 || v[1] >= 1) {
-            error = where(fileName, tokens[i + 1].line) + ": eccentricity " + tokens[i + 1].text
-                    + " is outside [0, 1)";
+            error = where(fileName, tokens[i + 1], i / fieldsPerRecord) + ": eccentricity "
+                    + tokens[i + 1].text + " is outside [0, 1)";
+            return false;
+        }
+        if (v[3] < 0 || v[3] > rightAngle) {
+            error = where(fileName, tokens[i + 3], i / fieldsPerRecord) + ": obliquity "
+                    + tokens[i + 3].text + " is outside [0, 90] degrees";
             return false;
         }
         records.push_back(Record{v[0], v[1], v[2], v[3]});

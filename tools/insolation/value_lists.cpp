@@ -15,6 +15,9 @@ constexpr double endTolerance = 1e-6;
 
 bool parseNumber(const std::string& text, double& value)
 {
+    // Decimal only: strtod would read "0x10" as sixteen.
+    if (text.find_first_of("xX") != std::string::npos)
+        return false;
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
@@ -47,8 +50,14 @@ bool expandList(const std::string& option, const std::vector<std::string>& items
         }
         if (number)
             to = from;
-        if (range && (!(step > 0) || std::fabs(to - from) / step >= maxValues)) {
-            error = option + ": \"" + item + "\" needs a positive step and fewer than 10 million values";
+        // A negative step counts down, so it must lead from FROM to TO.
+        if (range && (step == 0 || (step < 0 && to > from))) {
+            error = option + ": \"" + item + "\" needs a step that leads from FROM to TO";
+            return false;
+        }
+        step = std::fabs(step);
+        if (std::fabs(to - from) / step + static_cast<double>(out.size()) + 1 > maxValues) {
+            error = option + ": the list gives more than 10 million values; use a coarser step";
             return false;
         }
         for (double v : {from, to}) {

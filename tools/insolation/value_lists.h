@@ -1,14 +1,16 @@
 // Lists of numbers on the command line: each item a number or a range
-// FROM:TO:STEP (STEP > 0, counted from FROM towards TO, TO included when
-// reached within a millionth of a step).
+// FROM:TO:STEP (counted from FROM towards TO by the step's size, TO included
+// when reached within a millionth of a step; a negative step only counts
+// down). Numbers are decimal: "010" is ten, and hexadecimal is refused. A
+// whole list gives at most 10 million values.
 #ifndef PALEOVIZ_TOOLS_INSOLATION_VALUE_LISTS_H
 #define PALEOVIZ_TOOLS_INSOLATION_VALUE_LISTS_H
 
 #include <string>
 #include <vector>
 
-// The whole of text as one finite number (no trailing characters, no
-// overflow); false otherwise.
+// The whole of text as one finite decimal number (no trailing characters,
+// no overflow, no hexadecimal); false otherwise.
 bool parseNumber(const std::string& text, double& value);
 
 // Appends the values of items to out, each within [lowest, highest]. False

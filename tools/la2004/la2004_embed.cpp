@@ -15,6 +15,7 @@
 // rows for t = 0 ends the tool with status 1 and a message naming the file
 // and line; the output is then not written. (The build checks each file's
 // SHA-256 before this tool runs.)
+#include "files/atomic_output.h"
 #include "orbit/la2004_records.h"
 
 #include <zlib.h>
@@ -25,8 +26,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -132,29 +131,6 @@ std::string source(const std::vector<Row>& past, const std::vector<Row>& future)
     return text;
 }
 
-// Writes text to a fresh temporary file in the output's folder and renames
-// it over the output once complete.
-void writeAtomically(const std::string& path, const std::string& text)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(&temporary[0]);
-    if (fd < 0)
-        throw Failure{"cannot create a file beside " + path + ": " + std::strerror(errno)};
-    fchmod(fd, 0644);  // mkstemp makes it private; it is a source for everyone
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n <= 0)
-            break;
-        written += static_cast<size_t>(n);
-    }
-    const bool closed = close(fd) == 0;
-    if (written != text.size() || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
-        throw Failure{"cannot write " + path};
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -173,7 +149,9 @@ int main(int argc, char** argv)
         if (a.eccentricity != b.eccentricity || a.obliquity != b.obliquity ||
             a.perihelion != b.perihelion)
             throw Failure{"the past and future tables differ at t = 0 (line 1 of each)"};
-        writeAtomically(argv[3], source(past, future));
+        std::string message;
+        if (!writeFileAtomically(argv[3], source(past, future), message))
+            throw Failure{message};
     } catch (const Failure& failure) {
         std::fprintf(stderr, "la2004_embed: %s\n", failure.message.c_str());
         return 1;

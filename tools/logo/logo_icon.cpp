@@ -1,6 +1,7 @@
 // logo_icon INPUT OUTPUT.png: the desktop icon, the logo picture INPUT (raw
 // RGBA, 190 x 206, bottom row first, as logo_image writes it) centred on a
 // transparent 256 x 256 square, as a PNG file.
+#include "files/regular_input.h"
 #include "png/png_file.h"
 
 #include <algorithm>
@@ -24,7 +25,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::vector<unsigned char> logo(size_t(logoWidth) * logoHeight * channels);
-    FILE* in = std::fopen(argv[1], "rb");
+    std::string refusal;
+    FILE* in = openRegularFile(argv[1], "rb", refusal);
     const size_t got = in != nullptr ? std::fread(logo.data(), 1, logo.size(), in) : 0;
     if (in != nullptr)
         std::fclose(in);

@@ -2,6 +2,8 @@
 // no header, 190 x 206 pixels, bottom row first.
 #include "logo_picture.h"
 
+#include "files/atomic_output.h"
+
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -11,15 +13,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::vector<unsigned char> bytes = renderPicture();
-    FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "logo_image: cannot open %s for writing\n", argv[1]);
-        return 1;
-    }
-    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    if (std::fclose(file) != 0 || written != bytes.size()) {
-        std::fprintf(stderr, "logo_image: cannot write %s\n", argv[1]);
-        return 1;
+    std::string message;
+    if (!writeFileAtomically(argv[1], std::string(bytes.begin(), bytes.end()), message)) {
+        std::fprintf(stderr, "logo_image: %s\n", message.c_str());
+        return outputProblem(argv[1]).empty() ? 1 : outputRefusedStatus;
     }
     return 0;
 }

@@ -5,8 +5,10 @@
 //                                       series), la2004-fit, berger1978
 //   orbit_series laskar INPUT OUTPUT    from a Laskar et al. (2004) table
 // Exit status 0 on success, 1 when the file cannot be made, 2 on a wrong
-// command line; messages go to standard error.
+// command line or an output that cannot be written (checked before any
+// work); messages go to standard error. Installed as paleoviz-orbit-series.
 #include "orbit_series.h"
+#include "paleoviz_version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,6 +29,37 @@ int usage(const std::string& problem)
     return exitUsage;
 }
 
+void printHelp()
+{
+    std::printf("usage: paleoviz-orbit-series SOLUTION OUTPUT\n"
+                "       paleoviz-orbit-series laskar INPUT OUTPUT\n"
+                "Writes paleoviz's orbital series file (orbit95b): three header lines, then 5800\n"
+                "records, one per thousand years from the present back, of time (kyr),\n"
+                "eccentricity, longitude of perihelion from the moving equinox (degrees),\n"
+                "obliquity (degrees) and the precession index e*sin(perihelion).\n"
+                "Solutions:\n");
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        std::printf("  %-11s %s, time 0 at %s\n", s.key, s.name, s.origin);
+    }
+    std::printf("  %-11s a table of Laskar et al. (2004) itself (time kyr, e, obliquity rad,\n"
+                "              perihelion rad), converted record by record\n"
+                "The output is written whole or not at all; an existing file keeps its\n"
+                "permissions; a folder, FIFO or device is refused before any work.\n"
+                "Example: paleoviz-orbit-series la2004 orbit95b\n",
+                "laskar");
+}
+
+// An output that cannot be written is refused before any work.
+bool refusedOutput(const char* path)
+{
+    const std::string problem = outputProblem(path);
+    if (problem.empty())
+        return false;
+    std::fprintf(stderr, "orbit_series: cannot write \"%s\": %s\n", path, problem.c_str());
+    return true;
+}
+
 int finish(bool done, const std::string& message)
 {
     if (done)
@@ -41,15 +74,27 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no source given");
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printHelp();
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("paleoviz-orbit-series %s\n", paleovizVersion);
+        return 0;
+    }
     std::string message;
     if (const orbit::SolutionInfo* solution = orbit::findSolution(argv[1])) {
         if (argc != 3)
             return usage(std::string(argv[1]) + " takes one argument, the output file");
+        if (refusedOutput(argv[2]))
+            return outputRefusedStatus;
         return finish(writeSolutionFile(*solution, argv[2], message), message);
     }
     if (std::strcmp(argv[1], "laskar") == 0) {
         if (argc != 4)
             return usage("laskar takes two arguments, the input table and the output file");
+        if (refusedOutput(argv[3]))
+            return outputRefusedStatus;
         return finish(importLaskarFile(argv[2], argv[3], message), message);
     }
     return usage(orbit::unknownSolutionMessage(argv[1]) + ", or laskar to convert a table");

@@ -11,10 +11,12 @@
 #include "orbit_fit.h"
 #include "orbit_series.h"
 
+#include "files/regular_input.h"
+#include "paleoviz_version.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,9 +48,9 @@ int fail(const std::string& message)
 
 bool readTable(const char* path, std::vector<orbit::Elements>& records, std::string& message)
 {
-    std::ifstream in(path);
+    RegularFileStream in(path);
     if (!in) {
-        message = std::string("cannot open \"") + path + "\" for reading";
+        message = inputRefusalMessage(path, in.refusal);
         return false;
     }
     if (!readLaskarTable(in, records, message)) {
@@ -122,12 +124,11 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
         return fail(message);
 
     // Refuse an output that cannot be written before minutes of fitting.
-    const std::string probe = std::string(outputPath) + ".tmp";
-    FILE* writable = std::fopen(probe.c_str(), "w");
-    if (writable == nullptr)
-        return fail(std::string("cannot open \"") + outputPath + "\" for writing");
-    std::fclose(writable);
-    std::remove(probe.c_str());
+    const std::string problem = outputProblem(outputPath);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "orbit_fit: cannot write \"%s\": %s\n", outputPath, problem.c_str());
+        return outputRefusedStatus;
+    }
 
     std::fprintf(stderr, "orbit_fit: fitting %d terms each to %d records...\n", termCount,
                  orbitRecordCount);
@@ -155,12 +156,14 @@ int fit(const char* tablePath, const char* outputPath, int termCount)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int runFit(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no table given");
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("orbit_fit %s\n", paleovizVersion);
+        return 0;
+    }
     if (std::strcmp(argv[1], "report") == 0) {
         if (argc != 3)
             return usage("report takes one argument, the table");
@@ -177,4 +180,11 @@ int main(int argc, char** argv)
         terms = int(given);
     }
     return fit(argv[1], argv[2], terms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardAllocation("orbit_fit", [&] { return runFit(argc, argv); });
 }

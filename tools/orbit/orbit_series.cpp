@@ -1,13 +1,13 @@
 #include "orbit_series.h"
 
 #include "globe/math_constants.h"
+#include "files/regular_input.h"
 #include "orbit/la2004_fit_terms.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -136,24 +136,6 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
     return true;
 }
 
-bool writeFileAtomically(const char* path, const std::string& text, std::string& message)
-{
-    const std::string temporary = std::string(path) + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        message = std::string("cannot open \"") + path + "\" for writing";
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path) != 0) {
-        std::remove(temporary.c_str());
-        message = std::string("cannot write \"") + path + "\"";
-        return false;
-    }
-    return true;
-}
-
 std::string seriesHeader(SeriesSource source)
 {
     const std::string records = std::to_string(orbitRecordCount) + " records";
@@ -222,9 +204,9 @@ bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPa
 
 bool importLaskarFile(const char* inputPath, const char* outputPath, std::string& message)
 {
-    std::ifstream in(inputPath);
+    RegularFileStream in(inputPath);
     if (!in) {
-        message = std::string("cannot open \"") + inputPath + "\" for reading";
+        message = inputRefusalMessage(inputPath, in.refusal);
         return false;
     }
     std::vector<orbit::Elements> records;

@@ -10,6 +10,7 @@
 #ifndef PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
 #define PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
 
+#include "files/atomic_output.h"  // writeFileAtomically, for every writer of these files
 #include "orbit/orbital_elements.h"
 
 #include <istream>
@@ -40,10 +41,6 @@ orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
 // malformed row, a time out of sequence, an eccentricity outside [0, 1), or
 // fewer than orbitRecordCount rows (naming the last line).
 bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message);
-
-// Writes text to a temporary file beside path and renames it over path, so
-// that a failed write leaves no partial file; false with a message if not.
-bool writeFileAtomically(const char* path, const std::string& text, std::string& message);
 
 // The three header lines, each ending with a newline and under 255 characters.
 std::string seriesHeader(SeriesSource source);

@@ -1,0 +1,186 @@
+// Writing outputs: every kind of target the module meets, a signal in the
+// middle of a write, and an allocation failure with a temporary open.
+#include "command_run.h"
+#include "files/atomic_output.h"
+#include "files/regular_input.h"
+#include "test_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::set<std::string> names(const std::string& folder)
+{
+    std::set<std::string> found;
+    DIR* d = opendir(folder.c_str());
+    while (dirent* entry = readdir(d))
+        if (entry->d_name[0] != '.')
+            found.insert(entry->d_name);
+    closedir(d);
+    return found;
+}
+
+mode_t typeOf(const std::string& path)
+{
+    struct stat status {};
+    lstat(path.c_str(), &status);
+    return status.st_mode & S_IFMT;
+}
+
+mode_t permissionsOf(const std::string& path)
+{
+    struct stat status {};
+    stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+struct TargetCase {
+    const char* kind;
+    // Makes "out" (and anything beside it) in the working folder; false
+    // when this system cannot make it.
+    bool (*make)();
+    bool written;          // the bytes reach the file "out" leads to
+    const char* readBack;  // where they are read back
+    mode_t mode;           // its permissions afterwards (0: not checked)
+};
+
+bool writeOld(const char* path) { return static_cast<bool>(std::ofstream(path) << "old"); }
+bool plainFile() { return writeOld("out"); }
+
+const TargetCase targetCases[] = {
+    {"no file", [] { return true; }, true, "out", 0},
+    {"file", plainFile, true, "out", 0},
+    {"mode-600 file", [] { return plainFile() && chmod("out", 0600) == 0; }, true, "out", 0600},
+    {"link to a file",
+     [] { return writeOld("real") && chmod("real", 0640) == 0 && symlink("real", "out") == 0; },
+     true, "real", 0640},
+    {"link to no file", [] { return mkdir("sub", 0755) == 0 && symlink("sub/new", "out") == 0; }, true,
+     "sub/new", 0},
+    {"planted temporaries",
+     [] {
+         return writeOld("victim") && symlink("victim", "out.tmp") == 0 &&
+                symlink("victim", "out.partial-XXXXXX") == 0;
+     },
+     true, "out", 0},
+    {"FIFO", [] { return mkfifo("out", 0644) == 0; }, false, nullptr, 0},
+    {"device", [] { return mknod("out", S_IFCHR | 0666, makedev(1, 3)) == 0; }, false, nullptr, 0},
+    {"folder", [] { return mkdir("out", 0755) == 0; }, false, nullptr, 0},
+    {"link to a FIFO", [] { return mkfifo("pipe", 0644) == 0 && symlink("pipe", "out") == 0; }, false,
+     nullptr, 0},
+};
+
+}  // namespace
+
+TEST(AtomicOutput, EveryKindOfTargetIsWrittenThroughOrRefusedUntouched)
+{
+    for (const TargetCase& c : targetCases) {
+        TestDir dir;
+        if (!c.make()) {
+            std::cerr << "note: cannot make a " << c.kind << " here; case skipped\n";
+            continue;
+        }
+        const std::set<std::string> before = names(".");
+        const mode_t typeBefore = typeOf("out");
+        std::string error;
+        EXPECT_EQ(outputProblem("out").empty(), c.written) << c.kind;
+        EXPECT_EQ(writeFileAtomically("out", "new", error), c.written) << c.kind << ": " << error;
+        if (c.written) {
+            EXPECT_EQ(contents(c.readBack), "new") << c.kind;
+            if (c.mode != 0) {
+                EXPECT_EQ(permissionsOf(c.readBack), c.mode) << c.kind;
+            }
+        } else {
+            EXPECT_NE(error.find("\"out\""), std::string::npos) << c.kind << ": " << error;
+        }
+        // A link stays a link; a refused target keeps its type; nothing
+        // but the file written (a new one) appears.
+        if (typeBefore != 0) {
+            EXPECT_EQ(typeOf("out"), typeBefore) << c.kind;
+        }
+        std::set<std::string> expected = before;
+        if (c.written && std::string(c.readBack) == "out")
+            expected.insert("out");
+        EXPECT_EQ(names("."), expected) << c.kind;
+        if (std::ifstream("victim").good()) {
+            EXPECT_EQ(contents("victim"), "old") << c.kind;
+        }
+    }
+}
+
+TEST(AtomicOutput, ASignalMidWriteRemovesTheTemporaryAndSetsTheStatus)
+{
+    TestDir dir;
+    std::ofstream("big.csv") << "old";
+    for (const auto& [signal, status] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        // A request of minutes; the signal comes once its temporary exists.
+        // A job the shell starts in the background has SIGINT ignored
+        // unless env resets it; a watchdog ends it if the signal goes
+        // unheeded.
+        const CommandRun run = runCommand(
+            "env --default-signal=INT " + std::string(PALEOVIZ_INSOLATION_TOOL) +
+            " daily --time -5000:0:1 --lat -90:90:1 --lon 0:359:1 -o big.csv & pid=$!; "
+            "(sleep 60; kill -9 $pid) >/dev/null 2>&1 & watchdog=$!; "
+            "for i in $(seq 400); do ls | grep -q partial && break; sleep 0.05; done; "
+            "kill -" + signal + " $pid; wait $pid; echo status=$?; kill $watchdog");
+        EXPECT_NE(run.out.find("status=" + std::to_string(status)), std::string::npos) << signal << run.out;
+        EXPECT_EQ(names("."), std::set<std::string>{"big.csv"}) << signal;
+        EXPECT_EQ(contents("big.csv"), "old") << signal;
+    }
+}
+
+TEST(AtomicOutput, AnAllocationFailureEndsWithStatusOneAndNoTemporary)
+{
+    TestDir dir;
+    testing::internal::CaptureStderr();
+    const int status = guardAllocation("prog", [] {
+        AtomicOutput output;
+        std::string error;
+        if (!output.open("out", error) || names(".").size() != 1)
+            return 3;
+        throw std::bad_alloc();
+        return 0;
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("prog: not enough memory"), 0u);
+    EXPECT_TRUE(names(".").empty());
+}
+
+TEST(RegularInput, OnlyRegularFilesAreOpenedAndNothingWaits)
+{
+    TestDir dir;
+    std::ofstream("file") << "x";
+    ASSERT_EQ(mkfifo("fifo", 0644), 0);
+    mkdir("folder", 0755);
+    const struct {
+        const char* path;
+        bool opens;
+        const char* refusal;
+    } cases[] = {{"file", true, ""}, {"fifo", false, "a FIFO"}, {"folder", false, "a folder"},
+                 {"/dev/zero", false, "a device"}, {"missing", false, ""}};
+    for (const auto& c : cases) {
+        std::string refusal;
+        std::FILE* file = openRegularFile(c.path, "r", refusal);
+        EXPECT_EQ(file != nullptr, c.opens) << c.path;
+        EXPECT_EQ(refusal, c.refusal) << c.path;
+        if (file != nullptr)
+            std::fclose(file);
+        RegularFileStream stream(c.path);
+        EXPECT_EQ(stream.good(), c.opens) << c.path;
+    }
+}
