@@ -28,10 +28,10 @@
     }
   }
 
-  // The window's start time: the native --time takes the age in kyr,
-  // positive into the past.
+  // The window's start time: the native --time takes kyr on the time axis,
+  // negative in the past, as the address does.
   function nativeTimeArguments(kyr) {
-    return ["--time", String(-kyr)];
+    return ["--time", String(kyr)];
   }
 
   // The window's options from the address; bad values are reported and left out.

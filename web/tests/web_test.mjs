@@ -37,14 +37,27 @@ const { serve, launch, open, waitFor, canvasPixels, startNativeWindow } = harnes
 const side = 600;
 
 // The native window's start time for a time on the axis (kyr, negative in
-// the past): its --time option takes the age, positive into the past.
+// the past), as its --time option takes it.
 function nativeTimeArguments(kyr) {
-  return ["--time", String(-kyr)];
+  return ["--time", String(kyr)];
+}
+
+// Whether a program is on PATH.
+function installed(program) {
+  try {
+    execFileSync("sh", ["-c", `command -v ${program}`], { stdio: "ignore" });
+    return true;
+  } catch {
+    return false;
+  }
 }
 
 // The native program's --snapshot of a state, as RGB bytes, top row first.
+// Missing tools skip the test; a failing program fails it.
 function nativeSnapshot(kyr, extra) {
   if (!native || !fs.existsSync(native)) skip(`no native program at ${native}`);
+  for (const tool of ["xvfb-run", "Xvfb", "convert"])
+    if (!installed(tool)) skip(`the native snapshot needs ${tool} (Xvfb, ImageMagick)`);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), "paleoviz-web-test-"));
   const png = path.join(folder, "native.png");
   try {
@@ -52,7 +65,7 @@ function nativeSnapshot(kyr, extra) {
                               ...nativeTimeArguments(kyr), ...extra, "--snapshot", png], { stdio: "pipe" });
     return execFileSync("convert", [png, "-depth", "8", "rgb:-"], { maxBuffer: 16 << 20 });
   } catch (e) {
-    skip(`the native snapshot needs xvfb-run and ImageMagick: ${e.message}`);
+    throw new Error(`the native snapshot failed: ${e.stderr ? e.stderr.toString() : e.message}`);
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
@@ -118,12 +131,9 @@ const tests = {
   // readout alike, the panel within the tolerance.
   async keys_and_clicks() {
     if (!native || !fs.existsSync(native)) skip(`no native program at ${native}`);
-    let nativeWindow;
-    try {
-      nativeWindow = await startNativeWindow(native, ["--data", dataDir, "--spin", "90"]);
-    } catch (e) {
-      skip(`the native window needs Xvfb, xdotool and ImageMagick: ${e.message}`);
-    }
+    for (const tool of ["Xvfb", "xdotool", "import"])
+      if (!installed(tool)) skip(`the native window needs ${tool} (Xvfb, xdotool, ImageMagick)`);
+    const nativeWindow = await startNativeWindow(native, ["--data", dataDir, "--spin", "90"]);
     const pause = (ms) => new Promise((done) => setTimeout(done, ms));
     try {
       await withPage("?spin=90", async (page, errors) => {
