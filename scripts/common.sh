@@ -40,3 +40,24 @@ python_packages=(python3-dev pybind11-dev python3-numpy)
 # pytest, xarray and its netCDF reader for the Python module's tests.
 test_packages=(libgtest-dev gmt gmt-gshhg-low netcdf-bin desktop-file-utils clang libclang-rt-14-dev
                python3-pytest python3-xarray python3-netcdf4)
+
+# The web build: Debian's Emscripten (with the CLI11 headers of
+# build_packages); its tests drive Debian's Chromium with puppeteer-core
+# from npm (web/tests/package-lock.json), which needs Node.js and npm.
+web_build_packages=(emscripten cmake libcli11-dev)
+web_test_packages=(chromium nodejs)
+
+# Emscripten's tools run on Node.js; when node is not Debian's own they
+# need Debian's JavaScript modules on NODE_PATH.
+emscripten_env() {
+    export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
+}
+
+# Builds the site into BUILD_DIR/site: build_web_site ROOT BUILD_DIR [cmake options...]
+build_web_site() {
+    local root="$1" dir="$2"
+    shift 2
+    emscripten_env
+    emcmake cmake -S "$root/web" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything (the Python module too)
-# with warnings as errors and runs, in order: the logic and stand-in tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan), each libFuzzer harness for a fixed
+# Installs what the tests need, builds everything with warnings as errors
+# (the web build and the Python module too) and runs, in order: the logic
+# and stand-in tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan), each libFuzzer harness for a fixed
 # number of inputs from a fixed seed (build-fuzz), then every test of the
 # normal build through CTest, ending with CTest's summary. Any sanitizer
 # report halts its run and fails the command.
@@ -10,7 +11,11 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/scripts/common.sh"
 jobs="$(nproc)"
 
-install_missing "${build_packages[@]}" "${x_packages[@]}" "${python_packages[@]}" "${test_packages[@]}"
+install_missing "${build_packages[@]}" "${x_packages[@]}" "${python_packages[@]}" "${test_packages[@]}" \
+                "${web_build_packages[@]}" "${web_test_packages[@]}"
+# A Node.js from elsewhere (NodeSource) brings its own npm, which Debian's
+# npm package would conflict with.
+command -v npm >/dev/null 2>&1 || install_missing npm
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPALEOVIZ_TESTS=ON \
       -DPALEOVIZ_WERROR=ON -DPALEOVIZ_PYTHON=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
@@ -41,6 +46,12 @@ for name in "${fuzzers[@]}"; do
     "$root/build-fuzz/tests/fuzz/fuzz_$name" -runs="$runs" -seed=1 "$found" \
         "$root/tests/fuzz/corpus/$name" 2>"$found.log" || { cat "$found.log"; exit 1; }
 done
+
+# The web build (warnings as errors) and the browser driver its tests use,
+# pinned by web/tests/package-lock.json; puppeteer-core fetches no browser.
+echo "== web build"
+build_web_site "$root" "$root/build-web" -DPALEOVIZ_WERROR=ON
+(cd "$root/web/tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund)
 
 cd "$root/build"
 ctest --output-on-failure

@@ -1,0 +1,41 @@
+#!/bin/sh
+# The web build against the native window, both in software rendering, in
+# one run: native frame times (llvmpipe under Xvfb, paleoviz_frame_bench,
+# timed to glFinish) and the browser's (headless Chromium with SwiftShader,
+# each frame waited for by reading a pixel back), at mesh steps 8 and 2;
+# the running page's frames per second; load to first frame; the site's size.
+#
+# Usage: bench/run_web_bench.sh [build-dir [frames]]   (default build, 50)
+# Needs the site (scripts/web.sh --build-only) and puppeteer-core (npm ci in
+# web/tests).
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+frames=${2:-50}
+frame_bench=$build/bench/paleoviz_frame_bench
+if [ ! -x "$frame_bench" ]; then
+    echo "no $frame_bench: build it first (make -C $build paleoviz_frame_bench)" >&2
+    exit 1
+fi
+if [ ! -f "$root/build-web/site/paleoviz.wasm" ]; then
+    echo "no site in build-web/site: run scripts/web.sh --build-only first" >&2
+    exit 1
+fi
+
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT INT TERM
+echo "load average before: $(cut -d' ' -f1 /proc/loadavg)"
+LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1024x768x24" "$frame_bench" "$root/data" "$frames" | tee "$out"
+node "$root/bench/web_bench.mjs" "$root/build-web/site" "$frames" | tee -a "$out"
+echo "load average after: $(cut -d' ' -f1 /proc/loadavg)"
+echo
+echo "step  native ms  browser ms  browser/native  browser fps running"
+awk -F'[ =]' '
+    $1 == "frame" { native[$3] = $5 }
+    $1 == "web" && $2 == "frame" { web[$4] = $6; fps[$4] = $10 }
+    END {
+        for (s = 8; s >= 2; s -= 6)
+            if (s in native && s in web)
+                printf "%4d  %9.1f  %10.1f  %14.2f  %19s\n", s, native[s], web[s], web[s] / native[s], fps[s]
+    }' "$out"
