@@ -19,12 +19,12 @@ constexpr int originX = 48;
 constexpr int originY = 48;
 constexpr int glyphCount = 256;
 
-struct FontSpec {
+struct FontEntry {
     const char* name;  // the web layer's table name
     void* font;
 };
 
-const FontSpec fonts[] = {
+const FontEntry fonts[] = {
     {"Helvetica10", GLUT_BITMAP_HELVETICA_10},     {"Helvetica12", GLUT_BITMAP_HELVETICA_12},
     {"Helvetica18", GLUT_BITMAP_HELVETICA_18},     {"TimesRoman24", GLUT_BITMAP_TIMES_ROMAN_24},
     {"Fixed8By13", GLUT_BITMAP_8_BY_13},
@@ -83,16 +83,16 @@ bool readGlyph(void* font, int c, Glyph& glyph, std::vector<unsigned char>& fram
     return true;
 }
 
-void writeFont(FILE* out, const FontSpec& spec, const std::vector<Glyph>& glyphs)
+void writeFont(FILE* out, const FontEntry& entry, const std::vector<Glyph>& glyphs)
 {
-    std::fprintf(out, "\nconst unsigned char %sBits[] = {", spec.name);
+    std::fprintf(out, "\nconst unsigned char %sBits[] = {", entry.name);
     size_t n = 0;
     for (const Glyph& g : glyphs)
         for (unsigned char b : g.bits)
             std::fprintf(out, "%s0x%02x,", n++ % 16 == 0 ? "\n    " : " ", b);
     if (n == 0)
         std::fprintf(out, "0");
-    std::fprintf(out, "\n};\n\nconst BitmapGlyph %sGlyphs[%d] = {\n", spec.name, glyphCount);
+    std::fprintf(out, "\n};\n\nconst BitmapGlyph %sGlyphs[%d] = {\n", entry.name, glyphCount);
     size_t offset = 0;
     for (int c = 0; c < glyphCount; ++c) {
         const Glyph& g = glyphs[static_cast<size_t>(c)];
@@ -142,15 +142,15 @@ int main(int argc, char** argv)
                  "// first, whole bytes per row) in the font's bits.\n"
                  "#include \"web/bitmap_font.h\"\n\nnamespace webgl_layer {\n");
     std::vector<unsigned char> frame(static_cast<size_t>(side * side));
-    for (const FontSpec& spec : fonts) {
+    for (const FontEntry& entry : fonts) {
         std::vector<Glyph> glyphs(glyphCount);
         for (int c = 0; c < glyphCount; ++c)
-            if (!readGlyph(spec.font, c, glyphs[static_cast<size_t>(c)], frame)) {
+            if (!readGlyph(entry.font, c, glyphs[static_cast<size_t>(c)], frame)) {
                 std::fclose(out);
                 std::remove(temporary.c_str());
                 return 1;
             }
-        writeFont(out, spec, glyphs);
+        writeFont(out, entry, glyphs);
     }
     std::fprintf(out, "\n}  // namespace webgl_layer\n");
     const bool written = std::ferror(out) == 0;
