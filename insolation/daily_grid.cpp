@@ -105,8 +105,15 @@ void fill(const LatitudeGrid& grid, const DayGeometry& day, T* out, size_t strid
             fillScalar(grid, day, first, n, northMeans, southMeans);
             scatter(grid, first, n, northMeans, southMeans, out, stride);
         } else {
-            simd::blockMeans(day, run(grid, first, n, T()), northLanes, southLanes);
-            scatter(grid, first, n, northLanes, southLanes, out, stride);
+            if (grid.mirroredRuns && stride == 1) {
+                // Straight into the output, rows running opposite ways.
+                const long south = grid.southBase - long(first) * grid.step;
+                simd::blockMeans(day, run(grid, first, n, T()),
+                                 {out + grid.north[first], grid.step, out + south, -grid.step});
+            } else {
+                simd::blockMeans(day, run(grid, first, n, T()), {northLanes, 1, southLanes, 1});
+                scatter(grid, first, n, northLanes, southLanes, out, stride);
+            }
         }
     }
 }
@@ -142,6 +149,23 @@ LatitudeGrid::LatitudeGrid(const std::vector<double>& latitudes) : count(latitud
         north.push_back(phi < 0 ? none : long(k));
         south.push_back(phi < 0 ? long(k) : none);
     }
+    findMirroredRuns();
+}
+
+void LatitudeGrid::findMirroredRuns()
+{
+    const size_t entries = north.size();
+    mirroredRuns = entries > 1 && north[0] != none && north[1] != none && south[1] != none;
+    if (!mirroredRuns)
+        return;
+    step = north[1] - north[0];
+    southBase = south[1] + step;
+    mirroredRuns = step == 1 || step == -1;
+    for (size_t j = 0; j < entries && mirroredRuns; ++j) {
+        const long at = long(j) * step;
+        mirroredRuns = north[j] == north[0] + at &&
+                       (south[j] == southBase - at || (j == 0 && south[j] == none));
+    }
 }
 
 void LatitudeGrid::dailyMeans(const DayGeometry& day, double* out, size_t stride) const
@@ -158,7 +182,7 @@ double LatitudeGrid::dailyMeanAt(const DayGeometry& day, double latitude)
 {
     const LatitudeGeometry g = latitudeGeometry(std::fabs(latitude));
     double north = 0, south = 0;
-    simd::blockMeans(day, {&g.sinLatitude, &g.cosLatitude, &g.tanLatitude, 1}, &north, &south);
+    simd::blockMeans(day, {&g.sinLatitude, &g.cosLatitude, &g.tanLatitude, 1}, {&north, 1, &south, 1});
     return latitude < 0 ? south : north;
 }
 

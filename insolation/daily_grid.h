@@ -83,6 +83,8 @@ struct LatitudeGrid {
     // values go: the position of +|phi| and of -|phi| in the list given, or
     // none. A latitude given twice gets a second entry.
     static constexpr long none = -1;
+    // Sets mirroredRuns, step and southBase from north and south.
+    void findMirroredRuns();
     size_t count = 0;
     std::vector<double> absLatitude;  // |phi|, radians
     std::vector<double> sinLatitude;  // of |phi|
@@ -93,6 +95,15 @@ struct LatitudeGrid {
     std::vector<float> tanLatitudeFloat;
     std::vector<long> north;  // position of +|phi|; 0 counts as north
     std::vector<long> south;  // position of -|phi|
+    // Whether the positions run without gaps, as in an evenly spaced list
+    // from south to north (step 1) or north to south (step -1):
+    // north[j] = north[0] + j * step for every entry, and
+    // south[j] = southBase - j * step for every entry but the first, which
+    // may be none (the equator). Then dailyMeans copies whole rows instead
+    // of placing values one by one.
+    bool mirroredRuns = false;
+    long step = 1;
+    long southBase = none;
 };
 
 }  // namespace insolation

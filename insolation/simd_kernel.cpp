@@ -112,46 +112,75 @@ HWY_INLINE void pairMeans(D d, const DayLanes<D>& day, hn::Vec<D> sinLat, hn::Ve
                     hn::Zero(d));
 }
 
+// Stores one vector of means for entries [j, j + lanes) of a row.
+template <class D>
+HWY_INLINE void putRow(D d, hn::Vec<D> v, hn::TFromD<D>* row, long step, size_t j)
+{
+    if (step == 1)
+        hn::StoreU(v, d, row + j);
+    else
+        hn::StoreU(hn::Reverse(d, v), d, row - long(j + hn::Lanes(d)) + 1);
+}
+
+template <class D>
+HWY_INLINE void vectorAt(D d, const DayLanes<D>& day, const LatitudeRun<hn::TFromD<D>>& run,
+                         const Rows<hn::TFromD<D>>& rows, size_t j)
+{
+    hn::Vec<D> north, south;
+    pairMeans(d, day, hn::LoadU(d, run.sinLatitude + j), hn::LoadU(d, run.cosLatitude + j),
+              hn::LoadU(d, run.tanLatitude + j), north, south);
+    putRow(d, south, rows.south, rows.southStep, j);
+    putRow(d, north, rows.north, rows.northStep, j);
+}
+
+// Fewer entries than lanes: padded with the equator, through the same
+// instructions.
+template <class D>
+HWY_NOINLINE void shortRun(D d, const DayLanes<D>& day, const LatitudeRun<hn::TFromD<D>>& run,
+                           const Rows<hn::TFromD<D>>& rows)
+{
+    using T = hn::TFromD<D>;
+    constexpr size_t most = HWY_MAX_BYTES / sizeof(T);
+    HWY_ALIGN T sinLat[most] = {}, cosLat[most] = {}, tanLat[most] = {}, outN[most] = {}, outS[most] = {};
+    std::copy(run.sinLatitude, run.sinLatitude + run.n, sinLat);
+    std::copy(run.cosLatitude, run.cosLatitude + run.n, cosLat);
+    std::copy(run.tanLatitude, run.tanLatitude + run.n, tanLat);
+    hn::Vec<D> north, south;
+    pairMeans(d, day, hn::Load(d, sinLat), hn::Load(d, cosLat), hn::Load(d, tanLat), north, south);
+    hn::Store(north, d, outN);
+    hn::Store(south, d, outS);
+    for (size_t j = 0; j < run.n; ++j)
+        rows.south[long(j) * rows.southStep] = outS[j];
+    for (size_t j = 0; j < run.n; ++j)
+        rows.north[long(j) * rows.northStep] = outN[j];
+}
+
 template <class T>
-HWY_INLINE void runMeans(const DayGeometry& geometry, const LatitudeRun<T>& run, T* HWY_RESTRICT north,
-                         T* HWY_RESTRICT south)
+HWY_INLINE void runMeans(const DayGeometry& geometry, const LatitudeRun<T>& run, const Rows<T>& rows)
 {
     using D = hn::ScalableTag<T>;
     const D d;
     const DayLanes<D> day(d, geometry);
     const size_t lanes = hn::Lanes(d);
-    hn::Vec<D> n, s;
+    if (run.n < lanes)
+        return shortRun(d, day, run, rows);
     size_t j = 0;
-    for (; j + lanes <= run.n; j += lanes) {
-        pairMeans(d, day, hn::LoadU(d, run.sinLatitude + j), hn::LoadU(d, run.cosLatitude + j),
-                  hn::LoadU(d, run.tanLatitude + j), n, s);
-        hn::StoreU(n, d, north + j);
-        hn::StoreU(s, d, south + j);
-    }
-    if (j == run.n)
-        return;
-    // The last entries, padded with the equator, through the same instructions.
-    constexpr size_t most = HWY_MAX_BYTES / sizeof(T);
-    HWY_ALIGN T sinLat[most] = {}, cosLat[most] = {}, tanLat[most] = {}, outN[most], outS[most];
-    const size_t rest = run.n - j;
-    std::copy(run.sinLatitude + j, run.sinLatitude + run.n, sinLat);
-    std::copy(run.cosLatitude + j, run.cosLatitude + run.n, cosLat);
-    std::copy(run.tanLatitude + j, run.tanLatitude + run.n, tanLat);
-    pairMeans(d, day, hn::Load(d, sinLat), hn::Load(d, cosLat), hn::Load(d, tanLat), n, s);
-    hn::Store(n, d, outN);
-    hn::Store(s, d, outS);
-    std::copy(outN, outN + rest, north + j);
-    std::copy(outS, outS + rest, south + j);
+    for (; j + lanes <= run.n; j += lanes)
+        vectorAt(d, day, run, rows, j);
+    // The last entries in one more full vector, ending at the last entry:
+    // some entries are computed twice, to the same values.
+    if (j < run.n)
+        vectorAt(d, day, run, rows, run.n - lanes);
 }
 
-void doubleMeans(const DayGeometry& day, const LatitudeRun<double>& run, double* north, double* south)
+void doubleMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows)
 {
-    runMeans(day, run, north, south);
+    runMeans(day, run, rows);
 }
 
-void floatMeans(const DayGeometry& day, const LatitudeRun<float>& run, float* north, float* south)
+void floatMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Rows<float>& rows)
 {
-    runMeans(day, run, north, south);
+    runMeans(day, run, rows);
 }
 
 const char* chosenTarget() { return hwy::TargetName(HWY_TARGET); }
@@ -169,14 +198,14 @@ HWY_EXPORT(doubleMeans);
 HWY_EXPORT(floatMeans);
 HWY_EXPORT(chosenTarget);
 
-void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, double* north, double* south)
+void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows)
 {
-    HWY_DYNAMIC_DISPATCH(doubleMeans)(day, run, north, south);
+    HWY_DYNAMIC_DISPATCH(doubleMeans)(day, run, rows);
 }
 
-void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, float* north, float* south)
+void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Rows<float>& rows)
 {
-    HWY_DYNAMIC_DISPATCH(floatMeans)(day, run, north, south);
+    HWY_DYNAMIC_DISPATCH(floatMeans)(day, run, rows);
 }
 
 const char* targetName() { return HWY_DYNAMIC_DISPATCH(chosenTarget)(); }
@@ -195,7 +224,7 @@ namespace simd {
 namespace {
 
 template <class T>
-void scalarMeans(const DayGeometry& day, const LatitudeRun<T>& run, T* north, T* south)
+void scalarMeans(const DayGeometry& day, const LatitudeRun<T>& run, const Rows<T>& rows)
 {
     for (size_t j = 0; j < run.n; ++j) {
         const double sinLat = run.sinLatitude[j];
@@ -204,21 +233,23 @@ void scalarMeans(const DayGeometry& day, const LatitudeRun<T>& run, T* north, T*
         const double h0 = arccosine(c);
         const double sinH0 = std::sqrt((1.0 - c) * (1.0 + c));
         const double sinD = day.sinDeclination, cosD = day.cosDeclination;
-        north[j] = T(day.scale * dailyCosineSum(sinLat, cosLat, sinD, cosD, h0, sinH0));
-        south[j] = T(day.scale * dailyCosineSum(-sinLat, cosLat, sinD, cosD, math::pi - h0, sinH0));
+        rows.south[long(j) * rows.southStep] =
+            T(day.scale * dailyCosineSum(-sinLat, cosLat, sinD, cosD, math::pi - h0, sinH0));
+        rows.north[long(j) * rows.northStep] =
+            T(day.scale * dailyCosineSum(sinLat, cosLat, sinD, cosD, h0, sinH0));
     }
 }
 
 }  // namespace
 
-void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, double* north, double* south)
+void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows)
 {
-    scalarMeans(day, run, north, south);
+    scalarMeans(day, run, rows);
 }
 
-void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, float* north, float* south)
+void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Rows<float>& rows)
 {
-    scalarMeans(day, run, north, south);
+    scalarMeans(day, run, rows);
 }
 
 const char* targetName() { return "scalar"; }

@@ -30,12 +30,23 @@ struct LatitudeRun {
     size_t n;
 };
 
-// Daily means of the day at +|phi| into north[0..n) and at -|phi| into
-// south[0..n), in the units of the day's scale, computed in T. Any n; the
-// last partial vector goes through the same instructions as the others, so
-// an entry's value does not depend on n or on its place in the run.
-void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, double* north, double* south);
-void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, float* north, float* south);
+// Where a run's means go: entry j's mean at +|phi| to north[j * northStep]
+// and at -|phi| to south[j * southStep], each step 1 or -1. Where the two
+// meet (the equator of an evenly spaced list) the north one is written last.
+template <class T>
+struct Rows {
+    T* north;
+    long northStep;
+    T* south;
+    long southStep;
+};
+
+// Daily means of the day for every entry of the run, in the units of the
+// day's scale, computed in T. Any n; every entry goes through the same
+// instructions whatever n and its place, so its value depends on neither.
+// REQUIRES: rows has room for n entries each way.
+void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows);
+void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Rows<float>& rows);
 
 // The instruction set the dispatch chose on this processor, as Highway
 // names it ("AVX3", "AVX2", "SSE4", ...; "scalar" without Highway).

@@ -70,6 +70,38 @@ TEST(InsolationSimd, VectorPathAgreesWithScalarPath)
     }
 }
 
+TEST(InsolationSimd, EvenlySpacedListsGoStraightToTheirPlaces)
+{
+    // South to north and north to south, with and without the equator, a
+    // list longer than one block, and lists whose positions have gaps.
+    struct List {
+        double first, last, spacing;
+        bool mirrored;
+    };
+    const List lists[] = {{-90, 90, 1, true},     {90, -90, -1, true},   {-89.5, 89.5, 1, true},
+                          {89.5, -89.5, -1, true}, {-90, 90, 0.25, true}, {-3, 3, 3, true},
+                          {0, 90, 1, false},       {-90, 0, 1, false},    {-90, 90, 0.5, true}};
+    const Orbit orbit{0.07, 100.0 * degree, 50.0 * degree};
+    for (const List& l : lists) {
+        std::vector<double> latitudes;
+        for (double phi = l.first; (phi - l.last) * l.spacing <= 1e-9; phi += l.spacing)
+            latitudes.push_back(phi * degree);
+        const LatitudeGrid grid(latitudes);
+        EXPECT_EQ(grid.mirroredRuns, l.mirrored) << l.first << " " << l.spacing;
+        for (double lambda : {0.0, 90.0, 200.0, 270.0}) {
+            const auto day = insolation::dayGeometry(orbit, 1365.0, lambda * degree);
+            const auto f = means<float>(grid, KernelPath::vector, day);
+            const auto fs = means<float>(grid, KernelPath::scalar, day);
+            const auto d = means<double>(grid, KernelPath::vector, day);
+            const auto ds = means<double>(grid, KernelPath::scalar, day);
+            for (size_t k = 0; k < latitudes.size(); ++k) {
+                ASSERT_NEAR(f[k], fs[k], 1e-3) << latitudes[k] / degree << " " << l.spacing;
+                ASSERT_NEAR(d[k], ds[k], 1e-9) << latitudes[k] / degree << " " << l.spacing;
+            }
+        }
+    }
+}
+
 TEST(InsolationSimd, NamesTheChosenInstructionSet)
 {
     EXPECT_GT(std::strlen(insolation::simd::targetName()), 0u);
