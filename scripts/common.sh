@@ -28,9 +28,11 @@ install_missing() {
 # Eigen: least-squares solves of the orbit fitting tool; CLI11: option
 # parsing of the program and its tools; NetCDF: gridded output of the
 # insolation tool; libpng: the program's snapshots; zlib: the published
-# La2004 tables, compressed as published, compiled into the orbit library.
+# La2004 tables, compressed as published, compiled into the orbit library;
+# Highway: the insolation grid kernel's SIMD, chosen at run time for the
+# processor.
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
-                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev zlib1g-dev)
+                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev zlib1g-dev libhwy-dev)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
 # The Python module paleoviz (-DPALEOVIZ_PYTHON=ON): pybind11 and NumPy for
 # Debian's /usr/bin/python3.
