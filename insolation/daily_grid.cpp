@@ -160,7 +160,10 @@ void LatitudeGrid::findMirroredRuns()
         return;
     step = north[1] - north[0];
     southBase = south[1] + step;
-    mirroredRuns = step == 1 || step == -1;
+    // Without a first south position, the kernel still writes the first
+    // entry's south value at southBase before its north value: that must
+    // be the same place (the equator's), not one outside the list.
+    mirroredRuns = (step == 1 || step == -1) && (south[0] != none || southBase == north[0]);
     for (size_t j = 0; j < entries && mirroredRuns; ++j) {
         const long at = long(j) * step;
         mirroredRuns = north[j] == north[0] + at &&

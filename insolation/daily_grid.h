@@ -99,8 +99,8 @@ struct LatitudeGrid {
     // from south to north (step 1) or north to south (step -1):
     // north[j] = north[0] + j * step for every entry, and
     // south[j] = southBase - j * step for every entry but the first, which
-    // may be none (the equator). Then dailyMeans copies whole rows instead
-    // of placing values one by one.
+    // may be none when southBase = north[0] (the equator). Then dailyMeans
+    // stores whole rows instead of placing values one by one.
     bool mirroredRuns = false;
     long step = 1;
     long southBase = none;

@@ -102,6 +102,23 @@ TEST(InsolationSimd, EvenlySpacedListsGoStraightToTheirPlaces)
     }
 }
 
+TEST(InsolationSimd, ListsWhoseRowsWouldLeaveTheOutputAreNotRuns)
+{
+    // 0.5 has no mirror, and the mirror of 1 sits after 1: a south row
+    // continued back to 0.5's mirror would end past the list.
+    struct List {
+        std::vector<double> degrees;
+        bool mirrored;
+    };
+    const List lists[] = {{{0.5, 1, -1}, false}, {{-1, 0.5, 1}, true}, {{1, 0, -1}, true}, {{0, -1, 1}, false}};
+    for (const List& l : lists) {
+        std::vector<double> radians;
+        for (double d : l.degrees)
+            radians.push_back(d * degree);
+        EXPECT_EQ(LatitudeGrid(radians).mirroredRuns, l.mirrored) << l.degrees[0] << " " << l.degrees[1];
+    }
+}
+
 TEST(InsolationSimd, NamesTheChosenInstructionSet)
 {
     EXPECT_GT(std::strlen(insolation::simd::targetName()), 0u);
