@@ -606,7 +606,7 @@ def _grid(rows, axes):
     """The rows along the first of `axes` axes."""
     shape = (-1,) + (1,) * (axes - 1)
     if isinstance(rows, Orbit):
-        return Orbit(*[_np.reshape(a, shape) for a in rows._core()])
+        return tuple(_np.reshape(a, shape) for a in rows._core())
     return _np.reshape(rows, shape)
 
 
