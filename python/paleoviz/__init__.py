@@ -109,7 +109,7 @@ class Orbit:
             raise ValueError("Orbit: the shapes of eccentricity, obliquity_deg and perihelion_deg "
                              "(%s) cannot be broadcast together"
                              % ", ".join(str(_np.shape(a)) for a in arrays)) from None
-        arrays = [_np.ascontiguousarray(a, dtype=float) for a in arrays]
+        arrays = [_np.array(a, dtype=float, order="C") for a in arrays]
         _core.elements(tuple(arrays))  # checks every value as series records are
         self.eccentricity, self.obliquity_deg, self.perihelion_deg = [
             float(a) if a.ndim == 0 else a for a in arrays]
@@ -117,7 +117,7 @@ class Orbit:
     def _core(self):
         arrays = _np.broadcast_arrays(*[_np.asarray(v, dtype=float) for v in
                                         (self.eccentricity, self.obliquity_deg, self.perihelion_deg)])
-        return tuple(_np.ascontiguousarray(a) for a in arrays)
+        return tuple(_np.array(a, dtype=float, order="C") for a in arrays)
 
     def __repr__(self):
         return "Orbit(eccentricity=%r, obliquity_deg=%r, perihelion_deg=%r)" % (

@@ -109,3 +109,10 @@ def test_ctrl_c_stops_a_long_call_within_a_second():
         # Minutes of work: caloric half-years at 2 million points.
         pv.caloric_half_year(np.linspace(-1000, 0, 2000)[:, None], np.linspace(-89, 89, 1000))
     assert time.monotonic() - start < 1.5
+
+
+def test_an_orbit_of_numbers_gives_a_number_and_arrays_broadcast():
+    orbit = pv.Orbit(eccentricity=0.0167, obliquity_deg=23.44, perihelion_deg=102.9)
+    assert isinstance(pv.daily_insolation(orbit, 65, 90), float)
+    grid = pv.Orbit([[0.0], [0.03]], [22.0, 23.0, 24.0], 90.0)
+    assert pv.annual_insolation(grid, 65).shape == (2, 3)
