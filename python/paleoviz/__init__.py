@@ -30,11 +30,10 @@ Conventions (every result's xarray attributes state them too):
   the instant equinox_day (80.0 by default, 21 March 00:00 when 1 January is
   day 1; 80.5 is also common); day d is the instant d, or with
   day_mean=True the mean over the day [d, d + 1). true_longitude,
-  calendar_day and perihelion_day convert. (climlab counts days of a
-  365.2422-day year from 1 January with the March equinox fixed on day
-  80.5 by default; palinsol works in true longitudes and converts to days
-  itself; both measure varpi as here, from the moving equinox,
-  heliocentric.)
+  calendar_day and perihelion_day convert. (climlab's calendar days are
+  also days of a 365.2422-day year from 1 January with the March equinox
+  on day 80; palinsol works in true longitudes and converts to days with
+  functions of its own.)
 
 The arguments are numbers or arrays that broadcast together with NumPy's
 rules; the results are numpy.ndarrays of the broadcast shape (floats when
