@@ -116,3 +116,10 @@ def test_an_orbit_of_numbers_gives_a_number_and_arrays_broadcast():
     assert isinstance(pv.daily_insolation(orbit, 65, 90), float)
     grid = pv.Orbit([[0.0], [0.03]], [22.0, 23.0, 24.0], 90.0)
     assert pv.annual_insolation(grid, 65).shape == (2, 3)
+
+
+def test_a_request_beyond_memory_is_refused_within_a_second():
+    start = time.monotonic()
+    with pytest.raises(ValueError, match="dask"):
+        pv.daily_insolation(np.zeros(100000)[:, None], np.linspace(-90, 90, 100000), 90)
+    assert time.monotonic() - start < 1.0
