@@ -137,10 +137,10 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
     if as_orbit:
         e = elements(time_kyr, orbit)
         return Orbit(e["eccentricity"], e["obliquity_deg"], e["perihelion_deg"])
-    if _labelled(time_kyr):
-        return _apply(lambda t: tuple(_core.elements(t, orbit).values()), [time_kyr], 4,
-                      names=["eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"])
     orbit = _orbit_name(orbit)
+    if _labelled(time_kyr):
+        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], 4,
+                      names=["eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"])
     if not as_xarray:
         first = _first(time_kyr, orbit)
         return _core.elements(first, orbit)
