@@ -1,19 +1,24 @@
 #!/bin/sh
-# Builds the Debian package from BUILD_DIR with cpack, checks what it holds
-# and its computed dependencies, extracts it and runs the extracted
-# paleoviz-insolation from a folder outside the build tree; with lintian
-# installed, holds the package to no errors.
-# Usage: deb_package_test.sh SOURCE_DIR BUILD_DIR VERSION
+# Builds the Debian packages from BUILD_DIR with cpack, checks what they
+# hold and their computed dependencies, extracts them and runs the extracted
+# paleoviz-insolation (and, where the build has the Python module, the
+# extracted module) from a folder outside the build tree; with lintian
+# installed, holds each package to no errors.
+# Usage: deb_package_test.sh SOURCE_DIR BUILD_DIR VERSION WITH_PYTHON(0|1)
 set -eu
-source=$1 build=$2 version=$3
+source=$1 build=$2 version=$3 with_python=$4
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$scratch/out") >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log"; fail "cpack -G DEB failed"; }
-deb=$scratch/out/paleoviz_${version}_$(dpkg --print-architecture).deb
+arch=$(dpkg --print-architecture)
+deb=$scratch/out/paleoviz_${version}_$arch.deb
 [ -f "$deb" ] || fail "cpack made no $(basename "$deb")"
+python_deb=$scratch/out/python3-paleoviz_${version}_$arch.deb
+[ "$with_python" = 1 ] || [ ! -e "$python_deb" ] || fail "a Python package without the module"
+[ "$with_python" = 0 ] || [ -f "$python_deb" ] || fail "cpack made no $(basename "$python_deb")"
 
 # Everything under /usr, and every part there.
 dpkg-deb -c "$deb" | awk '{ print $6 }' >"$scratch/contents"
@@ -44,9 +49,29 @@ tool=$scratch/root/usr/bin/paleoviz-insolation
 value=$("$tool" daily --time 0 --lat 65 --lon 90 | tail -n 1 | cut -d, -f2)
 awk -v q="$value" 'BEGIN { exit !(q > 475 && q < 485) }' || fail "daily at 65N, June solstice: '$value'"
 
+if [ "$with_python" = 1 ]; then
+    dpkg-deb -c "$python_deb" | awk '{ print $6 }' >"$scratch/python-contents"
+    for path in lib/python3/dist-packages/paleoviz/__init__.py share/doc/python3-paleoviz/copyright \
+        share/doc/python3-paleoviz/changelog.gz; do
+        grep -qx "\./usr/$path" "$scratch/python-contents" || fail "the Python package lacks /usr/$path"
+    done
+    grep -q '^\./usr/lib/python3/dist-packages/paleoviz/_core\..*\.so$' "$scratch/python-contents" ||
+        fail "the Python package lacks the extension"
+    case $(dpkg-deb -f "$python_deb" Depends) in *python3-numpy*libc6*) ;; *) fail "Python package's Depends" ;; esac
+    dpkg-deb -x "$python_deb" "$scratch/root"
+    value=$(PYTHONPATH="$scratch/root/usr/lib/python3/dist-packages" /usr/bin/python3 -c \
+        'import paleoviz; assert paleoviz.__file__.startswith("'"$scratch"'/root/"); print(float(paleoviz.daily_insolation(0, 65, 90)))') ||
+        fail "the extracted module does not import"
+    awk -v q="$value" 'BEGIN { exit !(q > 475 && q < 485) }' || fail "daily_insolation at 65N, June solstice: '$value'"
+fi
+
 if command -v lintian >/dev/null 2>&1; then
-    lintian --fail-on error "$deb" || fail "lintian reports errors"
+    packages=$deb
+    [ "$with_python" = 0 ] || packages="$deb $python_deb"
+    for package in $packages; do
+        lintian --fail-on error "$package" || fail "lintian reports errors in $(basename "$package")"
+    done
 else
     echo "lintian is not installed: the package was not checked by it"
 fi
-echo "$(basename "$deb"): contents, dependencies and the extracted tool as expected"
+echo "the packages' contents, dependencies and extracted programs are as expected"
