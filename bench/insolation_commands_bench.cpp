@@ -1,7 +1,7 @@
 // Every command of the insolation tool over a researcher-sized request:
 // 181 latitudes (-90..90 by 1 degree) at the times -k * 5799 / 5800 kyr
 // (k = 0..5800, the grid benchmark's 5801 times), each command computed as
-// the tool computes it (computeStep of its request, no output written).
+// the tool computes it (computeRow of its request, no output written).
 // The times are shared out among the cores as in the grid benchmark.
 //
 //   bench/paleoviz_insolation_commands_bench [every] [command...]
@@ -14,8 +14,10 @@
 // (sum of every value) that insolation_commands_numpy.py prints too.
 #include "bench/bench_support.h"
 #include "insolation/latitude_integrals.h"
+#include "insolation/request.h"
+#include "orbit/orbit_source.h"
+#include "table/table.h"
 #include "commands.h"
-#include "orbit_source.h"
 
 #include "math/constants.h"
 
@@ -59,21 +61,21 @@ Request requestFor(const Case& c, int every)
         r.hours = {9.0};
     if (std::string(c.label) == "monthly-angular")
         r.calendar = "angular";
-    prepare(r);
+    insolation::prepare(r);
     return r;
 }
 
 // Computes every time of the request on `threads` workers; the checksum.
-double computeAll(const Request& r, const OrbitSource& source, const Table& table, int threads)
+double computeAll(const Request& r, const OrbitSource& source, const table::Table& table, int threads)
 {
     std::atomic<size_t> next{0};
     std::vector<double> sums(size_t(threads), 0.0);
     auto work = [&](int worker) {
         std::vector<std::vector<double>> values;
-        for (const Variable& v : table.variables)
+        for (const table::Variable& v : table.variables)
             values.emplace_back(table.count(v.extent));
         for (size_t t = next++; t < r.times.size(); t = next++) {
-            computeStep(r, source, r.times[t], values);
+            computeRow(r, rowElements(r, source, t), values);
             for (const auto& column : values)
                 for (double x : column)
                     sums[size_t(worker)] += std::isfinite(x) ? x : 0.0;
@@ -99,7 +101,7 @@ double latitudesAtOnce(const Request& r, const OrbitSource& source, bool annual,
     auto work = [&](int worker) {
         std::vector<double> energies(r.latitudes.size()), row;
         for (size_t t = next++; t < r.times.size(); t = next++) {
-            const insolation::Orbit o = toOrbit(source.at(r.times[t]));
+            const insolation::Orbit o = insolation::toOrbit(source.at(r.times[t]));
             const double l1 = annual ? 0.0 : r.start * math::radiansPerDegree;
             const double l2 = annual ? 0.0 : r.end * math::radiansPerDegree;
             insolation::energiesBetween(o, r.solarConstant, r.latitudeGrid, l1, l2, energies.data(), row);
@@ -146,7 +148,7 @@ int main(int argc, char** argv)
         if (!wanted)
             continue;
         const Request r = requestFor(c, every);
-        const Table table = describeTable(r, source);
+        const table::Table table = table::describeTable(r, source);
         const auto start = bench::Clock::now();
         const double checksum = computeAll(r, source, table, threads);
         const double seconds = bench::secondsSince(start);

@@ -9,9 +9,9 @@
 # 2. Every command of paleoviz-insolation over 5801 times x 181 latitudes,
 #    C++ beside NumPy versions of the same definitions; the commands that
 #    integrate over the year run on every EVERY-th time (default 50;
-#    caloric every tenth of those) and
-#    are projected to all 5801. Equal checksums show that both compute the
-#    same values.
+#    caloric on every tenth of those) and are projected to all 5801. Equal
+#    checksums show that both compute the same values.
+# 3. The module's orbit and dask paths (insolation_front_ends.py).
 set -e
 build=${1:?usage: run_insolation_bench.sh BUILD_DIR [EVERY]}
 every=${2:-50}
@@ -41,6 +41,13 @@ if [ -d "$build/python/paleoviz" ]; then
     m=$(echo "$m" | seconds "python grid")
     awk -v m="$m" -v c="$c" -v p="$p" \
         'BEGIN { printf "ratio paleoviz module / C++: %.2f\nratio numpy / paleoviz module: %.1f\n", m / c, p / m }'
+fi
+
+# The module's front-end paths: orbits given by hand against times, and a
+# dask grid on two local workers against the single call (time and the
+# peak memory of the largest process).
+if [ -d "$build/python/paleoviz" ]; then
+    PYTHONPATH="$build/python" /usr/bin/python3 -W ignore "$here/insolation_front_ends.py" 2000
 fi
 
 echo "== every command (all 5801 times; projected where fewer were run)"
