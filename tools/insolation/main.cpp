@@ -361,8 +361,10 @@ int runTool(int argc, char** argv)
         return fail(exitBadInput, tooLarge);
     auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error)
                                        : makeCsvWriter(o.output, o.longForm, error);
+    // A path refused before any work is bad input; one that passed the
+    // checks but could not be created (a full disk) is a write failure.
     if (!writer)
-        return fail(exitBadInput, error);
+        return fail(outputProblem(o.output).empty() ? exitWriteFailure : exitBadInput, error);
     return run(table, o.request, source, *writer);
 }
 
