@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "files/atomic_output.h"
+#include "files/regular_input.h"
 #include "paleoviz_version.h"
 
 #include <CLI/CLI.hpp>
@@ -154,11 +155,11 @@ std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTex
     return "";
 }
 
-// A FIFO or a device would hang the reader or never end.
+// A device would hang the reader or never end; a pipe is read to its end.
 const CLI::Validator regularFile(
     [](std::string& path) {
         struct stat status;
-        return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)
+        return stat(path.c_str(), &status) == 0 && !isReadableKind(status.st_mode)
                    ? path + " is not a regular file"
                    : std::string();
     },

@@ -8,15 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -165,28 +168,57 @@ TEST(AtomicOutput, AnAllocationFailureEndsWithStatusOneAndNoTemporary)
     EXPECT_TRUE(names(".").empty());
 }
 
-TEST(RegularInput, OnlyRegularFilesAreOpenedAndNothingWaits)
+std::string readAll(std::istream& in)
+{
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(RegularInput, FilesAndPipesAreReadToTheirEndAndNothingWaits)
 {
     TestDir dir;
     std::ofstream("file") << "x";
     ASSERT_EQ(mkfifo("fifo", 0644), 0);
+    ASSERT_EQ(mkfifo("early", 0644), 0);
     mkdir("folder", 0755);
+    // An anonymous pipe, named as a shell's <(...) names it, whose writer
+    // sends more than the pipe holds and then closes.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string streamed(200000, 's');
+    std::thread writer([&] {
+        for (size_t at = 0; at < streamed.size();)
+            at += size_t(std::max<ssize_t>(0, write(ends[1], streamed.data() + at, streamed.size() - at)));
+        close(ends[1]);
+    });
+    // A FIFO whose writer wrote and is about to close.
+    const int early = open("early", O_RDWR);
+    ASSERT_EQ(write(early, "early", 5), 5);
     const struct {
-        const char* path;
+        std::string path;
         bool opens;
         const char* refusal;
-    } cases[] = {{"file", true, ""}, {"fifo", false, "a FIFO"}, {"folder", false, "a folder"},
-                 {"/dev/zero", false, "a device"}, {"missing", false, ""}};
+        std::string text;
+    } cases[] = {{"file", true, "", "x"},
+                 {"/dev/fd/" + std::to_string(ends[0]), true, "", streamed},
+                 {"fifo", true, "", ""},  // nobody writes: empty at once
+                 {"early", true, "", "early"},
+                 {"folder", false, "a folder", ""},
+                 {"/dev/zero", false, "a device", ""},
+                 {"missing", false, "", ""}};
     for (const auto& c : cases) {
-        std::string refusal;
-        std::FILE* file = openRegularFile(c.path, "r", refusal);
-        EXPECT_EQ(file != nullptr, c.opens) << c.path;
-        EXPECT_EQ(refusal, c.refusal) << c.path;
-        if (file != nullptr)
-            std::fclose(file);
         RegularFileStream stream(c.path);
+        if (c.path == "early")
+            close(early);
         EXPECT_EQ(stream.good(), c.opens) << c.path;
+        EXPECT_EQ(stream.refusal, c.refusal) << c.path;
+        if (c.opens) {
+            EXPECT_EQ(readAll(stream), c.text) << c.path;
+        }
     }
+    writer.join();
+    close(ends[0]);
 }
 
 namespace {
