@@ -56,17 +56,42 @@ bool parseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-// The whole of text as a decimal whole number: an optional sign and digits
-// ("010" is ten, never octal; no hexadecimal), within +-10^9.
-bool parseDecimal(const std::string& text, long& value)
+// A decimal whole number of any length: its sign, its magnitude clamped to
+// wholeNumberLimit (far past any series or option range, so that a larger
+// number acts as the limit does) and its exact remainder in whole turns.
+struct WholeNumber {
+    bool negative = false;
+    long magnitude = 0;
+    long turnRemainder = 0;
+};
+constexpr long wholeNumberLimit = 1000000000;
+
+// The whole of text as an optional sign and digits ("010" is ten, never
+// octal; no hexadecimal), however many digits. Clamping digit by digit
+// keeps every step within range.
+bool parseWhole(const std::string& text, WholeNumber& number)
 {
     const size_t digitsFrom = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (text.size() == digitsFrom || text.size() - digitsFrom > 9)
+    if (text.size() == digitsFrom)
         return false;
-    for (size_t i = digitsFrom; i < text.size(); ++i)
+    number = WholeNumber{text[0] == '-', 0, 0};
+    for (size_t i = digitsFrom; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9')
             return false;
-    value = std::stol(text);
+        const long digit = text[i] - '0';
+        number.magnitude = std::min(wholeNumberLimit, number.magnitude * 10 + digit);
+        number.turnRemainder = (number.turnRemainder * 10 + digit) % degreesPerTurn;
+    }
+    return true;
+}
+
+// The whole of text as a decimal whole number, clamped to +-wholeNumberLimit.
+bool parseDecimal(const std::string& text, long& value)
+{
+    WholeNumber number;
+    if (!parseWhole(text, number))
+        return false;
+    value = number.negative ? -number.magnitude : number.magnitude;
     return true;
 }
 
@@ -109,10 +134,13 @@ std::string timeProblem(const std::string& text, int& age)
                    "steps in whole kyr), e.g. --time -21";
         return "--time " + text + ": not a whole number of thousands of years";
     }
-    if (kyr > 0)
+    if (kyr > 0) {
+        // The digits as given (without leading zeros), however many.
+        const std::string digits = text.substr(std::min(text.find_first_not_of("+0"), text.size()));
         return "--time " + text + ": times are negative in the past, as on the time axis: "
-               "--time -" + std::to_string(kyr) + " is " + std::to_string(kyr) + ",000 years ago";
-    age = static_cast<int>(-kyr);
+               "--time -" + digits + " is " + digits + ",000 years ago";
+    }
+    age = static_cast<int>(-kyr);  // times past the series give its last record
     return "";
 }
 
@@ -132,9 +160,11 @@ std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTex
     }
     // Negative spins count the other way round.
     if (app.count("--spin") > 0) {
-        if (!parseDecimal(texts.spin, number))
+        WholeNumber spin;
+        if (!parseWhole(texts.spin, spin))
             return "--spin " + texts.spin + ": give the spin in whole degrees";
-        o.spinDegrees = static_cast<int>((number % degreesPerTurn + degreesPerTurn) % degreesPerTurn);
+        const long turned = spin.negative ? degreesPerTurn - spin.turnRemainder : spin.turnRemainder;
+        o.spinDegrees = static_cast<int>(turned % degreesPerTurn);
     }
     const std::string& sizeText = texts.size;
     if (app.count("--snapshot") > 0 && o.snapshot.empty())

@@ -51,6 +51,12 @@ TEST(OptionsTest, AcceptedValuesAreReadAsGiven)
         {{"--time", "-21", "--step", "010", "--spin", "090"}, 21, 10, 90, 600, 600},
         {{"--time=0", "--spin", "-90", "--snapshot", "a.png", "--size", "8192x100"}, 0, 0, 270, 8192, 100},
         {{"--spin", "725", "--snapshot", "a.PNG", "--size", "100X8192"}, -1, 0, 5, 100, 8192},
+        // Any number of digits: 2^31 - 1 is 127 past a whole number of
+        // turns, 36 * 10^21 is a whole number of turns; times beyond every
+        // series act as its end.
+        {{"--time", "-2147483647", "--spin", "2147483647"}, 1000000000, 0, 127, 600, 600},
+        {{"--time", "-000099999999999999999999", "--spin", "-36000000000000000000001"}, 1000000000, 0,
+         359, 600, 600},
     };
     TestDir dir;
     for (const GoodCase& c : cases) {
@@ -131,6 +137,7 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
     } cases[] = {
         {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4},
         {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
+        {{"--time", "-99999999999999999999", "--spin", "2147483647"}, seriesRecords - 1, 126, normalStep},
         {{}, 0, 0, normalStep},
     };
     for (const auto& c : cases) {
@@ -166,6 +173,7 @@ TEST(OptionsTest, TimeSignDecimalsAndGeometry)
     } cases[] = {
         {{"--time", "-21"}, ""},
         {{"--time", "21"}, "--time -21 is 21,000 years ago"},
+        {{"--time", "+0099999999999"}, "--time -99999999999 is 99999999999,000 years ago"},
         {{"--time", "-2.5"}, "whole number"},
         {{"--time", "-0x10"}, "not a whole number"},
         {{"--step", "010"}, ""},

@@ -152,6 +152,12 @@ TEST_F(SeriesFileTest, UnreadableRecordsAreZeroFromTheFaultOn)
                   "column 4 (obliquity) is missing at the end of the file"},
              Case{"end after column 1", header + records(0, 9) + "-9\n", 9, 0,
                   "column 2 (eccentricity) is missing at the end of the file"},
+             Case{"decimal comma in column 2", header + records(0, 4) + "-4 0,0104 0.148 22.00004 0\n" +
+                  records(5, 20), 4, 0,
+                  "column 2 (eccentricity) holds a comma (numbers here take a decimal point)"},
+             Case{"decimal comma in column 4", header + records(0, 4) + "-4 0.0104 0.148 22,00004 0\n" +
+                  records(5, 20), 4, 2,
+                  "column 4 (obliquity) holds a comma (numbers here take a decimal point)"},
              Case{"end after the last whole record", header + records(0, 9) + "\n\n", 9, 0, nullptr},
              Case{"end inside the header", "h1\nh2", 0, 0, nullptr},
              Case{"empty file", "", 0, 0, nullptr}}) {
@@ -218,6 +224,47 @@ TEST_F(SeriesFileTest, FirstImplausibleRecordIsReportedOnceAndKept)
     EXPECT_EQ(scene->eccSeries[3], 1.0);
     EXPECT_EQ(scene->eccSeries[4], eccOf(4));
     EXPECT_EQ(read(sound), "");
+}
+
+// Values no orbit has are refused, the first with the line it lies on: the
+// record holds 0 and the rest of the file is read on. Record j of records()
+// lies on line j + 4, after the three header lines.
+TEST_F(SeriesFileTest, ValuesBeyondAnyOrbitAreRefusedNamingTheLine)
+{
+    const std::string after = "; the record is refused and holds 0\n";
+    struct Case {
+        const char* name;
+        std::string fields;  // record 3, its line ended
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{"precession 1e308 degrees", "-3 0.0103 1e308 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 3 (precession angle) 1e+308 is beyond +-1e6 degrees"},
+             Case{"obliquity -2e6 degrees over two lines", "-3 0.0103\n0.111 -2e6 0\n",
+                  "orbit95b: line 8: record 3: column 4 (obliquity) -2e+06 is beyond +-1e6 degrees"},
+             Case{"infinite precession", "-3 0.0103 -inf 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 3 (precession angle) -inf is beyond +-1e6 degrees"},
+             Case{"time past int", "2147483648 0.0103 0.111 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 1 (time) 2147483648 is outside the whole "
+                  "numbers the reader takes"},
+             Case{"time of thirty digits", "-" + std::string(30, '9') + " 0.0103 0.111 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 1 (time) -" + std::string(24, '9') +
+                      "... is outside the whole numbers the reader takes"}}) {
+        EXPECT_EQ(read(header + records(0, 3) + c.fields + records(4, 5800)),
+                  c.message + after)
+            << c.name;
+        expectValuesBefore(3);
+        EXPECT_EQ(scene->eccSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->precSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->oblSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->eccSeries[4], eccOf(4)) << c.name;
+    }
+    // The last int is a time like any other: the usual implausible-time
+    // line shows it as written.
+    EXPECT_EQ(read(header + records(0, 3) + "-2147483648 0.0103 0.111 22.00003 0\n" + records(4, 5800)),
+              "orbit95b: record 3: column 1 (time) -2147483648 where -3 was expected; are the columns "
+              "shifted?\n");
+    EXPECT_EQ(scene->eccSeries[3], 0.0103);
 }
 
 TEST_F(SeriesFileTest, FilesThatOpenButCannotBeReadCountAsMissing)

@@ -18,14 +18,16 @@ namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+// The name it is installed under, the one users type.
+constexpr const char* programName = "paleoviz-orbit-series";
 
 int usage(const std::string& problem)
 {
     std::fprintf(stderr,
-                 "orbit_series: %s\n"
-                 "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: %s)\n"
-                 "       orbit_series laskar INPUT OUTPUT\n",
-                 problem.c_str(), orbit::solutionKeys().c_str());
+                 "%s: %s\n"
+                 "usage: %s SOLUTION OUTPUT   (SOLUTION: %s)\n"
+                 "       %s laskar INPUT OUTPUT\n",
+                 programName, problem.c_str(), programName, orbit::solutionKeys().c_str(), programName);
     return exitUsage;
 }
 
@@ -56,7 +58,7 @@ bool refusedOutput(const char* path)
     const std::string problem = outputProblem(path);
     if (problem.empty())
         return false;
-    std::fprintf(stderr, "orbit_series: cannot write \"%s\": %s\n", path, problem.c_str());
+    std::fprintf(stderr, "%s: cannot write \"%s\": %s\n", programName, path, problem.c_str());
     return true;
 }
 
@@ -64,7 +66,7 @@ int finish(bool done, const std::string& message)
 {
     if (done)
         return 0;
-    std::fprintf(stderr, "orbit_series: %s\n", message.c_str());
+    std::fprintf(stderr, "%s: %s\n", programName, message.c_str());
     return exitFailure;
 }
 
