@@ -256,6 +256,8 @@ TEST(InsolationTool, ValuesOutsideTheirRangesAndNonFiniteResultsAreRefused)
     dir.write("cr.series", "h1\rh2\rh3\r0 0.01 100 23 0\r-1 0.02 110 24 0\r");
     dir.write("crlf.series", "h1\r\nh2\r\nh3\r\n0 0.01 100 23 0\r\n-1 0.02 110 90 0\r\n");
     dir.write("a\nb.series", std::string(headerLines) + records);
+    // Without its header, the first three records would be taken as one.
+    dir.write("headless.series", "1 0.01 100 23 0\n" + records);
     struct Case {
         std::string args;
         int status;
@@ -269,6 +271,7 @@ TEST(InsolationTool, ValuesOutsideTheirRangesAndNonFiniteResultsAreRefused)
         {"annual --lat 65 --orbit e1.series", 2, "record 2"},
         {"annual --lat 65 --orbit obl.series", 2, "record 2"},
         {"annual --lat 65 --orbit cr.series --time -0.5", 0, "\n-0.5,"},
+        {"annual --lat 65 --orbit headless.series", 2, "line 1 is a record: the three header lines are missing"},
         {"annual --lat 65 --orbit crlf.series --time -1", 0, "\n-1,"},
         // obliquity 90 degrees: the Sun over the pole at the solstice
         {"daily --lat 0 --lon 90 --orbit crlf.series --time -1", 0, "\n-1,"},
@@ -286,6 +289,11 @@ TEST(InsolationTool, ValuesOutsideTheirRangesAndNonFiniteResultsAreRefused)
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.found), std::string::npos) << c.args << "\n" << r.out;
     }
+    // A series file through a pipe is read to its end.
+    const CommandRun piped = runCommand("cat crlf.series | " + std::string(PALEOVIZ_INSOLATION_TOOL) +
+                                        " annual --lat 65 --orbit /dev/stdin --time -1");
+    EXPECT_EQ(piped.status, 0) << piped.out;
+    EXPECT_NE(piped.out.find("\n-1,"), std::string::npos) << piped.out;
     // A newline in a file name stays inside its header line.
     const CommandRun named = tool("annual --lat 65 --orbit 'a\nb.series'");
     ASSERT_EQ(named.status, 0) << named.out;
