@@ -215,3 +215,11 @@ def test_xarray_results_match_the_tools_netcdf(tmp_path):
         assert run.returncode == 0, run.stderr
         with xarray.open_dataset(path) as expected:
             same_as_netcdf(call(), expected.load(), args)
+
+
+def test_a_series_through_a_pipe_is_read_to_its_end():
+    """orbit=/dev/fd/N reads a pipe to its end; the writer, another process, sends more than a
+    pipe holds."""
+    with subprocess.Popen(["cat", SERIES], stdout=subprocess.PIPE) as writer:
+        piped = paleoviz.annual_insolation(-21, 65, orbit="/dev/fd/%d" % writer.stdout.fileno())
+    assert piped == paleoviz.annual_insolation(-21, 65, orbit=SERIES)
