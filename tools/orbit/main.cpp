@@ -27,7 +27,7 @@ int usage(const std::string& problem)
                  "orbit_series: %s\n"
                  "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: %s)\n"
                  "       orbit_series laskar INPUT OUTPUT\n",
-                 problem.c_str(), orbit::solutionKeys().c_str());
+                 problem.c_str(), seriesSolutionKeys().c_str());
     return exitUsage;
 }
 

@@ -220,6 +220,16 @@ std::string seriesRefusal(const orbit::SolutionInfo& solution)
     return text;
 }
 
+std::string seriesSolutionKeys()
+{
+    std::string keys;
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        if (seriesRefusal(orbit::solutionRegistry[i]).empty())
+            keys += (keys.empty() ? "" : ", ") + std::string(orbit::solutionRegistry[i].key);
+    }
+    return keys;
+}
+
 bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath,
                        std::string& message)
 {

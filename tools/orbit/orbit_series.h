@@ -54,6 +54,9 @@ std::string seriesText(SeriesSource source, const std::vector<orbit::Elements>& 
 // reach back orbitRecordCount - 1 kyr), naming its span; empty when it can.
 std::string seriesRefusal(const orbit::SolutionInfo& solution);
 
+// "la2004, ...": the keys of the solutions seriesRefusal lets through.
+std::string seriesSolutionKeys();
+
 // Writes the series of a library solution to outputPath; refuses, writing
 // nothing, a solution seriesRefusal names.
 bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath, std::string& message);
