@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +88,18 @@ const Table tables[] = {
 double angleDifference(double a, double b)
 {
     return std::fabs(std::remainder(a - b, 360.0));
+}
+
+// word appears in text with no letter, digit or '-' on either side.
+bool namesWord(const std::string& text, const std::string& word)
+{
+    auto part = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        const size_t end = at + word.size();
+        if ((at == 0 || !part(text[at - 1])) && (end == text.size() || !part(text[end])))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -188,5 +201,29 @@ TEST(PublishedSolutions, EccentricityOnlySolutionsGiveEAloneAndSayWhichHaveAll)
         EXPECT_NE(message.find("la2004, la2004-fit, berger1978, berger1990, la93-01, la93-11"),
                   std::string::npos) << message;
         EXPECT_EQ(message.find("la2011,"), std::string::npos) << message;
+    }
+}
+
+TEST(PublishedSolutions, ManPagesListEverySolution)
+{
+    // The pages are written by hand: a solution added to the registry but
+    // not to them fails here.
+    for (const char* page : {"paleoviz-insolation.1", "paleoviz-orbit-series.1"}) {
+        std::string text;
+        gzFile file = gzopen((std::string(PALEOVIZ_SOURCE_DIR) + "/desktop/" + page).c_str(), "rb");
+        ASSERT_NE(file, nullptr) << page;
+        char buffer[4096];
+        for (int n; (n = gzread(file, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, size_t(n));
+        gzclose(file);
+        for (size_t at; (at = text.find("\\-")) != std::string::npos;)
+            text.erase(at, 1);  // roff's minus
+        for (size_t at; (at = text.find("\\f")) != std::string::npos;)
+            text.erase(at, 3);  // font changes
+        for (int s = 0; s < orbit::solutionCount; ++s) {
+            const std::string key = orbit::solutionRegistry[s].key;
+            EXPECT_TRUE(namesWord(text, key))
+                << page << " lacks " << key;
+        }
     }
 }
