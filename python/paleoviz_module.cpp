@@ -79,12 +79,17 @@ void checkLongitudeOrDay(const Argument& a, bool byDay)
     checkRange(a, 0, byDay ? daysPerYear : degreesPerTurn);
 }
 
-OrbitSource openOrbit(const std::string& choice)
+// The orbit a call names; insolation needs all three elements, so an
+// eccentricity-only solution is refused for it, as by the tool.
+OrbitSource openOrbit(const std::string& choice, bool forInsolation = true)
 {
     OrbitSource source;
     std::string error;
     if (!source.open(choice, error))
         throw py::value_error(error);
+    if (forInsolation && source.solution != nullptr &&
+        source.solution->available != orbit::Availability::allElements)
+        throw py::value_error("orbit: " + orbit::eccentricityOnlyMessage(*source.solution));
     return source;
 }
 
@@ -262,14 +267,18 @@ std::vector<py::array_t<double>> elementwise(const OrbitSource& source, const st
 
 py::dict elements(const py::object& time, const std::string& orbit)
 {
-    const OrbitSource source = openOrbit(orbit);
+    const OrbitSource source = openOrbit(orbit, false);
     const Argument t = argument("time_kyr", time);
     checkSpan(source, t);
     const std::vector<py::ssize_t> shape(t.array.shape(), t.array.shape() + t.array.ndim());
     const char* names[] = {"eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"};
+    // An eccentricity-only solution gives that key alone.
+    const bool all = source.solution == nullptr ||
+                     source.solution->available == orbit::Availability::allElements;
+    const int keys = all ? 4 : 1;
     std::vector<py::array_t<double>> out;
     std::vector<double*> data;
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < keys; ++k) {
         out.emplace_back(shape);
         data.push_back(out.back().mutable_data());
     }
@@ -279,13 +288,13 @@ py::dict elements(const py::object& time, const std::string& orbit)
             for (size_t i = begin; i < end; ++i) {
                 const orbit::Elements e = source.at(t.data()[i]);
                 const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
-                for (int k = 0; k < 4; ++k)
+                for (int k = 0; k < keys; ++k)
                     data[k][i] = row[k];
             }
         });
     }
     py::dict d;
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < keys; ++k)
         d[names[k]] = result(out[k], t.array.ndim() == 0);
     return d;
 }
@@ -571,6 +580,11 @@ py::list solutions()
         d["citation"] = info.citation;
         d["origin"] = info.origin;
         d["span_kyr"] = py::make_tuple(info.span.oldest, info.span.newest);
+        d["elements"] = info.available == orbit::Availability::allElements
+                            ? py::make_tuple("eccentricity", "perihelion_deg", "obliquity_deg",
+                                             "precession_index")
+                            : py::make_tuple("eccentricity");
+        d["reliable_span_kyr"] = py::make_tuple(info.reliableOldest, info.span.newest);
         d["reliable_oldest_kyr"] = info.reliableOldest;
         d["reliability_note"] = info.reliabilityNote;
         list.append(d);
@@ -586,7 +600,7 @@ py::dict describe(const std::string& command, const std::vector<double>& times,
                   const std::string& orbit, double s0, const std::string& calendar, double threshold,
                   double start, double end)
 {
-    const OrbitSource source = openOrbit(orbit);
+    const OrbitSource source = openOrbit(orbit, command != "elements");
     Request r;
     r.command = command;
     r.times = times;

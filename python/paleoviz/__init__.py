@@ -49,19 +49,24 @@ _S0 = 1365.0
 
 def solutions():
     """The orbital solutions built in: a list of dicts with key, name,
-    citation, origin (what time 0 is) and span_kyr (oldest, newest)."""
+    citation, origin (what time 0 is), span_kyr (oldest, newest), elements
+    (the keys elements() gives: all four, or eccentricity alone),
+    reliable_span_kyr (the part of the span its authors vouch for),
+    reliable_oldest_kyr and reliability_note. Insolation needs all three
+    elements: the other solutions raise ValueError there."""
     return _core.solutions()
 
 
 def elements(time_kyr, orbit=_LA2004, *, as_xarray=False):
     """Orbital elements at time_kyr: a dict of eccentricity, perihelion_deg
     (varpi from the moving equinox, [0, 360)), obliquity_deg and
-    precession_index (e sin varpi). CLI: paleoviz-insolation elements."""
+    precession_index (e sin varpi); for a solution of eccentricity alone
+    (la2010a-d, la2011, zb18a) the one key eccentricity. CLI:
+    paleoviz-insolation elements."""
     if not as_xarray:
         return _core.elements(time_kyr, orbit)
     t = _axis("time_kyr", time_kyr)
-    e = _core.elements(t, orbit)
-    values = [e["eccentricity"], e["perihelion_deg"], e["obliquity_deg"], e["precession_index"]]
+    values = list(_core.elements(t, orbit).values())
     return _to_xarray("elements", values, t, orbit=orbit)
 
 

@@ -309,6 +309,10 @@ Table describeTable(const Request& request, const OrbitSource& source)
     if (request.command == "daily" || request.command == "monthly" || request.command == "instant")
         table.third = thirdAxis(request);
     table.variables = variables(request.command);
+    // An eccentricity-only solution gives the first column alone.
+    if (request.command == "elements" && source.solution != nullptr &&
+        source.solution->available != orbit::Availability::allElements)
+        table.variables.resize(1);
     return table;
 }
 

@@ -78,17 +78,23 @@ int fail(int status, const std::string& message)
     return status;
 }
 
-// The solutions of the orbit library's registry, then the series files.
+// The solutions of the orbit library's registry, each with the elements it
+// gives, its span and the span its authors call reliable, then the series
+// files.
 std::string orbitHelp()
 {
     std::string text;
     for (int i = 0; i < orbit::solutionCount; ++i) {
         const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
-        text += std::string(i == 0 ? "" : ", ") + s.key + " (" + s.name + ", " +
-                formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest) + " kyr from " +
-                s.origin + (i == 0 ? "; the default)" : ")");
+        text += std::string(i == 0 ? "" : "; ") + s.key + " (" + s.name + (i == 0 ? ", the default" : "")
+                + "; " + orbit::availableElementsText(s) + "; " + formatNumber(s.span.oldest) + " to "
+                + formatNumber(s.span.newest) + " kyr from " + s.origin + ", reliable "
+                + (s.reliableOldest > s.span.oldest ? "from " + formatNumber(s.reliableOldest) + " kyr"
+                                                    : std::string("throughout"))
+                + ")";
     }
-    return text + ", or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
+    return text + "; or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity). "
+                  "Solutions with e only serve `elements` alone";
 }
 
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
@@ -244,6 +250,11 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
     }
     if (!std::isfinite(r.start) || !std::isfinite(r.end) || !std::isfinite(r.threshold)) {
         error = "--start, --end and --threshold must be finite numbers";
+        return false;
+    }
+    if (r.command != "elements" && source.solution != nullptr &&
+        source.solution->available != orbit::Availability::allElements) {
+        error = "--orbit: " + orbit::eccentricityOnlyMessage(*source.solution);
         return false;
     }
     for (double t : r.times) {
