@@ -108,6 +108,24 @@ TEST(InsolationTool, EccentricityOnlySolutionsGiveTheirOneColumn)
     EXPECT_EQ(rows, "time_kyr,eccentricity\n-1,0.017161383\n0,0.016702362\n") << r.out;
 }
 
+TEST(InsolationTool, HelpListsEverySolutionWithItsElementsAndSpans)
+{
+    const CommandRun r = tool("--help");
+    ASSERT_EQ(r.status, 0);
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        const size_t at = r.out.find("\n  " + std::string(s.key) + " ");
+        ASSERT_NE(at, std::string::npos) << s.key << "\n" << r.out;
+        const std::string line = r.out.substr(at + 1, r.out.find('\n', at + 1) - at - 1);
+        EXPECT_NE(line.find(orbit::availableElementsText(s)), std::string::npos) << line;
+        EXPECT_NE(line.find(formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest)),
+                  std::string::npos) << line;
+        EXPECT_NE(line.find(s.reliableOldest > s.span.oldest ? "reliable from " + formatNumber(s.reliableOldest)
+                                                             : std::string("reliable throughout")),
+                  std::string::npos) << line;
+    }
+}
+
 TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
 {
     if (runCommand("ncdump 2>&1 >/dev/null; command -v ncdump").out.empty())

@@ -78,23 +78,30 @@ int fail(int status, const std::string& message)
     return status;
 }
 
-// The solutions of the orbit library's registry, each with the elements it
-// gives, its span and the span its authors call reliable, then the series
-// files.
-std::string orbitHelp()
+// The solutions of the orbit library's registry, one line each, with the
+// elements it gives, its span and the span its authors call reliable.
+std::string solutionsHelp()
 {
-    std::string text;
+    std::string text = "Solutions for --orbit (kyr, negative in the past):\n";
     for (int i = 0; i < orbit::solutionCount; ++i) {
         const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
-        text += std::string(i == 0 ? "" : "; ") + s.key + " (" + s.name + (i == 0 ? ", the default" : "")
-                + "; " + orbit::availableElementsText(s) + "; " + formatNumber(s.span.oldest) + " to "
-                + formatNumber(s.span.newest) + " kyr from " + s.origin + ", reliable "
-                + (s.reliableOldest > s.span.oldest ? "from " + formatNumber(s.reliableOldest) + " kyr"
-                                                    : std::string("throughout"))
-                + ")";
+        char line[320];
+        std::snprintf(line, sizeof line, "  %-11s %s%s; %s; %s to %s from %s; reliable %s\n", s.key,
+                      s.name, i == 0 ? " (the default)" : "", orbit::availableElementsText(s),
+                      formatNumber(s.span.oldest).c_str(), formatNumber(s.span.newest).c_str(),
+                      s.origin,
+                      s.reliableOldest > s.span.oldest
+                          ? ("from " + formatNumber(s.reliableOldest)).c_str()
+                          : "throughout");
+        text += line;
     }
-    return text + "; or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity). "
-                  "Solutions with e only serve `elements` alone";
+    return text + "Solutions of e only serve `elements` alone; insolation needs all three elements.\n";
+}
+
+std::string orbitHelp()
+{
+    return "a solution (see paleoviz-insolation --help: la2004, the default, and the rest) or an "
+           "orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
 }
 
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
@@ -330,7 +337,8 @@ int runTool(int argc, char** argv)
     app.require_subcommand(1);
     app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
                "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
-               "unless --solar-constant says otherwise. Every output states these.\n"
+               "unless --solar-constant says otherwise. Every output states these.\n" +
+               solutionsHelp() +
                "Examples:\n"
                "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
                "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"
