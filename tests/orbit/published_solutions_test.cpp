@@ -5,6 +5,7 @@
 // giving e alone.
 #include "math/constants.h"
 #include "orbit/orbital_elements.h"
+#include "orbit/published_tables.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -224,6 +225,50 @@ TEST(PublishedSolutions, ManPagesListEverySolution)
             const std::string key = orbit::solutionRegistry[s].key;
             EXPECT_TRUE(namesWord(text, key))
                 << page << " lacks " << key;
+        }
+    }
+}
+
+TEST(PublishedSolutions, DamagedTablesAreRefusedNamingTheLine)
+{
+    // Four records, 0 to -3 kyr, in three of the layouts the build checks.
+    using orbit::TableLayout;
+    struct Case {
+        TableLayout layout;
+        std::string text;
+        const char* expected;  // nullptr: parses
+    };
+    const std::string berger = "# a\n# b\n0 0.01 100.5 23.4 0.01\n-1 0.01 90 23.4 0.01\n";
+    const Case cases[] = {
+        {TableLayout::bergerColumns, berger + "-2 0.01 80 23 0.01\n-3 0.01 70 23 0.01\n", nullptr},
+        {TableLayout::bergerColumns, berger + "-2 0.01 80 23 0.01\n", "t line 5: the table ends after 3 rows"},
+        {TableLayout::bergerColumns, berger + "-2 0.01 x 23 0.01\n-3 0.01 70 23 0.01\n",
+         "t line 5: expected 5 numbers"},
+        {TableLayout::bergerColumns, berger + "-4 0.01 80 23 0.01\n-3 0.01 70 23 0.01\n",
+         "t line 5: time -4"},
+        {TableLayout::bergerColumns, berger + "-2 1.5 80 23 0.01\n-3 0.01 70 23 0.01\n",
+         "t line 5: eccentricity outside [0, 1)"},
+        {TableLayout::eccentricityList, "\"ecc\"\n0.01\n0.02\n0.03\n0.04\n0.05\n",
+         "t line 6: more than the 4 rows expected"},
+        {TableLayout::laskarColumns, "0.0 0.1D-01 0.4D+00 0.1D+01\n-1.0 0.1D-01 0.4D+00 0.1D+01\n"
+                                     "-2.0 0.1D-01 0.4D+00 0.1D+01\n-3.0 0.1D-01 0.4D+00 0.1D+01\n", nullptr},
+    };
+    for (const Case& c : cases) {
+        const orbit::PublishedTable table{orbit::TableId::berger1990, "x", c.layout, "t", nullptr,
+                                          -3.0, 1.0, 4};
+        const orbit::FileBytes bytes{reinterpret_cast<const unsigned char*>(c.text.data()), c.text.size()};
+        orbit::TableRecords records;
+        std::string message;
+        const bool parsed = orbit::parseTable(table, bytes, {nullptr, 0}, records, message);
+        EXPECT_EQ(parsed, c.expected == nullptr) << c.text << message;
+        if (c.expected != nullptr) {
+            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+            continue;
+        }
+        ASSERT_EQ(records.eccentricity.size(), 4u);
+        EXPECT_EQ(records.eccentricity[0], 0.01);  // oldest first
+        if (c.layout == TableLayout::bergerColumns) {
+            EXPECT_EQ(records.perihelion, (std::vector<double>{70, 80, 90, 100.5}));
         }
     }
 }
