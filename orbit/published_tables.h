@@ -5,7 +5,7 @@
 // Every table is listed once in publishedTables: its files (relative to
 // data/, gzip-compressed unless they end in .txt), their layout and the
 // times of its records. The build checks each file's SHA-256
-// (orbit/CMakeLists.txt), parses it with parseTable (orbit_tables_embed)
+// (orbit/CMakeLists.txt), parses it with parseTable (orbit/embed/tables_embed)
 // and only then compiles its bytes, as shipped, into the library, so the
 // same parse at run time cannot fail.
 #ifndef PALEOVIZ_ORBIT_PUBLISHED_TABLES_H

@@ -1,19 +1,23 @@
-// paleoviz._core: the insolation library and the orbit sources of
-// paleoviz-insolation, callable from Python with NumPy arrays.
+// paleoviz._core: the orbit, insolation and table libraries, callable from
+// Python with NumPy arrays.
 //
-// A thin binding: every number comes from the same C++ functions as the
-// tool's (commands.h), so the two agree to the last bit. The arguments of a
+// A thin front end beside the tool paleoviz-insolation: every number comes
+// from the same library functions as the tool's (insolation/quantities.h),
+// and every check from the same insolation/request.h, so the two agree to
+// the last bit and in every message. The arguments of a
 // call broadcast with NumPy's rules; the work runs without the GIL on every
 // core. Daily means go through the tool's grid kernel (LatitudeGrid): when
 // the latitudes vary along one axis of the result and nothing else does,
 // one grid of them serves every time and day, as in the tool's `daily`.
-#include "commands.h"
 #include "insolation/daily_grid.h"
+#include "insolation/quantities.h"
+#include "insolation/request.h"
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
-#include "orbit_source.h"
+#include "math/number_text.h"
+#include "orbit/orbit_source.h"
 #include "paleoviz_version.h"
-#include "value_lists.h"
+#include "table/table.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -32,6 +36,10 @@ namespace {
 
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 using insolation::Orbit;
+using math::formatNumber;
+using orbit::OrbitSource;
+using namespace insolation;
+using namespace table;
 
 // One argument of a call, as doubles in C order.
 struct Argument {
@@ -49,34 +57,33 @@ Argument argument(const std::string& name, const py::object& value)
     return Argument{name, array};
 }
 
+// A problem the request checks found, raised as ValueError.
+void raiseIf(const std::string& problem)
+{
+    if (!problem.empty())
+        throw py::value_error(problem);
+}
+
 // Every value within [lowest, highest], the tool's limits for its option.
 void checkRange(const Argument& a, double lowest, double highest)
 {
-    for (size_t i = 0; i < a.size(); ++i) {
-        const double v = a.data()[i];
-        if (!(v >= lowest && v <= highest))
-            throw py::value_error(a.name + ": " + formatNumber(v) + " is outside " + formatNumber(lowest)
-                                  + " to " + formatNumber(highest));
-    }
+    raiseIf(rangeProblem(a.name, a.data(), a.size(), lowest, highest));
 }
 
 void checkFinite(const Argument& a)
 {
-    for (size_t i = 0; i < a.size(); ++i)
-        if (!std::isfinite(a.data()[i]))
-            throw py::value_error(a.name + ": " + formatNumber(a.data()[i]) + " is not a finite number");
+    raiseIf(finiteProblem(a.name, a.data(), a.size()));
 }
 
 void checkSolarConstant(double s0)
 {
-    if (!solarConstantAllowed(s0))
-        throw py::value_error("solar_constant: " + solarConstantMessage(s0));
+    raiseIf(solarConstantProblem(pythonNames.solarConstant, s0));
 }
 
 // True longitudes within a turn, calendar days within a year, as the tool's.
-void checkLongitudeOrDay(const Argument& a, bool byDay)
+void checkLongitudeOrDay(const Argument& a, bool byDay, const DayCalendar& calendar = DayCalendar())
 {
-    checkRange(a, 0, byDay ? daysPerYear : degreesPerTurn);
+    raiseIf(longitudeOrDayProblem(pythonNames, a.data(), a.size(), byDay, calendar));
 }
 
 // The orbit a call names; insolation needs all three elements, so an
@@ -87,9 +94,8 @@ OrbitSource openOrbit(const std::string& choice, bool forInsolation = true)
     std::string error;
     if (!source.open(choice, error))
         throw py::value_error(error);
-    if (forInsolation && source.solution != nullptr &&
-        source.solution->available != orbit::Availability::allElements)
-        throw py::value_error("orbit: " + orbit::eccentricityOnlyMessage(*source.solution));
+    if (forInsolation && !source.insolationProblem().empty())
+        throw py::value_error("orbit: " + source.insolationProblem());
     return source;
 }
 
@@ -200,7 +206,7 @@ void checkSpan(const OrbitSource& source, const Argument& time)
 {
     for (size_t i = 0; i < time.size(); ++i)
         if (!source.covers(time.data()[i]))
-            throw py::value_error(time.name + ": " + outsideSpanMessage(source, time.data()[i]));
+            throw py::value_error(time.name + ": " + source.outsideSpanMessage(time.data()[i]));
 }
 
 // The orbit at each time, after checking that the source covers it.
@@ -273,8 +279,7 @@ py::dict elements(const py::object& time, const std::string& orbit)
     const std::vector<py::ssize_t> shape(t.array.shape(), t.array.shape() + t.array.ndim());
     const char* names[] = {"eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"};
     // An eccentricity-only solution gives that key alone.
-    const bool all = source.solution == nullptr ||
-                     source.solution->available == orbit::Availability::allElements;
+    const bool all = source.insolationProblem().empty();
     const int keys = all ? 4 : 1;
     std::vector<py::array_t<double>> out;
     std::vector<double*> data;
@@ -341,7 +346,7 @@ void dailyGrid(const Layout& layout, const std::vector<Orbit>& orbits, const Arg
     parallelFor(outer.size, 256, [&](size_t begin, size_t end) {
         visit(outer, begin, end, [&](size_t, const size_t* offsets) {
             const Orbit& o = orbits[offsets[0]];
-            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
+            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay, DayCalendar());
             grid.dailyMeans(insolation::dayGeometry(o, s0, lambda), out + offsets[3], stride);
         });
     });
@@ -354,7 +359,7 @@ void dailyEach(const Layout& layout, const std::vector<Orbit>& orbits, const Arg
     parallelFor(layout.size, 4096, [&](size_t begin, size_t end) {
         visit(layout, begin, end, [&](size_t flat, const size_t* offsets) {
             const Orbit& o = orbits[offsets[0]];
-            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
+            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay, DayCalendar());
             out[flat] = static_cast<T>(insolation::LatitudeGrid::dailyMeanAt(
                 insolation::dayGeometry(o, s0, lambda), lat.data()[offsets[1]] * math::radiansPerDegree));
         });
@@ -551,7 +556,7 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
     checkRange(h, 0, 24);
     const std::vector<const Argument*> args{&t, &phi, &third, &h};
     const auto out = elementwise(source, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
-        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay), x[3]);
+        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay, DayCalendar()), x[3]);
     });
     return result(out[0], allScalars(args));
 }

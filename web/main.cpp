@@ -4,6 +4,7 @@
 // panel's window, the globes' palettes).
 #include "app/shell.h"
 #include "insolation/daily_insolation.h"
+#include "math/constants.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
 #include "web/glut_window.h"
@@ -17,9 +18,9 @@
 
 namespace {
 
-constexpr double solarConstant = 1365;  // W/m^2, as the insolation tool's default
+constexpr double solarConstant = math::defaultSolarConstant;  // W/m^2
 constexpr double pageLatitude = 65;     // degrees north
-constexpr double pi = 3.14159265358979323846;
+using math::pi;
 // The time axis's oldest label lies this many records beyond the window start.
 constexpr int oldestLabelled = -plotLeft / unitsPerRecord - markerOffset;
 
