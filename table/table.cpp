@@ -37,8 +37,9 @@ Axis timeAxis(const Request& request, const OrbitSource& source)
 
 std::string calendarText(const insolation::DayCalendar& c)
 {
-    return "calendar day of a " + number(c.yearDays) + "-day year, March equinox on day "
-           + number(c.equinoxDay) + (c.dayMean ? "; each value the mean over the day [d, d + 1)" : "");
+    using math::formatNumber;
+    return "calendar day of a " + formatNumber(c.yearDays) + "-day year, March equinox on day "
+           + formatNumber(c.equinoxDay) + (c.dayMean ? "; each value the mean over the day [d, d + 1)" : "");
 }
 
 Axis latitudeAxis(const Request& request)
@@ -123,8 +124,9 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
                                      "means over each month's duration"});
     const insolation::DayCalendar& c = request.dayCalendar;
     if (!request.days.empty() && request.command != "monthly")
-        a.push_back({"calendar", "March equinox fixed at day " + number(c.equinoxDay) + " of a "
-                                 + number(c.yearDays) + "-day year, each day 1/" + number(c.yearDays)
+        a.push_back({"calendar", "March equinox fixed at day " + math::formatNumber(c.equinoxDay) + " of a "
+                                 + math::formatNumber(c.yearDays) + "-day year, each day 1/"
+                                 + math::formatNumber(c.yearDays)
                                  + " of the tropical year; the mean longitude advances uniformly and "
                                  "the true longitude follows from Kepler's equation; "
                                  + (c.dayMean ? "each value is the mean over the day [d, d + 1)"

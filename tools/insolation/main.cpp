@@ -384,7 +384,12 @@ int runTool(int argc, char** argv)
     app.require_subcommand(1);
     app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
                "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
-               "unless --solar-constant says otherwise. Every output states these.\n" +
+               "unless --solar-constant says otherwise. Calendar days (--day) count a year of "
+               "--year-days days (365.2422, 365 or 360), each day 1/year-days of the tropical year, "
+               "with the March equinox at the instant --equinox-day (80, 21 March 00:00, unless "
+               "given; climlab's calendar days are also of a 365.2422-day year with the equinox on day 80, "
+               "palinsol works in true longitude); day d is the instant d, or with --day-mean the day [d, d+1). Orbits given "
+               "by hand (--elements E,OBL,VARPI) take the place of --time. Every output states these.\n" +
                solutionsHelp() +
                "Examples:\n"
                "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
@@ -393,6 +398,8 @@ int runTool(int argc, char** argv)
                "  paleoviz-insolation caloric --time -1000:0:1 --lat 65\n"
                "  paleoviz-insolation monthly --time 0 --lat 65 --calendar equinox\n"
                "  paleoviz-insolation instant --time 0 --lat 65 --day 172 --hour 0:24:1\n"
+               "  paleoviz-insolation daily --elements 0.0167,23.44,102.9 --lat 65 --day 172 --year-days 360\n"
+               "  paleoviz-insolation calendar --time -21,0 --lon 0,90,180,270\n"
                "  paleoviz-insolation daily --time -800:0:1 --lat -90:90:2 --lon 0:355:5 "
                "--format netcdf -o daily.nc");
     Options o;
