@@ -157,8 +157,10 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr):
         names = _element_keys(orbit)
-        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], len(names),
-                      names=names)
+        if len(names) == 1:  # eccentricity alone: one output, named as the four are
+            e = _apply(lambda t: elements(t, orbit)["eccentricity"], [time_kyr], 1)
+            return e.to_dataset(name="eccentricity") if hasattr(e, "to_dataset") else (e,)
+        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], 4, names=names)
     if not as_xarray:
         first = _first(time_kyr, orbit)
         return _core.elements(first, orbit)

@@ -208,6 +208,17 @@ def test_solutions_say_which_elements_they_give():
     assert listed["la2010a"]["span_kyr"] == (-249000, 0)
     assert listed["la2010a"]["reliable_span_kyr"] == (-50000, 0)
     assert listed["berger1990"]["reliable_span_kyr"] == listed["berger1990"]["span_kyr"]
+    with pytest.raises(ValueError, match="zb18a gives the eccentricity only"):
+        paleoviz.elements(0, orbit="zb18a", as_orbit=True)
+
+
+def test_eccentricity_alone_through_xarray():
+    xarray = pytest.importorskip("xarray")
+    t = xarray.DataArray([-1.0, 0.0], dims="time")
+    labelled = paleoviz.elements(t, orbit="la2011")
+    assert list(labelled.data_vars) == ["eccentricity"]
+    assert list(labelled["eccentricity"].values) == [0.017161383, 0.016702362]  # the table's rows
+    assert paleoviz.elements([-1, 0], orbit="la2011", as_xarray=True).name == "eccentricity"
 
 
 def test_the_work_runs_without_the_gil():
