@@ -1,6 +1,7 @@
 // The web build's figures in headless Chromium (software rendering,
 // SwiftShader): frame times at mesh steps 8 and 2 (each frame waited for,
-// as the native benchmark waits for glFinish), frames per second of the
+// as the native benchmark waits for glFinish) and the program's own share of
+// them (the frame not waited for), frames per second of the
 // running page, load to first frame, and the site's size raw and gzipped.
 // Usage: node bench/web_bench.mjs SITE-DIR [frames]   (run by bench/run_web_bench.sh)
 import fs from "node:fs";
@@ -37,6 +38,18 @@ try {
       }
       return times.slice(3);
     }, frames);
+    // The program's own share: the same frames, not waited for (the last
+    // one is, so that none is left drawing).
+    const own = await page.evaluate((n) => {
+      const m = window.paleovizModule, times = [];
+      for (let i = 0; i < n + 3; ++i) {
+        const t0 = performance.now();
+        m._paleoviz_draw_frame();
+        times.push(performance.now() - t0);
+        m._paleoviz_draw_frame_waited();
+      }
+      return times.slice(3);
+    }, frames);
     await page.close();
     // The running page: animation frames over five seconds.
     const live = await open(browser, `${server.url}?embed=1&step=${step}`);
@@ -45,7 +58,7 @@ try {
     await new Promise((done) => setTimeout(done, 5000));
     const f1 = await live.page.evaluate(() => window.paleoviz.frames);
     await live.page.close();
-    console.log(`web frame step=${step} ms=${median(ms).toFixed(3)} frames=${frames} fps_running=${((f1 - f0) / 5).toFixed(1)}`);
+    console.log(`web frame step=${step} ms=${median(ms).toFixed(3)} frames=${frames} fps_running=${((f1 - f0) / 5).toFixed(1)} own_ms=${median(own).toFixed(3)}`);
   }
   const loads = [];
   for (let i = 0; i < 3; ++i) {
