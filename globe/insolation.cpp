@@ -105,7 +105,7 @@ int Globe::colourIndex(float latitude) const
     }
     // At the solstices polar day and polar night both fall outside this zone.
     const bool solstice = season == seasonJune || season == seasonDecember;
-    if (solstice && !(phi >= eps - halfPi && phi <= halfPi - eps))
+    if (solstice && !capsByValue && !(phi >= eps - halfPi && phi <= halfPi - eps))
         return 0;
 
     const double q = insolation::inverseDistance(e, cosAnomaly, e2);
