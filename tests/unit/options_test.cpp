@@ -197,6 +197,37 @@ TEST(OptionsTest, TimeSignDecimalsAndGeometry)
     }
 }
 
+TEST(OptionsTest, ElementsAreCheckedAsSeriesValues)
+{
+    const struct {
+        const char* value;
+        const char* problem;  // "" accepted
+    } cases[] = {
+        {"0.0167,23.44,102.9", ""}, {"0,0,-90", ""}, {"0.99,90,1e3", ""},
+        {"1,23,0", "eccentricity"}, {"-0.01,23,0", "eccentricity"}, {"nan,23,0", "eccentricity"},
+        {"0.01,90.5,0", "obliquity"}, {"0.01,-1,0", "obliquity"}, {"0.01,23,inf", "precession"},
+        {"0.01,23", "three numbers"}, {"0.01,23,1,2", "three numbers"}, {"0.01,,1", "obliquity"},
+    };
+    for (const auto& c : cases) {
+        ProgramOptions o;
+        std::string text;
+        const OptionsOutcome outcome = parseOptions(program({"--elements", c.value}), o, text);
+        EXPECT_EQ(outcome == OptionsOutcome::run, *c.problem == '\0') << c.value << ": " << text;
+        EXPECT_NE(text.find(c.problem), std::string::npos) << c.value << ": " << text;
+        EXPECT_EQ(o.holdElements, *c.problem == '\0') << c.value;
+    }
+    ProgramOptions o;
+    std::string text;
+    ASSERT_EQ(parseOptions(program({"--elements", "0.0167,23.44,102.9", "--caps", "value"}), o, text),
+              OptionsOutcome::run);
+    EXPECT_EQ(o.heldEcc, 0.0167);
+    EXPECT_EQ(o.heldObl, 23.44);
+    EXPECT_EQ(o.heldPrec, 102.9);
+    EXPECT_TRUE(o.capsByValue);
+    EXPECT_EQ(parseOptions(program({"--caps", "blue"}), o, text), OptionsOutcome::bad);
+    EXPECT_NE(text.find("--caps blue"), std::string::npos);
+}
+
 // Only a folder that no other user can change serves as the data folder.
 TEST(DataLocationTest, FoldersOthersCanWriteAreNeverUsed)
 {
