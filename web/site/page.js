@@ -117,11 +117,13 @@
   function onExit(exitStatus) {
     if (state.status !== null) return;
     if (module !== null && module.pauseMainLoop) module.pauseMainLoop();
-    const status = typeof exitStatus === "number" ? exitStatus : (exitStatus && typeof exitStatus.status === "number" ? exitStatus.status : 1);
+    // The runtime ends without a status of its own once a still's one frame
+    // has paused the loop: that is the still's normal end, not a failure,
+    // and embedded stills show no notice over the picture.
+    const status = typeof exitStatus === "number" ? exitStatus : 0;
+    if (still && state.stopped && status === 0) return;
     state.stopped = true;
     state.status = status;
-    // A still picture ends by design; embedded stills show no notice.
-    if (still && status === 0) return;
     if (status === 0) {
       show("The picture has stopped (Escape).", true, "Start again");
     } else {
