@@ -3,7 +3,9 @@
 # one run: native frame times (llvmpipe under Xvfb, paleoviz_frame_bench,
 # timed to glFinish) and the browser's (headless Chromium with SwiftShader,
 # each frame waited for by reading a pixel back), at mesh steps 8 and 2;
-# the running page's frames per second; load to first frame; the site's size.
+# the running page's frames per second; load to first frame; the site's size;
+# the page's map: its recomputation after a slider move or a time step
+# (target under 20 ms) and the frame rate with and without it (within 10%).
 #
 # Usage: bench/run_web_bench.sh [build-dir [frames]]   (default build, 50)
 # Needs the site (scripts/web.sh --build-only) and puppeteer-core (npm ci in

@@ -71,6 +71,9 @@
     return args;
   }
   const capsByValue = params.get("caps") === "value";
+  // map=0: the page without the map (slow devices, the benchmark's baseline).
+  const showMap = params.get("map") !== "0";
+  if (!showMap) document.getElementById("map-section").hidden = true;
 
   // The latitude and day the readout and chart follow, and the map's mode.
   const pick = { lat: 65, kind: "lon", day: 90 };
@@ -199,7 +202,21 @@
       fixed(module._paleoviz_daily(pick.lat, lambda, current.e, current.varpi, current.obl), 1) + " W/m²";
     syncSliders();
     drawChart(t);
-    drawMap();
+    scheduleMap();
+  }
+
+  // The map follows a change at once unless it was redrawn very lately:
+  // changes that come every frame (the time running by itself, a slider
+  // dragged) redraw it at most once in mapCostShare times its cost, so that
+  // the picture keeps its frame rate; the last change is always drawn.
+  const mapCostShare = 15, mapMinInterval = 100;  // ms
+  let lastMapAt = -Infinity, mapTimer = null;
+  function scheduleMap() {
+    if (!showMap || mapTimer !== null) return;
+    const interval = Math.max(mapMinInterval, mapCostShare * (state.mapMs || 0));
+    const wait = lastMapAt + interval - performance.now();
+    if (wait <= 0) { lastMapAt = performance.now(); drawMap(); return; }
+    mapTimer = setTimeout(() => { mapTimer = null; lastMapAt = performance.now(); drawMap(); }, wait);
   }
 
   // A time= beyond the series is clamped as the keys clamp; the page says so.
@@ -449,11 +466,12 @@
 
   const monthLetters = "JFMAMJJASOND";
   const monthDays = [0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334];
-  function drawMapAxes(g, x0, y0, w, h, title) {
+  function drawMapAxes(g, x0, y0, w, h, title, latitudes) {
     g.fillStyle = "#ccc";
     g.font = "11px sans-serif";
     g.textAlign = "right";
-    for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3, y0 + h - ((lat + 90) / 180) * h + 4);
+    if (latitudes)
+      for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3, y0 + h - ((lat + 90) / 180) * h + 4);
     g.textAlign = "center";
     if (mapMode.x === "lon") {
       for (let l = 0; l <= 360; l += 90) g.fillText(String(l), x0 + (l / 360) * w, y0 + h + 13);
@@ -510,11 +528,19 @@
     panels.forEach(([values, colour, title], k) => {
       const x0 = left + k * (w + gap);
       paintPanel(g, values, colour, x0, top, w, h);
-      drawMapAxes(g, x0, top, w, h, title);
+      drawMapAxes(g, x0, top, w, h, title, k === 0);
     });
-    const keyX = canvas.width - keyW + 6;
-    if (anomaly) drawKey(g, keyX, top, h, div, -limit, limit, limit / 2, "ΔW/m²");
-    if (!anomaly || mapMode.sides) drawKey(g, keyX + (mapMode.sides ? 0 : 0), top, mapMode.sides ? h / 2 - 10 : h, seq, 0, sequentialTop, 100, anomaly ? "" : "W/m²");
+    // The key: W/m² for a map of values, ΔW/m² for an anomaly; side by side
+    // both, one above the other.
+    const keyX = canvas.width - keyW + 6, half = h / 2 - 12;
+    if (mapMode.sides) {
+      drawKey(g, keyX, top, half, seq, 0, sequentialTop, 200, "");
+      drawKey(g, keyX, top + h - half, half, div, -limit, limit, limit, "ΔW/m²");
+    } else if (anomaly) {
+      drawKey(g, keyX, top, h, div, -limit, limit, limit / 2, "ΔW/m²");
+    } else {
+      drawKey(g, keyX, top, h, seq, 0, sequentialTop, 100, "W/m²");
+    }
     g.fillStyle = "#aaa";
     g.textAlign = "center";
     g.fillText(mapMode.x === "lon" ? "true longitude (°), 0 = March equinox, 90 = June solstice" : "calendar month",
@@ -523,7 +549,8 @@
     g.fillText("latitude (°) · contours every 50 W/m²", 2, canvas.height - 6);
     const rows = (values) => mapLatitudes.map((_, i) => Array.from(values.subarray(i * mapCols, (i + 1) * mapCols)));
     state.map = { lat: mapLatitudes.slice(), lon: Array.from(now.lon), values: rows(anomaly ? Float64Array.from(diff) : now.values),
-                  anomaly, reference: refEl.label, x: mapMode.x };
+                  anomaly, reference: refEl.label, x: mapMode.x,
+                  shown: { time_kyr: current.t, e: current.e, obl: current.obl, varpi: current.varpi } };
     state.mapMs = performance.now() - started;
   }
 

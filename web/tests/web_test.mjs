@@ -233,7 +233,7 @@ Object.assign(tests, {
     const lines = csv.split("\n").filter((l) => l !== "" && !l.startsWith("#"));
     const names = lines[0].split(","), values = lines[1].split(",").map(Number);
     await withPage("?time=-127", async (page, errors) => {
-      await waitFor(page, () => window.paleoviz.map !== null && window.paleoviz.time_kyr === -127);
+      await waitFor(page, () => window.paleoviz.map !== null && window.paleoviz.map.shown.time_kyr === -127);
       for (let k = 1; k < names.length; ++k) {
         const [, lat, lon] = names[k].match(/lat(-?\d+)_lon(\d+)/).map(Number);
         const v = await mapValue(page, lat, lon);
@@ -241,9 +241,10 @@ Object.assign(tests, {
       }
       if (errors.length > 0) fail(errors.join("\n"));
     });
-    for (const [query, pin] of [["?time=-127&anomaly=1&ref=-127", false], ["?time=-40&anomaly=1", true]]) {
+    for (const [query, pin, t] of [["?time=-127&anomaly=1&ref=-127", false, -127], ["?time=-40&anomaly=1", true, -40]]) {
       await withPage(query, async (page) => {
-        await waitFor(page, () => window.paleoviz.map !== null && window.paleoviz.map.anomaly);
+        await waitFor(page, (kyr) => window.paleoviz.map !== null && window.paleoviz.map.anomaly &&
+                                     window.paleoviz.map.shown.time_kyr === kyr, 20000, t);
         if (pin) {  // the state pinned is the reference
           await page.click("#map-pin");
           await waitFor(page, () => window.paleoviz.map.reference === -40);
@@ -312,7 +313,7 @@ Object.assign(tests, {
       const obl = await page.$eval("#now-obl", (e) => e.textContent);
       if (!obl.startsWith("60.000°")) fail(`typed obliquity 60 reads "${obl}"`);
       // ε = 60°: the pole at the June solstice gets more than the equator.
-      await waitFor(page, () => window.paleoviz.map.reference !== undefined);
+      await waitFor(page, () => window.paleoviz.map.shown.obl === 60);
       const pole = await mapValue(page, 90, 90), equator = await mapValue(page, 0, 90);
       if (!(pole > equator)) fail(`with ε = 60° the June pole gets ${pole} W/m², the equator ${equator}`);
       for (const id of ["map-anomaly", "map-sides"]) await page.click("#" + id);
