@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <sys/stat.h>
 
 namespace {
@@ -101,12 +104,15 @@ TEST(DataLocationTest, WorkingFolderFirstThenFallbackThenTheBareName)
 struct SnapshotCall {
     std::string path;
     int width = 0, height = 0, timeIndex = -1, spin = -1, step = -1;
+    double ecc = 0, prec = 0, obl = 0;
+    bool capsByValue = false;
 };
 SnapshotCall lastSnapshot;
 
 int fakeSnapshot(const char* path, int width, int height)
 {
-    lastSnapshot = {path, width, height, theScene->timeIndex, theScene->spin, theScene->globeJune->step};
+    lastSnapshot = {path, width, height, theScene->timeIndex, theScene->spin, theScene->globeJune->step,
+                    theScene->ecc, theScene->prec, theScene->obl, theScene->globeDecember->capsByValue};
     return 0;
 }
 
@@ -122,16 +128,21 @@ int runWith(std::vector<std::string> args)
 
 TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMainLoop)
 {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     TestDir dir;
     dir.write(gridFileName, fullGrid([](int, int) -> int16_t { return 1; }));
     dir.write(seriesFileName, "h\nh\nh\n0 0.01 10 23 0\n-1 0.02 20 24 0\n");
     const struct {
         std::vector<std::string> args;
         int timeIndex, spin, step;
+        double ecc, prec, obl;  // NaN: not checked
+        bool caps;
     } cases[] = {
-        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4},
-        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
-        {{}, 0, 0, normalStep},
+        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4, 0.02, 20, 24, false},
+        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep, nan, nan, nan, false},
+        {{}, 0, 0, normalStep, 0.01, 10, 23, false},
+        // The given elements whatever the time; the caps by value on every globe.
+        {{"--time", "-1", "--elements", "0.05,24.5,200", "--caps", "value"}, 1, 0, normalStep, 0.05, 200, 24.5, true},
     };
     for (const auto& c : cases) {
         glrec::reset();
@@ -145,6 +156,12 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
         EXPECT_EQ(lastSnapshot.timeIndex, c.timeIndex);
         EXPECT_EQ(lastSnapshot.spin, c.spin);
         EXPECT_EQ(lastSnapshot.step, c.step);
+        if (!std::isnan(c.ecc)) {
+            EXPECT_EQ(lastSnapshot.ecc, c.ecc);
+            EXPECT_EQ(lastSnapshot.prec, c.prec);
+            EXPECT_EQ(lastSnapshot.obl, c.obl);
+        }
+        EXPECT_EQ(lastSnapshot.capsByValue, c.caps);
         EXPECT_EQ(glrec::count("glutMainLoop"), 0u);
         EXPECT_EQ(theScene, nullptr);
     }

@@ -1,8 +1,8 @@
 // Tests of the web build in headless Chromium, one per run:
 //   node web_test.mjs TEST --site DIR [--native PROGRAM --data DIR]
 // TEST is still_matches_snapshot, keys_and_clicks, runs_without_errors,
-// missing_series, map_matches_tool, elements_match_snapshot, touch_buttons
-// or map_controls. Exits 0 on success, 1 on failure, 77 (skipped) with the
+// missing_series, map_matches_tool, elements_match_snapshot, touch_buttons,
+// map_controls or address_notes. Exits 0 on success, 1 on failure, 77 (skipped) with the
 // reason when the site, Chromium or puppeteer-core is missing.
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -270,6 +270,24 @@ Object.assign(tests, {
       if (n > 0) fail(`the curve values differ in ${n} pixels`);
       if (errors.length > 0) fail(errors.join("\n"));
     });
+  },
+
+  // What the page says about its address: a clamped time, refused values;
+  // a long message stays beside the picture, not above the readout.
+  async address_notes() {
+    const cases = [["?time=-9999", "shown at -5799 kyr"], ["?elements=1.5,23,0&caps=blue", "Ignored: elements=1.5,23,0"],
+                   [`?elements=${"9".repeat(400)},23,0&spin=${"x".repeat(400)}`, "; elements=999"]];
+    for (const [query, expected] of cases) {
+      await withPage(query, async (page, errors) => {
+        await waitFor(page, () => window.paleoviz.time_kyr !== null && window.paleoviz.frames > 2);
+        const text = await page.$eval("#notice", (e) => (e.hidden ? "" : e.textContent));
+        if (!text.includes(expected)) fail(`${query}: the page says "${text}"`);
+        const [readout, picture] = await page.evaluate(() => [document.getElementById("now").getBoundingClientRect().top,
+                                                             document.getElementById("canvas").getBoundingClientRect().bottom]);
+        if (!(readout < picture)) fail(`${query}: the readout starts at ${readout} px, below the picture's end at ${picture}`);
+        if (errors.length > 0) fail(errors.join("\n"));
+      });
+    }
   },
 
   // A phone: taps on the on-screen keys and on the time slider move the time.
