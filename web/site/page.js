@@ -586,8 +586,16 @@
     const k = Math.round(chartShown.first + ((x - 44) / (canvas.width - 8 - 44)) * 749);
     const q = chartShown.points.find(([t]) => t === k);
     const d = chartShown.lr04.find(([t]) => Math.abs(t - k) <= 2);
+    let anomaly = "";
+    if (q !== undefined && current !== null) {
+      // Against the map's reference, at the chosen latitude and day.
+      const r = referenceElements();
+      const lambda = pick.kind === "lon" ? pick.day : module._paleoviz_longitude_of_day(pick.day, r.e, r.varpi, r.obl);
+      const d0 = q[1] - module._paleoviz_daily(pick.lat, lambda, r.e, r.varpi, r.obl);
+      anomaly = `; anomaly ${d0 >= 0 ? "+" : ""}${fixed(d0, 1)} W/m² against ${stateLabel(r)}`;
+    }
     document.getElementById("chart-hover").textContent = q === undefined ? "" :
-      `${k} kyr: ${fixed(q[1], 1)} W/m²` + (d ? `; LR04 δ¹⁸O ${d[1]} ‰` : "");
+      `${k} kyr: ${fixed(q[1], 1)} W/m²${anomaly}` + (d ? `; LR04 δ¹⁸O ${d[1]} ‰` : "");
   });
 
   // --- the map's controls ---------------------------------------------------

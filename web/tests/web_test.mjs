@@ -342,6 +342,9 @@ Object.assign(tests, {
       await page.mouse.move(box.x + box.width * 0.4, box.y + box.height * 0.4);
       const hover = await page.$eval("#map-hover", (e) => e.textContent);
       if (!/W\/m²/.test(hover) || !/anomaly/.test(hover)) fail(`hover over the map says "${hover}"`);
+      await (await page.$("#chart")).hover();  // scrolled into view, the pointer at its middle
+      const chartHover = await page.$eval("#chart-hover", (e) => e.textContent);
+      if (!/kyr: .*W\/m²; anomaly/.test(chartHover)) fail(`hover over the chart says "${chartHover}"`);
       const csv = await page.evaluate(() => window.paleoviz.mapCsv());
       for (const needed of ["W m-2", "solar_constant: 1365", "orbit:", "elements:", "true_longitude"])
         if (!csv.includes(needed)) fail(`the CSV header lacks ${needed}`);
