@@ -111,12 +111,14 @@ EMSCRIPTEN_KEEPALIVE double paleoviz_longitude_of_day(double day, double e, doub
     return insolation::trueLongitudeOfDay(orbit, day) * 180 / pi;
 }
 
-// The insolation at a latitude and true longitude (degrees) for each of the
-// 750 records of the panel's time axis (its labels' span), from the series
-// as read (whatever the switches), oldest first; NaN for records beyond the
-// series. Returns the time (kyr, negative) of out[0].
-EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitudeDegrees,
-                                                    double trueLongitudeDegrees)
+// The insolation at a latitude (degrees) on one day of the year for each of
+// the 750 records of the panel's time axis (its labels' span), from the
+// series as read (whatever the switches), oldest first; NaN for records
+// beyond the series. The day is a true longitude in degrees, or with byDay
+// a calendar day, placed on each record's own orbit. Returns the time (kyr,
+// negative) of out[0].
+EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitudeDegrees, double day,
+                                                    int byDay)
 {
     if (theScene == nullptr || theScene->eccSeries == nullptr)
         return 0;
@@ -124,10 +126,13 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitude
     const int oldest = windowStart(s.timeIndex) + oldestLabelled;
     for (int i = 0; i < plotRecords; ++i) {
         const int record = oldest - i;
-        out[i] = record < 0 || record >= s.recordCount
-                     ? std::numeric_limits<double>::quiet_NaN()
-                     : dailyAt(latitudeDegrees, trueLongitudeDegrees, s.eccSeries[record],
-                               s.precSeries[record], s.oblSeries[record]);
+        if (record < 0 || record >= s.recordCount) {
+            out[i] = std::numeric_limits<double>::quiet_NaN();
+            continue;
+        }
+        const double e = s.eccSeries[record], varpi = s.precSeries[record], obl = s.oblSeries[record];
+        const double lambda = byDay != 0 ? paleoviz_longitude_of_day(day, e, varpi, obl) : day;
+        out[i] = dailyAt(latitudeDegrees, lambda, e, varpi, obl);
     }
     return -oldest;
 }

@@ -90,7 +90,8 @@
     if (lon !== null) { pick.kind = "lon"; pick.day = lon; }
     if (day !== null) { pick.kind = "day"; pick.day = day; }
     const ref = params.get("ref");
-    if (ref !== null && !/^-?\d+$/.test(ref)) problems.push(`ref=${ref}: give the reference time in whole kyr, 0 or negative`);
+    if (ref !== null && !(/^-?\d+$/.test(ref) && Number(ref) <= 0))
+      problems.push(`ref=${ref}: give the reference time in whole kyr, 0 or negative`);
   }
   readPick();
   const mapMode = { x: "lon", anomaly: params.get("anomaly") === "1", sides: false,
@@ -289,7 +290,7 @@
   let chartShown = null;
   function drawChart(t) {
     if (state.colourBarPending && paintColourBar()) state.colourBarPending = false;
-    const first = module._paleoviz_window_insolation(pointer, pick.lat, pickLongitude(current));
+    const first = module._paleoviz_window_insolation(pointer, pick.lat, pick.day, pick.kind === "day" ? 1 : 0);
     const q = Array.from(module.HEAPF64.subarray(pointer / 8, pointer / 8 + 750));
     const canvas = document.getElementById("chart");
     const g = canvas.getContext("2d");
@@ -329,6 +330,7 @@
     const dayText = pick.kind === "lon" ? `λ = ${pick.day}°` : `day ${pick.day}`;
     plot(points, 10, 135, qlo, qhi, "#f84", `${latText}, ${dayText}: insolation (W/m²)`, false);
     chartShown = { first, points, lr04: [] };
+    state.chart = { lat: pick.lat, kind: pick.kind, day: pick.day, first, values: q };
     if (lr04 !== null) {
       const rows = lr04.map(([age, d]) => [-age, d]).filter(([k]) => k >= first && k <= first + 749);
       // The axis takes its range from the data shown, so older, lighter

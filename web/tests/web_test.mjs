@@ -241,6 +241,15 @@ Object.assign(tests, {
       }
       if (errors.length > 0) fail(errors.join("\n"));
     });
+    // The chart's curve on a calendar day at another latitude, at -127 kyr.
+    const day = execFileSync(tool, ["daily", "--orbit", path.join(dataDir, "orbit95b"), "--time", "-127",
+                                    "--lat", "-30", "--day", "172"]).toString().trim().split("\n").pop().split(",").map(Number)[1];
+    await withPage("?time=-127&lat=-30&day=172", async (page) => {
+      await waitFor(page, () => window.paleoviz.chart !== undefined && window.paleoviz.time_kyr === -127);
+      const c = await page.evaluate(() => window.paleoviz.chart);
+      const v = c.values[-127 - c.first];
+      if (!(Math.abs(v - day) < 1e-6)) fail(`the chart at -30°, day 172, -127 kyr: ${v}, the tool gives ${day}`);
+    });
     for (const [query, pin, t] of [["?time=-127&anomaly=1&ref=-127", false, -127], ["?time=-40&anomaly=1", true, -40]]) {
       await withPage(query, async (page) => {
         await waitFor(page, (kyr) => window.paleoviz.map !== null && window.paleoviz.map.anomaly &&
