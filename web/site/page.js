@@ -502,9 +502,9 @@
     return `e ${el.e.toFixed(4)}, ε ${el.obl.toFixed(2)}°, ϖ ${el.varpi.toFixed(1)}°`;
   }
 
-  function drawMap() {
-    if (current === null || mapBuffers.values === 0) return;
-    const started = performance.now();
+  // The maps the mode asks for: now, and for an anomaly the reference and
+  // the difference, with the symmetric limit of the diverging scale.
+  function mapData() {
     const nowEl = { e: current.e, varpi: current.varpi, obl: current.obl,
                     label: current.held ? { e: current.e, obl: current.obl, varpi: current.varpi } : current.t };
     const now = computeMap(nowEl);
@@ -512,21 +512,25 @@
     const anomaly = mapMode.anomaly || mapMode.sides;
     const ref = anomaly ? referenceMap(refEl) : null;
     const diff = anomaly ? now.values.map((v, i) => v - ref.values[i]) : null;
+    let limit = 10;
+    if (anomaly) for (const v of diff) limit = Math.max(limit, Math.abs(v));
+    return { nowEl, now, refEl, anomaly, ref, diff, limit: Math.ceil(limit / 10) * 10 };
+  }
+
+  function paintMap(m) {
     const canvas = document.getElementById("map");
     const g = canvas.getContext("2d");
     g.fillStyle = "#000";
     g.fillRect(0, 0, canvas.width, canvas.height);
     const left = 30, top = 18, keyW = 58, h = canvas.height - top - 50;
-    let limit = 10;
-    if (anomaly) for (const v of diff) limit = Math.max(limit, Math.abs(v));
-    limit = Math.ceil(limit / 10) * 10;
-    const seq = sequentialColour, div = (v) => divergingColour(v, limit);
+    const seq = sequentialColour, div = (v) => divergingColour(v, m.limit);
     const panels = mapMode.sides
-      ? [[ref.values, seq, "reference: " + stateLabel(refEl)], [now.values, seq, "now"], [diff, div, "difference"]]
-      : [[anomaly ? diff : now.values, anomaly ? div : seq,
-          anomaly ? `now minus ${stateLabel(refEl)}` : "now: " + stateLabel(nowEl)]];
+      ? [[m.ref.values, seq, "reference: " + stateLabel(m.refEl)], [m.now.values, seq, "now"], [m.diff, div, "difference"]]
+      : [[m.anomaly ? m.diff : m.now.values, m.anomaly ? div : seq,
+          m.anomaly ? `now minus ${stateLabel(m.refEl)}` : "now: " + stateLabel(m.nowEl)]];
     const gap = 8, w = (canvas.width - left - keyW - gap * (panels.length - 1)) / panels.length;
-    mapLayout = { left, top, w, h, gap, panels: panels.length, now: now.values, ref: ref && ref.values, diff, lon: now.lon };
+    mapLayout = { left, top, w, h, gap, panels: panels.length, now: m.now.values, ref: m.ref && m.ref.values,
+                  diff: m.diff, lon: m.now.lon };
     panels.forEach(([values, colour, title], k) => {
       const x0 = left + k * (w + gap);
       paintPanel(g, values, colour, x0, top, w, h);
@@ -537,9 +541,9 @@
     const keyX = canvas.width - keyW + 6, half = h / 2 - 12;
     if (mapMode.sides) {
       drawKey(g, keyX, top, half, seq, 0, sequentialTop, 200, "");
-      drawKey(g, keyX, top + h - half, half, div, -limit, limit, limit, "ΔW/m²");
-    } else if (anomaly) {
-      drawKey(g, keyX, top, h, div, -limit, limit, limit / 2, "ΔW/m²");
+      drawKey(g, keyX, top + h - half, half, div, -m.limit, m.limit, m.limit, "ΔW/m²");
+    } else if (m.anomaly) {
+      drawKey(g, keyX, top, h, div, -m.limit, m.limit, m.limit / 2, "ΔW/m²");
     } else {
       drawKey(g, keyX, top, h, seq, 0, sequentialTop, 100, "W/m²");
     }
@@ -549,9 +553,16 @@
                left + (canvas.width - left - keyW) / 2, canvas.height - 22);
     g.textAlign = "left";
     g.fillText("latitude (°) · contours every 50 W/m²", 2, canvas.height - 6);
+  }
+
+  function drawMap() {
+    if (current === null || mapBuffers.values === 0) return;
+    const started = performance.now();
+    const m = mapData();
+    paintMap(m);
     const rows = (values) => mapLatitudes.map((_, i) => Array.from(values.subarray(i * mapCols, (i + 1) * mapCols)));
-    state.map = { lat: mapLatitudes.slice(), lon: Array.from(now.lon), values: rows(anomaly ? Float64Array.from(diff) : now.values),
-                  anomaly, reference: refEl.label, x: mapMode.x,
+    state.map = { lat: mapLatitudes.slice(), lon: Array.from(m.now.lon), values: rows(m.anomaly ? m.diff : m.now.values),
+                  anomaly: m.anomaly, reference: m.refEl.label, x: mapMode.x,
                   shown: { time_kyr: current.t, e: current.e, obl: current.obl, varpi: current.varpi } };
     state.mapMs = performance.now() - started;
   }
