@@ -31,7 +31,7 @@ namespace {
 constexpr int timeCount = 5801;
 constexpr int latitudeCount = 181;
 constexpr int longitudeCount = 360;
-constexpr double solarConstant = 1365.0;
+constexpr double solarConstant = math::defaultSolarConstant;
 constexpr int runs = 3;
 
 // Times a worker takes at once: 2 MB of the grid, so two workers meet in

@@ -6,6 +6,7 @@
 //
 // Usage: orbit_bench      figures on standard output
 #include "bench/bench_support.h"
+#include "math/constants.h"
 #include "orbit/orbital_elements.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int records = 5800;
+constexpr int records = math::seriesRecordCount;
 constexpr int runs = 21;
 
 struct Timing {

@@ -1,5 +1,8 @@
 #include "files/regular_input.h"
 
+#include <cstddef>
+#include <streambuf>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,19 +68,42 @@ std::FILE* openDataFile(const char* path, const char* mode)
     return file;
 }
 
-RegularFileStream::RegularFileStream(const std::string& path)
-    : std::istream(nullptr),
-      file(openRegularFile(path.c_str(), "r", refusal)),
-      buffer(file, std::ios_base::in)
+// An input buffer of our own over a C stream: reads in blocks and owns the
+// stream, closing it when the buffer goes.
+class RegularFileStream::FileBuffer : public std::streambuf {
+public:
+    explicit FileBuffer(std::FILE* file) : file(file) {}
+    ~FileBuffer() override { std::fclose(file); }
+    FileBuffer(const FileBuffer&) = delete;
+    FileBuffer& operator=(const FileBuffer&) = delete;
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr())
+            return traits_type::to_int_type(*gptr());
+        const std::size_t n = std::fread(block, 1, sizeof block, file);
+        if (n == 0)
+            return traits_type::eof();
+        setg(block, block, block + n);
+        return traits_type::to_int_type(block[0]);
+    }
+
+private:
+    std::FILE* file;
+    char block[8192];
+};
+
+RegularFileStream::RegularFileStream(const std::string& path) : std::istream(nullptr)
 {
-    if (file != nullptr)
-        rdbuf(&buffer);
-    else
+    std::FILE* file = openRegularFile(path.c_str(), "r", refusal);
+    if (file == nullptr) {
         setstate(std::ios_base::failbit);
+        return;
+    }
+    buffer = std::make_unique<FileBuffer>(file);
+    rdbuf(buffer.get());
 }
 
-RegularFileStream::~RegularFileStream()
-{
-    if (file != nullptr)
-        std::fclose(file);
-}
+// Defined here, where FileBuffer is complete.
+RegularFileStream::~RegularFileStream() = default;

@@ -6,8 +6,8 @@
 #define PALEOVIZ_FILES_REGULAR_INPUT_H
 
 #include <cstdio>
-#include <ext/stdio_filebuf.h>
 #include <istream>
+#include <memory>
 #include <string>
 
 #include <sys/types.h>
@@ -48,8 +48,10 @@ public:
     std::string refusal;
 
 private:
-    std::FILE* file;
-    __gnu_cxx::stdio_filebuf<char> buffer;
+    // The stream buffer over the open file: a detail of regular_input.cpp,
+    // so that no library's own buffer type shows here.
+    class FileBuffer;
+    std::unique_ptr<FileBuffer> buffer;
 };
 
 #endif

@@ -1,6 +1,6 @@
 // The published solution of Laskar et al. (2004), one record per thousand
 // years from la2004OldestKyr to la2004NewestKyr, exactly as the tables
-// print them (compiled in from data/la2004 by tools/la2004/la2004_embed).
+// print them (compiled in from data/la2004 by orbit/embed/la2004_embed).
 #ifndef PALEOVIZ_ORBIT_LA2004_RECORDS_H
 #define PALEOVIZ_ORBIT_LA2004_RECORDS_H
 

@@ -1,19 +1,23 @@
-// paleoviz._core: the insolation library and the orbit sources of
-// paleoviz-insolation, callable from Python with NumPy arrays.
+// paleoviz._core: the orbit, insolation and table libraries, callable from
+// Python with NumPy arrays.
 //
-// A thin binding: every number comes from the same C++ functions as the
-// tool's (commands.h), so the two agree to the last bit. The arguments of a
+// A thin front end beside the tool paleoviz-insolation: every number comes
+// from the same library functions as the tool's (insolation/quantities.h),
+// and every check from the same insolation/request.h, so the two agree to
+// the last bit and in every message. The arguments of a
 // call broadcast with NumPy's rules; the work runs without the GIL on every
 // core. Daily means go through the tool's grid kernel (LatitudeGrid): when
 // the latitudes vary along one axis of the result and nothing else does,
 // one grid of them serves every time and day, as in the tool's `daily`.
-#include "commands.h"
 #include "insolation/daily_grid.h"
+#include "insolation/quantities.h"
+#include "insolation/request.h"
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
-#include "orbit_source.h"
+#include "math/number_text.h"
+#include "orbit/orbit_source.h"
 #include "paleoviz_version.h"
-#include "value_lists.h"
+#include "table/table.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -21,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -32,6 +37,10 @@ namespace {
 
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 using insolation::Orbit;
+using math::formatNumber;
+using orbit::OrbitSource;
+using namespace insolation;
+using namespace table;
 
 // One argument of a call, as doubles in C order.
 struct Argument {
@@ -49,34 +58,33 @@ Argument argument(const std::string& name, const py::object& value)
     return Argument{name, array};
 }
 
+// A problem the request checks found, raised as ValueError.
+void raiseIf(const std::string& problem)
+{
+    if (!problem.empty())
+        throw py::value_error(problem);
+}
+
 // Every value within [lowest, highest], the tool's limits for its option.
 void checkRange(const Argument& a, double lowest, double highest)
 {
-    for (size_t i = 0; i < a.size(); ++i) {
-        const double v = a.data()[i];
-        if (!(v >= lowest && v <= highest))
-            throw py::value_error(a.name + ": " + formatNumber(v) + " is outside " + formatNumber(lowest)
-                                  + " to " + formatNumber(highest));
-    }
+    raiseIf(rangeProblem(a.name, a.data(), a.size(), lowest, highest));
 }
 
 void checkFinite(const Argument& a)
 {
-    for (size_t i = 0; i < a.size(); ++i)
-        if (!std::isfinite(a.data()[i]))
-            throw py::value_error(a.name + ": " + formatNumber(a.data()[i]) + " is not a finite number");
+    raiseIf(finiteProblem(a.name, a.data(), a.size()));
 }
 
 void checkSolarConstant(double s0)
 {
-    if (!solarConstantAllowed(s0))
-        throw py::value_error("solar_constant: " + solarConstantMessage(s0));
+    raiseIf(solarConstantProblem(pythonNames.solarConstant, s0));
 }
 
 // True longitudes within a turn, calendar days within a year, as the tool's.
-void checkLongitudeOrDay(const Argument& a, bool byDay)
+void checkLongitudeOrDay(const Argument& a, bool byDay, const DayCalendar& calendar = DayCalendar())
 {
-    checkRange(a, 0, byDay ? daysPerYear : degreesPerTurn);
+    raiseIf(longitudeOrDayProblem(pythonNames, a.data(), a.size(), byDay, calendar));
 }
 
 OrbitSource openOrbit(const std::string& choice)
@@ -170,8 +178,14 @@ void visit(const Layout& l, size_t begin, size_t end, F&& f)
     }
 }
 
+// How often the calling thread looks for a signal (Ctrl-C) during a call.
+constexpr auto signalInterval = std::chrono::milliseconds(100);
+
 // f(begin, end) over 0..n in pieces of `grain`, taken by whichever of the
-// cores' threads is free. f must not throw.
+// cores' threads is free. f must not throw. Called without the GIL: between
+// its pieces the calling thread takes the GIL for a moment, at most every
+// signalInterval, to run Python's signal handlers, so that Ctrl-C stops a
+// long call within a fraction of a second (raising KeyboardInterrupt).
 template <class F>
 void parallelFor(size_t n, size_t grain, F&& f)
 {
@@ -179,36 +193,92 @@ void parallelFor(size_t n, size_t grain, F&& f)
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const size_t threads = std::min(cores, pieces);
     std::atomic<size_t> next{0};
-    const auto work = [&] {
-        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1))
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool caller) {
+        auto lastCheck = std::chrono::steady_clock::now();
+        for (size_t p = next.fetch_add(1); p < pieces && !stop; p = next.fetch_add(1)) {
             f(p * grain, std::min(n, (p + 1) * grain));
+            if (!caller || std::chrono::steady_clock::now() - lastCheck < signalInterval)
+                continue;
+            lastCheck = std::chrono::steady_clock::now();
+            py::gil_scoped_acquire hold;
+            if (PyErr_CheckSignals() != 0)
+                stop = true;
+        }
     };
     std::vector<std::thread> helpers;
     for (size_t k = 1; k < threads; ++k)
-        helpers.emplace_back(work);
-    work();
+        helpers.emplace_back(work, false);
+    work(true);
     for (std::thread& t : helpers)
         t.join();
+    if (stop) {
+        py::gil_scoped_acquire hold;
+        throw py::error_already_set();
+    }
 }
 
 void checkSpan(const OrbitSource& source, const Argument& time)
 {
     for (size_t i = 0; i < time.size(); ++i)
         if (!source.covers(time.data()[i]))
-            throw py::value_error(time.name + ": " + outsideSpanMessage(source, time.data()[i]));
+            throw py::value_error(time.name + ": " + source.outsideSpanMessage(time.data()[i]));
 }
 
-// The orbit at each time, after checking that the source covers it.
-std::vector<Orbit> orbitsAt(const OrbitSource& source, const Argument& time)
+// The first argument of every call: times of a source, or orbits given by
+// hand. arg carries its shape into the broadcast; orbits[i] is the orbit
+// of its element i.
+struct Rows {
+    Argument arg;
+    std::vector<orbit::Elements> elements;
+    std::vector<Orbit> orbits;
+};
+
+// Orbits given by hand: a tuple (eccentricity, obliquity_deg,
+// perihelion_deg) of arrays of one shape (paleoviz.Orbit broadcasts them),
+// checked as series records are.
+Rows handRows(const py::tuple& given)
 {
+    if (given.size() != 3)
+        throw py::value_error("orbit: needs eccentricity, obliquity_deg and perihelion_deg");
+    const Argument e = argument("eccentricity", given[0]), obl = argument("obliquity_deg", given[1]),
+                   varpi = argument("perihelion_deg", given[2]);
+    if (e.array.request().shape != obl.array.request().shape
+        || e.array.request().shape != varpi.array.request().shape)
+        throw py::value_error("orbit: eccentricity, obliquity_deg and perihelion_deg differ in shape");
+    Rows rows{e, {}, {}};
+    for (size_t i = 0; i < e.size(); ++i) {
+        const std::string problem = orbit::elementsProblem(e.data()[i], obl.data()[i], varpi.data()[i]);
+        if (!problem.empty())
+            throw py::value_error("orbit: " + problem);
+        const double w = orbit::wrapDegrees(varpi.data()[i]);
+        rows.elements.push_back(orbit::Elements{e.data()[i], w, obl.data()[i],
+                                                e.data()[i] * std::sin(w * math::radiansPerDegree)});
+        rows.orbits.push_back(toOrbit(rows.elements.back()));
+    }
+    return rows;
+}
+
+// The elements and orbit at each time, after checking that the source
+// covers it; or the orbits given by hand.
+Rows rowsOf(const py::object& first, const std::string& orbitName)
+{
+    if (py::isinstance<py::tuple>(first))
+        return handRows(py::reinterpret_borrow<py::tuple>(first));
+    const OrbitSource source = openOrbit(orbitName);
+    Rows rows{argument("time_kyr", first), {}, {}};
+    const Argument& time = rows.arg;
     checkSpan(source, time);
-    std::vector<Orbit> orbits(time.size());
+    rows.elements.resize(time.size());
+    rows.orbits.resize(time.size());
     py::gil_scoped_release release;
     parallelFor(time.size(), 64, [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i)
-            orbits[i] = toOrbit(source.at(time.data()[i]));
+        for (size_t i = begin; i < end; ++i) {
+            rows.elements[i] = source.at(time.data()[i]);
+            rows.orbits[i] = toOrbit(rows.elements[i]);
+        }
     });
-    return orbits;
+    return rows;
 }
 
 bool allScalars(const std::vector<const Argument*>& args)
@@ -227,14 +297,13 @@ py::object result(py::array array, bool scalar)
     return std::move(array);
 }
 
-// The quantities computed element by element: args[0] is the time, the
-// kernel gets the element's orbit, the other arguments' values and one
-// pointer per output (to `trailing` values each).
+// The quantities computed element by element: args[0] is the rows' (time
+// or orbit) argument, the kernel gets the element's orbit, the other
+// arguments' values and one pointer per output (to `trailing` values each).
 template <class Kernel>
-std::vector<py::array_t<double>> elementwise(const OrbitSource& source, const std::vector<const Argument*>& args,
+std::vector<py::array_t<double>> elementwise(const Rows& rows, const std::vector<const Argument*>& args,
                                              size_t outputs, size_t trailing, size_t grain, Kernel kernel)
 {
-    const std::vector<Orbit> orbits = orbitsAt(source, *args[0]);
     const Layout layout = broadcast(args);
     std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
     if (trailing > 1)
@@ -254,7 +323,7 @@ std::vector<py::array_t<double>> elementwise(const OrbitSource& source, const st
                 values[a] = args[a]->data()[offsets[a]];
             for (size_t k = 0; k < outputs; ++k)
                 at[k] = data[k] + flat * trailing;
-            kernel(orbits[offsets[0]], values.data(), at.data());
+            kernel(rows.orbits[offsets[0]], values.data(), at.data());
         });
     });
     return out;
@@ -262,31 +331,21 @@ std::vector<py::array_t<double>> elementwise(const OrbitSource& source, const st
 
 py::dict elements(const py::object& time, const std::string& orbit)
 {
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time);
-    checkSpan(source, t);
+    const Rows rows = rowsOf(time, orbit);
+    const Argument& t = rows.arg;
     const std::vector<py::ssize_t> shape(t.array.shape(), t.array.shape() + t.array.ndim());
     const char* names[] = {"eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"};
-    std::vector<py::array_t<double>> out;
-    std::vector<double*> data;
-    for (int k = 0; k < 4; ++k) {
-        out.emplace_back(shape);
-        data.push_back(out.back().mutable_data());
-    }
-    {
-        py::gil_scoped_release release;
-        parallelFor(t.size(), 64, [&](size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i) {
-                const orbit::Elements e = source.at(t.data()[i]);
-                const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
-                for (int k = 0; k < 4; ++k)
-                    data[k][i] = row[k];
-            }
-        });
-    }
     py::dict d;
-    for (int k = 0; k < 4; ++k)
-        d[names[k]] = result(out[k], t.array.ndim() == 0);
+    for (int k = 0; k < 4; ++k) {
+        py::array_t<double> out(shape);
+        double* data = out.mutable_data();
+        for (size_t i = 0; i < t.size(); ++i) {
+            const orbit::Elements& e = rows.elements[i];
+            const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
+            data[i] = row[k];
+        }
+        d[names[k]] = result(out, t.array.ndim() == 0);
+    }
     return d;
 }
 
@@ -300,14 +359,33 @@ const char* longitudeOrDay(const char* function, const py::object& lon, const py
     return lon.is_none() ? "day" : "lon_deg";
 }
 
+DayCalendar calendarOf(double yearDays, double equinoxDay, bool dayMean)
+{
+    DayCalendar c;
+    c.yearDays = yearDays;
+    c.equinoxDay = equinoxDay;
+    c.dayMean = dayMean;
+    raiseIf(calendarProblem(c, pythonNames.yearDays, pythonNames.equinoxDay));
+    return c;
+}
+
+// What the daily means of one call share.
+struct DailyCall {
+    const std::vector<Orbit>& orbits;
+    const Argument& lat;
+    const Argument& third;
+    bool byDay;
+    DayCalendar calendar;
+    double s0;
+};
+
 template <class T>
-void dailyGrid(const Layout& layout, const std::vector<Orbit>& orbits, const Argument& lat,
-               const Argument& third, bool byDay, double s0, size_t axis, T* out)
+void dailyGrid(const Layout& layout, const DailyCall& call, size_t axis, T* out)
 {
     // The latitudes along the axis, one grid of them for every (time, day).
     std::vector<double> radians;
     for (size_t k = 0; k < layout.shape[axis]; ++k)
-        radians.push_back(lat.data()[k * layout.steps[1][axis]] * math::radiansPerDegree);
+        radians.push_back(call.lat.data()[k * layout.steps[1][axis]] * math::radiansPerDegree);
     const insolation::LatitudeGrid grid(radians);
     // The other axes, with the result's own steps as a fourth argument.
     Layout outer;
@@ -331,23 +409,28 @@ void dailyGrid(const Layout& layout, const std::vector<Orbit>& orbits, const Arg
     }
     parallelFor(outer.size, 256, [&](size_t begin, size_t end) {
         visit(outer, begin, end, [&](size_t, const size_t* offsets) {
-            const Orbit& o = orbits[offsets[0]];
-            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
-            grid.dailyMeans(insolation::dayGeometry(o, s0, lambda), out + offsets[3], stride);
+            const Orbit& o = call.orbits[offsets[0]];
+            const double lambda = trueLongitudeOf(o, call.third.data()[offsets[2]], call.byDay, call.calendar);
+            grid.dailyMeans(insolation::dayGeometry(o, call.s0, lambda), out + offsets[3], stride);
         });
     });
 }
 
 template <class T>
-void dailyEach(const Layout& layout, const std::vector<Orbit>& orbits, const Argument& lat,
-               const Argument& third, bool byDay, double s0, T* out)
+void dailyEach(const Layout& layout, const DailyCall& call, T* out)
 {
-    parallelFor(layout.size, 4096, [&](size_t begin, size_t end) {
+    const bool dayMean = call.byDay && call.calendar.dayMean;
+    parallelFor(layout.size, dayMean ? 16 : 4096, [&](size_t begin, size_t end) {
         visit(layout, begin, end, [&](size_t flat, const size_t* offsets) {
-            const Orbit& o = orbits[offsets[0]];
-            const double lambda = trueLongitudeOf(o, third.data()[offsets[2]], byDay);
+            const Orbit& o = call.orbits[offsets[0]];
+            const double x = call.third.data()[offsets[2]], lat = call.lat.data()[offsets[1]];
+            if (dayMean) {
+                out[flat] = static_cast<T>(dailyValueOfDay(o, call.s0, lat, x, call.calendar));
+                return;
+            }
+            const double lambda = trueLongitudeOf(o, x, call.byDay, call.calendar);
             out[flat] = static_cast<T>(insolation::LatitudeGrid::dailyMeanAt(
-                insolation::dayGeometry(o, s0, lambda), lat.data()[offsets[1]] * math::radiansPerDegree));
+                insolation::dayGeometry(o, call.s0, lambda), lat * math::radiansPerDegree));
         });
     });
 }
@@ -387,34 +470,34 @@ py::array resultArray(const py::object& out, const py::object& dtype, const std:
 
 py::object dailyInsolation(const py::object& time, const py::object& lat, const py::object& lon,
                            const py::object& day, const std::string& orbit, double s0, const py::object& dtype,
-                           const py::object& outArray)
+                           const py::object& outArray, double yearDays, double equinoxDay, bool dayMean)
 {
     const char* thirdName = longitudeOrDay("daily_insolation", lon, day);
     const bool byDay = lon.is_none();
     checkSolarConstant(s0);
+    const DayCalendar calendar = calendarOf(yearDays, equinoxDay, dayMean);
     const py::dtype type = !outArray.is_none() && py::isinstance<py::array>(outArray)
                                ? py::reinterpret_borrow<py::array>(outArray).dtype()
                                : dtype.is_none() ? py::dtype::of<double>() : py::dtype::from_args(dtype);
     const bool single = type.equal(py::dtype::of<float>());
     if (!single && !type.equal(py::dtype::of<double>()))
         throw py::value_error("dtype: " + std::string(py::str(py::object(type))) + " is neither float64 nor float32");
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
-                   third = argument(thirdName, byDay ? day : lon);
+    const Argument phi = argument("lat_deg", lat), third = argument(thirdName, byDay ? day : lon);
     checkRange(phi, -90, 90);
-    checkLongitudeOrDay(third, byDay);
-    const std::vector<Orbit> orbits = orbitsAt(source, t);
-    const std::vector<const Argument*> args{&t, &phi, &third};
+    checkLongitudeOrDay(third, byDay, calendar);
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi, &third};
     const Layout layout = broadcast(args);
     const std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
     const long axis = latitudeAxis(layout);
-    const bool grid = axis >= 0 && layout.shape[axis] > 1;
+    const bool grid = axis >= 0 && layout.shape[axis] > 1 && !(byDay && dayMean);
+    const DailyCall call{rows.orbits, phi, third, byDay, calendar, s0};
     const auto run = [&](auto* out) {
         py::gil_scoped_release release;
         if (grid)
-            dailyGrid(layout, orbits, phi, third, byDay, s0, static_cast<size_t>(axis), out);
+            dailyGrid(layout, call, static_cast<size_t>(axis), out);
         else
-            dailyEach(layout, orbits, phi, third, byDay, s0, out);
+            dailyEach(layout, call, out);
     };
     if (!outArray.is_none()) {
         py::array out = resultArray(outArray, dtype, shape);
@@ -446,14 +529,14 @@ py::object integratedInsolation(const py::object& time, const py::object& lat, c
                                 const py::object& end, const std::string& orbit, double s0)
 {
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
-                   a = argument("start_deg", start), b = argument("end_deg", end);
+    const Argument phi = argument("lat_deg", lat), a = argument("start_deg", start), b = argument("end_deg", end);
     checkRange(phi, -90, 90);
-    checkFinite(a);
-    checkFinite(b);
-    const std::vector<const Argument*> args{&t, &phi, &a, &b};
-    const auto out = elementwise(source, args, 3, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+    // Within one turn, as longitudes are everywhere else.
+    checkRange(a, 0, degreesPerTurn);
+    checkRange(b, 0, degreesPerTurn);
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi, &a, &b};
+    const auto out = elementwise(rows, args, 3, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
         double row[3];
         integratedValues(o, s0, x[1], x[2], x[3], row);
         for (int k = 0; k < 3; ++k)
@@ -466,13 +549,12 @@ py::object thresholdEnergy(const py::object& time, const py::object& lat, const 
                            const std::string& orbit, double s0)
 {
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
-                   tau = argument("threshold", threshold);
+    const Argument phi = argument("lat_deg", lat), tau = argument("threshold", threshold);
     checkRange(phi, -90, 90);
     checkFinite(tau);
-    const std::vector<const Argument*> args{&t, &phi, &tau};
-    const auto out = elementwise(source, args, 2, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi, &tau};
+    const auto out = elementwise(rows, args, 2, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
         double row[2];
         thresholdValues(o, s0, x[1], x[2], row);
         *at[0] = row[0];
@@ -484,11 +566,11 @@ py::object thresholdEnergy(const py::object& time, const py::object& lat, const 
 py::dict caloricHalfYear(const py::object& time, const py::object& lat, const std::string& orbit, double s0)
 {
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    const Argument phi = argument("lat_deg", lat);
     checkRange(phi, -90, 90);
-    const std::vector<const Argument*> args{&t, &phi};
-    const auto out = elementwise(source, args, caloricValueCount, 1, 1,
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi};
+    const auto out = elementwise(rows, args, caloricValueCount, 1, 1,
                                  [&](const Orbit& o, const double* x, double* const* at) {
                                      double row[caloricValueCount];
                                      caloricValues(o, s0, x[1], row);
@@ -507,7 +589,7 @@ insolation::Calendar calendarNamed(const std::string& name)
 {
     if (name != "equinox" && name != "angular")
         throw py::value_error("calendar: " + name + " not in {equinox,angular}");
-    return calendarOf(name);
+    return insolation::calendarOf(name);
 }
 
 py::object monthlyInsolation(const py::object& time, const py::object& lat, const std::string& calendar,
@@ -515,11 +597,11 @@ py::object monthlyInsolation(const py::object& time, const py::object& lat, cons
 {
     const insolation::Calendar c = calendarNamed(calendar);
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    const Argument phi = argument("lat_deg", lat);
     checkRange(phi, -90, 90);
-    const std::vector<const Argument*> args{&t, &phi};
-    const auto out = elementwise(source, args, 1, insolation::monthCount, 1,
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi};
+    const auto out = elementwise(rows, args, 1, insolation::monthCount, 1,
                                  [&](const Orbit& o, const double* x, double* const* at) {
                                      monthlyValues(o, s0, x[1], c, at[0]);
                                  });
@@ -527,22 +609,24 @@ py::object monthlyInsolation(const py::object& time, const py::object& lat, cons
 }
 
 py::object instantInsolation(const py::object& time, const py::object& lat, const py::object& lon,
-                             const py::object& hour, const py::object& day, const std::string& orbit, double s0)
+                             const py::object& hour, const py::object& day, const std::string& orbit, double s0,
+                             double yearDays, double equinoxDay)
 {
     const char* thirdName = longitudeOrDay("instant_insolation", lon, day);
     const bool byDay = lon.is_none();
     if (hour.is_none())
         throw py::value_error("instant_insolation needs local solar times (hour)");
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat),
-                   third = argument(thirdName, byDay ? day : lon), h = argument("hour", hour);
+    const DayCalendar calendar = calendarOf(yearDays, equinoxDay, false);
+    const Argument phi = argument("lat_deg", lat), third = argument(thirdName, byDay ? day : lon),
+                   h = argument("hour", hour);
     checkRange(phi, -90, 90);
-    checkLongitudeOrDay(third, byDay);
-    checkRange(h, 0, 24);
-    const std::vector<const Argument*> args{&t, &phi, &third, &h};
-    const auto out = elementwise(source, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
-        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay), x[3]);
+    checkLongitudeOrDay(third, byDay, calendar);
+    checkRange(h, 0, hoursPerDay);
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi, &third, &h};
+    const auto out = elementwise(rows, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
+        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay, calendar), x[3]);
     });
     return result(out[0], allScalars(args));
 }
@@ -550,12 +634,37 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
 py::object annualInsolation(const py::object& time, const py::object& lat, const std::string& orbit, double s0)
 {
     checkSolarConstant(s0);
-    const OrbitSource source = openOrbit(orbit);
-    const Argument t = argument("time_kyr", time), phi = argument("lat_deg", lat);
+    const Argument phi = argument("lat_deg", lat);
     checkRange(phi, -90, 90);
-    const std::vector<const Argument*> args{&t, &phi};
-    const auto out = elementwise(source, args, 1, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+    const Rows rows = rowsOf(time, orbit);
+    const std::vector<const Argument*> args{&rows.arg, &phi};
+    const auto out = elementwise(rows, args, 1, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
         *at[0] = annualValue(o, s0, x[1]);
+    });
+    return result(out[0], allScalars(args));
+}
+
+// Calendar conversions: what = "true_longitude" (value: days), "calendar_day"
+// (value: true longitudes in degrees) or "perihelion_day" (value unused).
+py::object calendarConversion(const std::string& what, const py::object& time, const py::object& value,
+                              const std::string& orbit, double yearDays, double equinoxDay)
+{
+    const DayCalendar calendar = calendarOf(yearDays, equinoxDay, false);
+    const bool byDay = what == "true_longitude";
+    const Argument x = argument(byDay ? "day" : "lon_deg", value.is_none() ? py::object(py::float_(0.0)) : value);
+    if (what != "perihelion_day")
+        checkLongitudeOrDay(x, byDay, calendar);
+    const Rows rows = rowsOf(time, orbit);
+    std::vector<const Argument*> args{&rows.arg};
+    if (what != "perihelion_day")
+        args.push_back(&x);
+    const auto out = elementwise(rows, args, 1, 1, 256, [&](const Orbit& o, const double* v, double* const* at) {
+        if (what == "perihelion_day")
+            *at[0] = perihelionDay(o, calendar);
+        else if (byDay)
+            *at[0] = toDegrees(trueLongitudeOfDay(o, v[1], calendar));
+        else
+            *at[0] = calendarDayOf(o, v[1], calendar);
     });
     return result(out[0], allScalars(args));
 }
@@ -584,10 +693,23 @@ py::dict describe(const std::string& command, const std::vector<double>& times,
                   const std::vector<double>& latitudes, const std::vector<double>& third, bool byDay,
                   double instantAt,
                   const std::string& orbit, double s0, const std::string& calendar, double threshold,
-                  double start, double end)
+                  double start, double end, const std::vector<std::vector<double>>& orbits, double yearDays,
+                  double equinoxDay, bool dayMean)
 {
-    const OrbitSource source = openOrbit(orbit);
+    OrbitSource source;
     Request r;
+    if (orbits.empty()) {
+        source = openOrbit(orbit);
+    } else {
+        for (const std::vector<double>& o : orbits) {
+            std::string error;
+            if (o.size() != 3 || !source.setElements(o[0], o[1], o[2], error))
+                throw py::value_error("orbit: " + error);
+            r.orbits.push_back(source.at(0));
+        }
+        source.citation = "each element's orbit as given by paleoviz.Orbit";
+    }
+    r.dayCalendar = calendarOf(yearDays, equinoxDay, dayMean);
     r.command = command;
     r.times = times;
     r.latitudes = latitudes;
@@ -653,23 +775,36 @@ PYBIND11_MODULE(_core, m)
     m.attr("__version__") = paleovizVersion;
     using py::arg;
     const char* la2004 = orbit::solutionRegistry[0].key;  // the default solution
+    const double s0 = math::defaultSolarConstant;
     m.def("elements", &elements, arg("time_kyr"), arg("orbit") = la2004);
     m.def("daily_insolation", &dailyInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
-          py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004, arg("solar_constant") = 1365.0,
-          arg("dtype") = py::none(), arg("out") = py::none());
+          py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004, arg("solar_constant") = s0,
+          arg("dtype") = py::none(), arg("out") = py::none(), arg("year_days") = insolation::yearDays,
+          arg("equinox_day") = insolation::equinoxDay, arg("day_mean") = false);
     m.def("integrated_insolation", &integratedInsolation, arg("time_kyr"), arg("lat_deg"), arg("start_deg"),
-          arg("end_deg"), py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+          arg("end_deg"), py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("threshold_energy", &thresholdEnergy, arg("time_kyr"), arg("lat_deg"), arg("threshold") = 275.0,
-          py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+          py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("caloric_half_year", &caloricHalfYear, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
-          arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+          arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("monthly_insolation", &monthlyInsolation, arg("time_kyr"), arg("lat_deg"),
-          arg("calendar") = "equinox", py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+          arg("calendar") = "equinox", py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("instant_insolation", &instantInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
           arg("hour") = py::none(), py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004,
-          arg("solar_constant") = 1365.0);
+          arg("solar_constant") = s0, arg("year_days") = insolation::yearDays,
+          arg("equinox_day") = insolation::equinoxDay);
     m.def("annual_insolation", &annualInsolation, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
-          arg("orbit") = la2004, arg("solar_constant") = 1365.0);
+          arg("orbit") = la2004, arg("solar_constant") = s0);
+    m.def("calendar_conversion", &calendarConversion, arg("what"), arg("time_kyr"), arg("value"),
+          arg("orbit") = la2004, arg("year_days") = insolation::yearDays,
+          arg("equinox_day") = insolation::equinoxDay);
     m.def("solutions", &solutions);
     m.def("describe", &describe);
+    // The request checks of insolation/request.h, for the package's own
+    // checks before any work.
+    m.def("result_size_problem", &resultSizeProblem);
+    m.def("distinct_problem", &distinctProblem);
+    m.attr("default_solar_constant") = s0;
+    m.attr("default_year_days") = insolation::yearDays;
+    m.attr("default_equinox_day") = insolation::equinoxDay;
 }

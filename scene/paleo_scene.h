@@ -11,6 +11,7 @@
 #define PALEOVIZ_SCENE_PALEO_SCENE_H
 
 #include "globe/earth.h"
+#include "math/constants.h"
 #include "scene/data_files.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ constexpr double maxZoom = 325.0;
 constexpr int logoWidth = 190;
 constexpr int logoHeight = 206;
 constexpr int logoBytes = logoWidth * logoHeight * 4;  // 156560
-constexpr int seriesRecords = 5800;                    // records read at start-up
+constexpr int seriesRecords = math::seriesRecordCount;  // records read at start-up
 constexpr int autoAdvanceStep = 6;                     // mesh step while advancing
 constexpr int normalStep = 8;                          // mesh step otherwise
 constexpr int spinPeriod = 3600;                       // spin wraps to 0 here

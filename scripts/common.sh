@@ -28,18 +28,25 @@ install_missing() {
 # Eigen: least-squares solves of the orbit fitting tool; CLI11: option
 # parsing of the program and its tools; NetCDF: gridded output of the
 # insolation tool; libpng: the program's snapshots; zlib: the published
-# La2004 tables, compressed as published, compiled into the orbit library.
+# La2004 tables, compressed as published, compiled into the orbit library;
+# help2man: the manual pages, made from each program's --help.
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
-                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev zlib1g-dev)
+                libeigen3-dev libcli11-dev libnetcdf-dev libpng-dev zlib1g-dev help2man)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
 # The Python module paleoviz (-DPALEOVIZ_PYTHON=ON): pybind11 and NumPy for
 # Debian's /usr/bin/python3.
 python_packages=(python3-dev pybind11-dev python3-numpy)
 # What only the tests use: GoogleTest, GMT for the grid regeneration, ncdump
 # for NetCDF output, the desktop entry validator, clang with libFuzzer;
-# pytest, xarray and its netCDF reader for the Python module's tests.
+# pytest, xarray and its netCDF reader for the Python module's tests, dask
+# and dask.distributed for its lazy results on a local cluster, and venv,
+# pip, setuptools, wheel and build for installing it with pip offline;
+# dpkg-dev (dpkg-shlibdeps) and file for CPack's Debian package, lintian to
+# check it.
 test_packages=(libgtest-dev gmt gmt-gshhg-low netcdf-bin desktop-file-utils clang libclang-rt-14-dev
-               python3-pytest python3-xarray python3-netcdf4)
+               python3-pytest python3-xarray python3-netcdf4 python3-dask python3-distributed
+               python3-venv python3-pip python3-setuptools python3-wheel python3-build
+               dpkg-dev file lintian)
 
 # The web build: Debian's Emscripten (with the CLI11 headers of
 # build_packages); its tests drive Debian's Chromium with puppeteer-core

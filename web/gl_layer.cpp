@@ -11,6 +11,8 @@
 
 #include "web/bitmap_font.h"
 
+#include "math/constants.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
@@ -28,7 +30,7 @@ namespace {
 // position a hair below a pixel edge still counts as on it.
 constexpr float rasterEpsilon = 1e-4f;
 constexpr int stackDepth = 32;
-constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
+constexpr double degreesToRadians = math::radiansPerDegree;
 
 struct Matrix {
     float m[16];
@@ -690,7 +692,7 @@ void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks)
 {
     if (slices < 3 || stacks < 2)
         return;
-    const double pi = 3.14159265358979323846;
+    const double pi = math::pi;
     for (int i = 0; i < stacks; ++i) {
         const double a0 = pi * i / stacks, a1 = pi * (i + 1) / stacks;
         glBegin(GL_QUAD_STRIP);

@@ -7,6 +7,7 @@
 #include "insolation/daily_grid.h"
 #include "insolation/daily_insolation.h"
 #include "insolation/year_insolation.h"
+#include "math/constants.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
 #include "web/glut_window.h"
@@ -21,8 +22,8 @@
 
 namespace {
 
-constexpr double solarConstant = 1365;  // W/m^2, as the insolation tool's default
-constexpr double pi = 3.14159265358979323846;
+constexpr double solarConstant = math::defaultSolarConstant;  // W/m^2
+using math::pi;
 // The time axis's oldest label lies this many records beyond the window start.
 constexpr int oldestLabelled = -plotLeft / unitsPerRecord - markerOffset;
 constexpr int escapeKey = 27;  // ends the program; no button sends it

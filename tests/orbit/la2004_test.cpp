@@ -168,7 +168,7 @@ TEST(La2004, DamagedTablesAreRefusedNamingTheLine)
     // A checksum that does not match stops the build before the tool runs.
     const CommandRun check = runCommand(std::string(CMAKE_COMMAND) + " -DFILE=" + future +
                                         " -DSHA256=00 -P " + PALEOVIZ_SOURCE_DIR +
-                                        "/orbit/check_sha256.cmake");
+                                        "/orbit/embed/check_sha256.cmake");
     EXPECT_NE(check.status, 0);
     EXPECT_NE(check.out.find("SHA-256"), std::string::npos) << check.out;
 }

@@ -4,7 +4,7 @@
 #include "command_run.h"
 #include "math/constants.h"
 #include "insolation/year_insolation.h"
-#include "orbit_source.h"
+#include "orbit/orbit_source.h"
 #include "test_dir.h"
 #include "value_lists.h"
 
@@ -139,7 +139,7 @@ TEST(InsolationTool, SeriesFilesInterpolateTheEccentricityVector)
     TestDir dir;
     // varpi crosses 360: halfway it is 0, not the 180 of the angles' mean.
     dir.write("wrap.series", std::string(headerLines) + "0 0.02 10 23 0\n-1 0.02 350 24 0\n-2 0.03 330 25 0\n");
-    OrbitSource source;
+    orbit::OrbitSource source;
     std::string error;
     ASSERT_TRUE(source.open("wrap.series", error)) << error;
     EXPECT_TRUE(source.covers(-2) && source.covers(0) && !source.covers(0.1) && !source.covers(-2.1));

@@ -166,10 +166,10 @@ TEST_F(SnapshotTest, InstalledProgramMakesASnapshotFromAnEmptyFolder)
         runTool({"cmake", "--install", PALEOVIZ_BINARY_DIR, "--prefix", prefix}, installWaitMs);
     ASSERT_EQ(install.status, 0) << install.out;
     for (const char* installed :
-         {"bin/paleoviz", "bin/paleoviz-orbit-series", "bin/paleoviz-insolation", "share/man/man1/paleoviz-insolation.1",
-          "share/man/man1/paleoviz-orbit-series.1",
+         {"bin/paleoviz", "bin/paleoviz-orbit-series", "bin/paleoviz-insolation", "share/man/man1/paleoviz-insolation.1.gz",
+          "share/man/man1/paleoviz-orbit-series.1.gz",
           "share/paleoviz/partetopo", "share/paleoviz/orbit95b", "share/paleoviz/logo.rgba", "share/applications/paleoviz.desktop",
-          "share/icons/hicolor/256x256/apps/paleoviz.png", "share/man/man1/paleoviz.1"})
+          "share/icons/hicolor/256x256/apps/paleoviz.png", "share/man/man1/paleoviz.1.gz"})
         EXPECT_TRUE(fs::exists(prefix + "/" + installed)) << installed;
     if (toolInstalled("desktop-file-validate")) {
         const ToolResult check =

@@ -9,16 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-size_t Table::count(Extent extent) const
-{
-    switch (extent) {
-    case Extent::time: return 1;
-    case Extent::latitude: return latitude.values.size();
-    case Extent::grid: return latitude.values.size() * third.values.size();
-    }
-    return 0;
-}
-
 namespace {
 
 // Header text on one line: a newline or other control character in a file

@@ -29,6 +29,7 @@ struct Options {
     std::vector<std::string> longitudes;
     std::vector<std::string> days;
     std::vector<std::string> hours;
+    std::vector<std::string> elements;  // "E,OBL,VARPI" each
     std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
     std::string format;  // "" = from the output's name
@@ -101,7 +102,16 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
                   "FROM:TO:STEP ranges, e.g. -1000:0:1")
         ->delimiter(',')
         ->capture_default_str();
-    c->add_option("--orbit", o.orbit, orbitHelp())->capture_default_str();
+    auto* time = c->get_option("--time");
+    auto* elements = c->add_option("--elements", o.elements,
+        "orbital elements given by hand instead of --time, repeatable: E,OBL,VARPI = eccentricity "
+        "[0, 1), obliquity in degrees [0, 90], longitude of perihelion varpi in degrees from the "
+        "moving March equinox (heliocentric, any finite number); rows are labelled by them, e.g. "
+        "--elements 0.0167,23.44,102.9")
+        ->type_name("E,OBL,VARPI");
+    elements->excludes(time);
+    auto* orbitOption = c->add_option("--orbit", o.orbit, orbitHelp())->capture_default_str();
+    elements->excludes(orbitOption);
     c->add_option("-o,--output", o.output,
                   "output file (default standard output; written whole or not at all; a name ending "
                   "in .nc is written as NetCDF)");
@@ -110,13 +120,30 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
         ->check(CLI::IsMember({"csv", "netcdf"}));
     c->add_flag("--long", o.longForm,
                 "CSV with one row per time, latitude and longitude or day instead of one per time");
-    if (name != "elements") {
+    if (name != "elements" && name != "calendar") {
         c->add_option("--lat", o.latitudes, "latitudes in degrees north, -90..90; numbers or ranges, e.g. 65 or -90:90:1")
             ->delimiter(',')
             ->required();
         addNumber(c, "--solar-constant", o.request.solarConstant, "S0 in W/m^2, above 0 and at most 100000");
     }
     return c;
+}
+
+// The calendar of --day: how long the year is, where the equinox falls and
+// whether a day is an instant or the whole day.
+void addCalendarOptions(CLI::App* c, Options& o, bool dayMean)
+{
+    c->add_option("--year-days", o.request.dayCalendar.yearDays,
+                  "days of the calendar's year, 365.2422, 365 or 360; a day is always 1/year-days of "
+                  "the tropical year")
+        ->check(decimalNumber)
+        ->capture_default_str();
+    addNumber(c, "--equinox-day", o.request.dayCalendar.equinoxDay,
+              "calendar day of the March equinox (80 is 21 March 00:00 when 1 January is day 1; "
+              "80.5 is also common)");
+    if (dayMean)
+        c->add_flag("--day-mean", o.request.dayCalendar.dayMean,
+                    "with --day: the mean over the whole day [d, d+1) instead of the instant d");
 }
 
 void defineCommands(CLI::App& app, Options& o)
@@ -129,9 +156,11 @@ void defineCommands(CLI::App& app, Options& o)
     auto* lon = daily->add_option("--lon", o.longitudes, "true solar longitudes in degrees, 0..360; numbers or ranges, e.g. 0:359:1")
                     ->delimiter(',');
     auto* day = daily->add_option("--day", o.days,
-        "calendar days 0..365.2422 of a 365.2422-day year with the March equinox on day 80 (true longitude by Kepler's equation)")
+        "calendar days 0..year-days of a year of --year-days days with the March equinox on day "
+        "--equinox-day (default 365.2422 and 80; true longitude by Kepler's equation)")
                     ->delimiter(',');
     lon->excludes(day);
+    addCalendarOptions(daily, o, true);
     CLI::App* integrated = addCommand(app, o, "integrated",
         "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
         "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180");
@@ -162,14 +191,24 @@ void defineCommands(CLI::App& app, Options& o)
         "paleoviz-insolation instant --time 0 --lat 65 --lon 90 --hour 0:24:1");
     auto* instantLon = instant->add_option("--lon", o.longitudes, "one true solar longitude in degrees");
     auto* instantDay = instant->add_option("--day", o.days,
-        "one calendar day of a 365.2422-day year with the March equinox on day 80");
+        "one calendar day of a year of --year-days days with the March equinox on day --equinox-day");
     instantLon->excludes(instantDay);
+    addCalendarOptions(instant, o, false);
     instant->add_option("--hour", o.hours,
         "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5")
         ->delimiter(',')
         ->required();
     addCommand(app, o, "annual", "annual-mean insolation (W/m^2)",
                "paleoviz-insolation annual --time 0 --lat -90:90:5");
+    CLI::App* calendar = addCommand(app, o, "calendar",
+        "calendar conversions: the true longitude (degrees) of calendar days (--day), or the calendar "
+        "day of true longitudes (--lon), and the calendar day of perihelion",
+        "paleoviz-insolation calendar --time -21,0 --day 80,172 --year-days 365");
+    auto* calendarLon = calendar->add_option("--lon", o.longitudes, "true solar longitudes in degrees, 0..360")
+                            ->delimiter(',');
+    auto* calendarDay = calendar->add_option("--day", o.days, "calendar days 0..year-days")->delimiter(',');
+    calendarLon->excludes(calendarDay);
+    addCalendarOptions(calendar, o, false);
 }
 
 bool isCommand(CLI::App& app, const std::string& name)
@@ -177,21 +216,6 @@ bool isCommand(CLI::App& app, const std::string& name)
     for (const CLI::App* c : app.get_subcommands([](const CLI::App*) { return true; }))
         if (c->get_name() == name)
             return true;
-    return false;
-}
-
-// A value given twice on an axis of columns (or two that print alike)
-// would give two columns of one name.
-bool distinct(const std::string& option, const std::vector<double>& values, std::string& error)
-{
-    std::vector<std::string> names;
-    for (double v : values)
-        names.push_back(formatNumber(v));
-    std::sort(names.begin(), names.end());
-    const auto twice = std::adjacent_find(names.begin(), names.end());
-    if (twice == names.end())
-        return true;
-    error = option + ": " + *twice + " is given twice (values must differ in their first 10 digits)";
     return false;
 }
 
@@ -218,37 +242,59 @@ bool resolveFormat(Options& o, std::string& error)
     return true;
 }
 
+// Orbits given by hand: each "E,OBL,VARPI", checked as series records are.
+bool parseElements(const std::vector<std::string>& items, Request& r, std::string& error)
+{
+    for (const std::string& item : items) {
+        std::vector<std::string> fields{""};
+        for (char c : item) {
+            if (c == ',')
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
+        double v[3];
+        if (fields.size() != 3 || !parseNumber(fields[0], v[0]) || !parseNumber(fields[1], v[1])
+            || !parseNumber(fields[2], v[2])) {
+            error = "--elements: \"" + item + "\" is not three numbers E,OBL,VARPI";
+            return false;
+        }
+        OrbitSource one;
+        if (!one.setElements(v[0], v[1], v[2], error)) {
+            error = "--elements " + item + ": " + error;
+            return false;
+        }
+        r.orbits.push_back(one.at(0));
+    }
+    return true;
+}
+
 // Turns the option texts into numbers and checks them. False with a message.
 bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
 {
     Request& r = o.request;
-    if (!expandList("--time", o.times, -1e300, 1e300, r.times, error)
+    if (!parseElements(o.elements, r, error)
+        || (r.orbits.empty() && !expandList("--time", o.times, -1e300, 1e300, r.times, error))
         || !expandList("--lat", o.latitudes, -90, 90, r.latitudes, error)
-        || !expandList("--lon", o.longitudes, 0, degreesPerTurn, r.longitudes, error)
-        || !expandList("--day", o.days, 0, daysPerYear, r.days, error)
-        || !expandList("--hour", o.hours, 0, 24, r.hours, error)
-        || !distinct("--lat", r.latitudes, error) || !distinct("--lon", r.longitudes, error)
-        || !distinct("--day", r.days, error) || !resolveFormat(o, error))
+        || !expandList("--lon", o.longitudes, 0, insolation::degreesPerTurn, r.longitudes, error)
+        || !expandList("--day", o.days, -1e300, 1e300, r.days, error)
+        || !expandList("--hour", o.hours, 0, insolation::hoursPerDay, r.hours, error)
+        || !resolveFormat(o, error))
         return false;
-    if (r.command == "daily" && r.longitudes.empty() && r.days.empty()) {
-        error = "daily needs true longitudes (--lon) or calendar days (--day)";
+    if ((r.command == "daily" || r.command == "calendar") && r.longitudes.empty() && r.days.empty()) {
+        error = r.command + " needs true longitudes (--lon) or calendar days (--day)";
         return false;
     }
     if (r.command == "instant" && r.longitudes.size() + r.days.size() != 1) {
         error = "instant needs one true longitude (--lon) or one calendar day (--day)";
         return false;
     }
-    if (!solarConstantAllowed(r.solarConstant)) {
-        error = "--solar-constant: " + solarConstantMessage(r.solarConstant);
+    error = insolation::requestProblem(r, insolation::commandLineNames);
+    if (!error.empty())
         return false;
-    }
-    if (!std::isfinite(r.start) || !std::isfinite(r.end) || !std::isfinite(r.threshold)) {
-        error = "--start, --end and --threshold must be finite numbers";
-        return false;
-    }
     for (double t : r.times) {
         if (!source.covers(t)) {
-            error = "--time: " + outsideSpanMessage(source, t);
+            error = "--time: " + source.outsideSpanMessage(t);
             return false;
         }
     }
@@ -263,7 +309,7 @@ void showProgress(size_t done, size_t total)
 }
 
 // The first value of a step that is not finite, described; "" if none.
-std::string nonFinite(const Table& table, double kyr, const std::vector<std::vector<double>>& values)
+std::string nonFinite(const Table& table, size_t row, const std::vector<std::vector<double>>& values)
 {
     for (size_t k = 0; k < values.size(); ++k) {
         const auto bad = std::find_if(values[k].begin(), values[k].end(), [&](double x) {
@@ -271,7 +317,9 @@ std::string nonFinite(const Table& table, double kyr, const std::vector<std::vec
         });
         if (bad == values[k].end())
             continue;
-        std::string at = "at " + formatNumber(kyr) + " kyr";
+        const double label = table.time.values[row];
+        std::string at = table.time.name == "time" ? "at " + formatNumber(label) + " kyr"
+                                                   : "for orbit " + formatNumber(label);
         const size_t i = size_t(bad - values[k].begin());
         const size_t thirds = std::max<size_t>(1, table.third.values.size());
         if (table.variables[k].extent == Extent::latitude)
@@ -293,11 +341,11 @@ int run(const Table& table, const Request& request, const OrbitSource& source, T
     std::vector<std::vector<double>> values;
     for (const Variable& v : table.variables)
         values.emplace_back(table.count(v.extent));
-    const bool progress = isatty(STDERR_FILENO) && request.times.size() > 1;
-    const size_t total = request.times.size();
+    const bool progress = isatty(STDERR_FILENO) && request.rows() > 1;
+    const size_t total = request.rows();
     for (size_t t = 0; t < total; ++t) {
-        computeStep(request, source, request.times[t], values);
-        const std::string problem = nonFinite(table, request.times[t], values);
+        computeRow(request, rowElements(request, source, t), values);
+        const std::string problem = nonFinite(table, t, values);
         if (!problem.empty())
             return fail(exitBadInput, problem);
         if (!writer.write(t, values, error))
@@ -319,7 +367,12 @@ int runTool(int argc, char** argv)
     app.require_subcommand(1);
     app.footer("Times are in kyr, negative in the past; varpi is measured from the moving March "
                "equinox (heliocentric, about 103 degrees today); the solar constant is 1365 W/m^2 "
-               "unless --solar-constant says otherwise. Every output states these.\n"
+               "unless --solar-constant says otherwise. Calendar days (--day) count a year of "
+               "--year-days days (365.2422, 365 or 360), each day 1/year-days of the tropical year, "
+               "with the March equinox at the instant --equinox-day (80, 21 March 00:00, unless "
+               "given; climlab's calendar days are also of a 365.2422-day year with the equinox on day 80, "
+               "palinsol works in true longitude); day d is the instant d, or with --day-mean the day [d, d+1). Orbits given "
+               "by hand (--elements E,OBL,VARPI) take the place of --time. Every output states these.\n"
                "Examples:\n"
                "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
                "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"
@@ -327,6 +380,8 @@ int runTool(int argc, char** argv)
                "  paleoviz-insolation caloric --time -1000:0:1 --lat 65\n"
                "  paleoviz-insolation monthly --time 0 --lat 65 --calendar equinox\n"
                "  paleoviz-insolation instant --time 0 --lat 65 --day 172 --hour 0:24:1\n"
+               "  paleoviz-insolation daily --elements 0.0167,23.44,102.9 --lat 65 --day 172 --year-days 360\n"
+               "  paleoviz-insolation calendar --time -21,0 --lon 0,90,180,270\n"
                "  paleoviz-insolation daily --time -800:0:1 --lat -90:90:2 --lon 0:355:5 "
                "--format netcdf -o daily.nc");
     Options o;
@@ -334,7 +389,7 @@ int runTool(int argc, char** argv)
     if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
         return fail(exitBadInput, std::string("unknown command \"") + argv[1]
                                       + "\"; use elements, daily, integrated, threshold, caloric, "
-                                        "monthly, instant or annual");
+                                        "monthly, instant, annual or calendar");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -350,13 +405,19 @@ int runTool(int argc, char** argv)
 
     OrbitSource source;
     std::string error;
-    if (!source.open(o.orbit, error) || !buildRequest(o, source, error))
+    const bool byHand = !o.elements.empty();
+    if ((!byHand && !source.open(o.orbit, error)) || !buildRequest(o, source, error))
         return fail(exitBadInput, error);
-    prepare(o.request);
-    Table table = describeTable(o.request, source);
+    if (byHand) {
+        const orbit::Elements& first = o.request.orbits[0];
+        source.setElements(first.eccentricity, first.obliquity, first.perihelion, error);
+        source.citation = "each row's elements as given with --elements";
+    }
+    insolation::prepare(o.request);
+    Table table = table::describeTable(o.request, source);
     table.attributes.push_back({"version", std::string(programName) + " " + paleovizVersion});
     table.attributes.push_back({"history", commandLine(argc, argv)});
-    const std::string tooLarge = sizeProblem(table, o.format == "netcdf", o.longForm);
+    const std::string tooLarge = table::sizeProblem(table, o.format == "netcdf", o.longForm);
     if (!tooLarge.empty())
         return fail(exitBadInput, tooLarge);
     auto writer = o.format == "netcdf" ? makeNetcdfWriter(o.output, error)

@@ -13,25 +13,6 @@ constexpr double endTolerance = 1e-6;
 
 }  // namespace
 
-bool parseNumber(const std::string& text, double& value)
-{
-    // Decimal only: strtod would read "0x10" as sixteen.
-    if (text.find_first_of("xX") != std::string::npos)
-        return false;
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(begin, &end);
-    return end != begin && *end == '\0' && errno == 0 && std::isfinite(value);
-}
-
-std::string formatNumber(double x)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", x);
-    return text;
-}
-
 bool expandList(const std::string& option, const std::vector<std::string>& items, double lowest,
                 double highest, std::vector<double>& out, std::string& error)
 {

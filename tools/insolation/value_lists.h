@@ -6,19 +6,17 @@
 #ifndef PALEOVIZ_TOOLS_INSOLATION_VALUE_LISTS_H
 #define PALEOVIZ_TOOLS_INSOLATION_VALUE_LISTS_H
 
+#include "math/number_text.h"
+
 #include <string>
 #include <vector>
 
-// The whole of text as one finite decimal number (no trailing characters,
-// no overflow, no hexadecimal); false otherwise.
-bool parseNumber(const std::string& text, double& value);
+using math::formatNumber;
+using math::parseNumber;
 
 // Appends the values of items to out, each within [lowest, highest]. False
 // with a message naming the option and the offending item.
 bool expandList(const std::string& option, const std::vector<std::string>& items, double lowest,
                 double highest, std::vector<double>& out, std::string& error);
-
-// Shortest decimal text of x ("%g" with enough digits).
-std::string formatNumber(double x);
 
 #endif

@@ -29,14 +29,17 @@ int usage(const std::string& problem)
     return exitUsage;
 }
 
+// In the layout of GNU --help (usage, description, sections, options
+// indented by two), from which help2man makes the manual page.
 void printHelp()
 {
-    std::printf("usage: paleoviz-orbit-series SOLUTION OUTPUT\n"
-                "       paleoviz-orbit-series laskar INPUT OUTPUT\n"
+    std::printf("Usage: paleoviz-orbit-series SOLUTION OUTPUT\n"
+                "  or:  paleoviz-orbit-series laskar INPUT OUTPUT\n"
                 "Writes paleoviz's orbital series file (orbit95b): three header lines, then 5800\n"
                 "records, one per thousand years from the present back, of time (kyr),\n"
                 "eccentricity, longitude of perihelion from the moving equinox (degrees),\n"
                 "obliquity (degrees) and the precession index e*sin(perihelion).\n"
+                "\n"
                 "Solutions:\n");
     for (int i = 0; i < orbit::solutionCount; ++i) {
         const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
@@ -44,9 +47,16 @@ void printHelp()
     }
     std::printf("  %-11s a table of Laskar et al. (2004) itself (time kyr, e, obliquity rad,\n"
                 "              perihelion rad), converted record by record\n"
+                "\n"
+                "Options:\n"
+                "  -h, --help   print this help and exit\n"
+                "  --version    print the version and exit\n"
+                "\n"
                 "The output is written whole or not at all; an existing file keeps its\n"
                 "permissions; a folder, FIFO or device is refused before any work.\n"
-                "Example: paleoviz-orbit-series la2004 orbit95b\n",
+                "\n"
+                "Examples:\n"
+                "  paleoviz-orbit-series la2004 orbit95b\n",
                 "laskar");
 }
 

@@ -11,6 +11,7 @@
 #define PALEOVIZ_TOOLS_ORBIT_ORBIT_SERIES_H
 
 #include "files/atomic_output.h"  // writeFileAtomically, for every writer of these files
+#include "math/constants.h"
 #include "orbit/orbital_elements.h"
 
 #include <istream>
@@ -18,7 +19,7 @@
 #include <vector>
 
 // Records in the file: record j holds the elements j thousand years ago.
-constexpr int orbitRecordCount = 5800;
+constexpr int orbitRecordCount = math::seriesRecordCount;
 
 // Where a file's records come from: a registry entry, or importedTable for
 // a Laskar et al. (2004) table converted row by row.

@@ -1,9 +1,8 @@
-#include "orbit_source.h"
-#include "value_lists.h"
+#include "orbit/orbit_source.h"
 
 #include "files/regular_input.h"
-
 #include "math/constants.h"
+#include "math/number_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +11,11 @@
 #include <sstream>
 #include <sys/stat.h>
 
+using math::formatNumber;
+using math::parseNumber;
 using math::radiansPerDegree;
 
+namespace orbit {
 namespace {
 
 constexpr int headerLines = 3;
@@ -101,14 +103,10 @@ bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
                 return false;
             }
         }
-        if (v[1] < 0 || v[1] >= 1) {
-            error = where(fileName, tokens[i + 1], i / fieldsPerRecord) + ": eccentricity "
-                    + tokens[i + 1].text + " is outside [0, 1)";
-            return false;
-        }
-        if (v[3] < 0 || v[3] > rightAngle) {
-            error = where(fileName, tokens[i + 3], i / fieldsPerRecord) + ": obliquity "
-                    + tokens[i + 3].text + " is outside [0, 90] degrees";
+        const std::string problem = elementsProblem(v[1], v[3], v[2]);
+        if (!problem.empty()) {
+            error = where(fileName, tokens[i + (problem[0] == 'e' ? 1 : 3)], i / fieldsPerRecord) + ": "
+                    + problem;
             return false;
         }
         records.push_back(Record{v[0], v[1], v[2], v[3]});
@@ -132,9 +130,20 @@ bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
 
 }  // namespace
 
+std::string elementsProblem(double eccentricity, double obliquity, double perihelion)
+{
+    if (!(eccentricity >= 0 && eccentricity < 1))
+        return "eccentricity " + formatNumber(eccentricity) + " is outside [0, 1)";
+    if (!(obliquity >= 0 && obliquity <= rightAngle))
+        return "obliquity " + formatNumber(obliquity) + " is outside [0, 90] degrees";
+    if (!std::isfinite(perihelion))
+        return "perihelion " + formatNumber(perihelion) + " is not a finite number of degrees";
+    return "";
+}
+
 bool OrbitSource::open(const std::string& choice, std::string& error)
 {
-    solution = orbit::findSolution(choice);
+    solution = findSolution(choice);
     if (solution != nullptr) {
         name = solution->name;
         citation = solution->citation;
@@ -143,7 +152,11 @@ bool OrbitSource::open(const std::string& choice, std::string& error)
     }
     struct stat status;
     if (stat(choice.c_str(), &status) != 0) {
-        error = orbit::unknownSolutionMessage(choice) + ", or the name of a series file";
+        // A name with a folder or an extension was meant as a file.
+        if (choice.find_first_of("/.") != std::string::npos)
+            error = "the series file " + choice + " is missing";
+        else
+            error = unknownSolutionMessage(choice) + ", or the name of a series file";
         return false;
     }
     name = "series file " + choice;
@@ -151,26 +164,46 @@ bool OrbitSource::open(const std::string& choice, std::string& error)
     return readSeries(choice, error);
 }
 
+bool OrbitSource::setElements(double eccentricity, double obliquity, double perihelion, std::string& error)
+{
+    error = elementsProblem(eccentricity, obliquity, perihelion);
+    if (!error.empty())
+        return false;
+    const double varpi = wrapDegrees(perihelion);
+    fixed = Elements{eccentricity, varpi, obliquity, eccentricity * std::sin(varpi * radiansPerDegree)};
+    byHand = true;
+    solution = nullptr;
+    name = "orbital elements given by hand";
+    citation = "e " + formatNumber(eccentricity) + ", obliquity " + formatNumber(obliquity)
+               + " degrees, varpi " + formatNumber(perihelion) + " degrees";
+    origin = "any time: the elements do not change";
+    return true;
+}
+
 bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
 {
     std::vector<Token> tokens;
-    std::vector<Record> records;
-    if (!readTokens(fileName, citation, tokens, error) || !parseRecords(fileName, tokens, records, error))
+    std::vector<Record> parsed;
+    if (!readTokens(fileName, citation, tokens, error) || !parseRecords(fileName, tokens, parsed, error))
         return false;
-    for (const Record& r : records) {
+    for (const Record& r : parsed) {
         times.push_back(r.time);
         zCos.push_back(r.e * std::cos(r.varpi * radiansPerDegree));
         zSin.push_back(r.e * std::sin(r.varpi * radiansPerDegree));
         obliquities.push_back(r.obliquity);
+        const double varpi = wrapDegrees(r.varpi);
+        records.push_back(Elements{r.e, varpi, r.obliquity, r.e * std::sin(varpi * radiansPerDegree)});
     }
     return true;
 }
 
-orbit::Span OrbitSource::span() const
+Span OrbitSource::span() const
 {
     if (solution != nullptr)
         return solution->span;
-    return orbit::Span{times.front(), times.back()};
+    if (byHand)
+        return Span{-HUGE_VAL, HUGE_VAL};
+    return Span{times.front(), times.back()};
 }
 
 bool OrbitSource::covers(double kyr) const
@@ -179,21 +212,37 @@ bool OrbitSource::covers(double kyr) const
     return kyr >= s.oldest && kyr <= s.newest;
 }
 
-orbit::Elements OrbitSource::at(double kyr) const
+Elements OrbitSource::at(double kyr) const
 {
     if (solution != nullptr)
-        return orbit::elementsAt(*solution, kyr);
+        return elementsAt(*solution, kyr);
+    if (byHand)
+        return fixed;
     // Record pair around kyr; the last pair at the newest end.
     const size_t upper = std::min<size_t>(
         std::upper_bound(times.begin(), times.end(), kyr) - times.begin(), times.size() - 1);
     const size_t lower = upper - 1;
+    // A record's own time gives the record: no round trip through z.
+    if (kyr == times[lower] || kyr == times[upper])
+        return records[kyr == times[lower] ? lower : upper];
     const double f = (kyr - times[lower]) / (times[upper] - times[lower]);
     const double x = zCos[lower] + f * (zCos[upper] - zCos[lower]);
     const double y = zSin[lower] + f * (zSin[upper] - zSin[lower]);
-    orbit::Elements elements;
+    Elements elements;
     elements.eccentricity = std::hypot(x, y);
-    elements.perihelion = orbit::wrapDegrees(std::atan2(y, x) / radiansPerDegree);
+    elements.perihelion = wrapDegrees(std::atan2(y, x) / radiansPerDegree);
     elements.obliquity = obliquities[lower] + f * (obliquities[upper] - obliquities[lower]);
     elements.precessionIndex = y;
     return elements;
 }
+
+std::string OrbitSource::outsideSpanMessage(double kyr) const
+{
+    if (solution != nullptr)
+        return orbit::outsideSpanMessage(*solution, kyr);
+    const Span s = span();
+    return formatNumber(kyr) + " kyr is outside the span of " + name + " (" + formatNumber(s.oldest)
+           + " to " + formatNumber(s.newest) + " kyr)";
+}
+
+}  // namespace orbit

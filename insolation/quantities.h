@@ -1,0 +1,74 @@
+// The quantities the front ends compute per latitude, in the units they
+// print (energies in GJ/m^2, means in W/m^2, durations in days of 86,400 s,
+// longitudes and latitudes in degrees), and the calendar that turns days
+// into true longitudes. The insolation tool and the Python module both
+// compute through these, so they give the same numbers the same way.
+//
+// Calendar: a year of yearDays calendar days (365.2422, 365 or 360) is one
+// tropical year, so a day is 1/yearDays of it whatever its length; the
+// March equinox falls at the instant equinoxDay (80.0 by default, 21 March
+// 00:00 when 1 January is day 1.0; 80.5 is also common). The Sun's mean
+// longitude advances uniformly through the year and its true longitude
+// follows from Kepler's equation. A calendar day d is the instant d, or
+// with dayMean the whole day [d, d + 1).
+#ifndef PALEOVIZ_INSOLATION_QUANTITIES_H
+#define PALEOVIZ_INSOLATION_QUANTITIES_H
+
+#include "insolation/year_insolation.h"
+#include "orbit/orbital_elements.h"
+
+#include <string>
+
+namespace insolation {
+
+struct DayCalendar {
+    double yearDays = insolation::yearDays;
+    double equinoxDay = insolation::equinoxDay;
+    bool dayMean = false;
+};
+
+// The year lengths a calendar may have.
+constexpr double allowedYearDays[] = {365.2422, 365.0, 360.0};
+// "" or what is wrong: a year length not in allowedYearDays, an equinox
+// day outside [0, yearDays). Names are the front end's ("--year-days").
+std::string calendarProblem(const DayCalendar& calendar, const std::string& yearDaysName,
+                            const std::string& equinoxDayName);
+
+// The library's orbit from the elements (angles to radians).
+Orbit toOrbit(const orbit::Elements& elements);
+double toDegrees(double radians);
+// "equinox" or "angular" (anything else is equinox).
+Calendar calendarOf(const std::string& name);
+
+// True longitude (radians, [0, 2 pi)) at the instant `day` of the calendar.
+double trueLongitudeOfDay(const Orbit& orbit, double day, const DayCalendar& calendar);
+// The calendar day in [0, yearDays) when the Sun is at true longitude
+// lambdaDegrees.
+double calendarDayOf(const Orbit& orbit, double lambdaDegrees, const DayCalendar& calendar);
+// The calendar day in [0, yearDays) of perihelion (true longitude
+// varpi + 180 degrees).
+double perihelionDay(const Orbit& orbit, const DayCalendar& calendar);
+
+// lambda (radians) of a true longitude in degrees, or of a calendar day
+// when byDay.
+double trueLongitudeOf(const Orbit& orbit, double value, bool byDay, const DayCalendar& calendar);
+// Daily-mean insolation at latitude (degrees) on calendar day `day`: at its
+// instant, or averaged over [day, day + 1) when calendar.dayMean.
+double dailyValueOfDay(const Orbit& orbit, double s0, double latitude, double day,
+                       const DayCalendar& calendar);
+
+constexpr int caloricValueCount = 8;
+void integratedValues(const Orbit& orbit, double s0, double latitude, double start, double end,
+                      double* out);  // energy, mean, duration
+void thresholdValues(const Orbit& orbit, double s0, double latitude, double threshold,
+                     double* out);  // energy, duration
+// summer energy, mean, start, end, then the same of the winter.
+void caloricValues(const Orbit& orbit, double s0, double latitude, double* out);
+void monthlyValues(const Orbit& orbit, double s0, double latitude, Calendar calendar,
+                   double* out);  // 12 means
+double instantValue(const Orbit& orbit, double s0, double latitude, double lambda, double hour);
+double annualValue(const Orbit& orbit, double s0, double latitude);
+
+}  // namespace insolation
+
+#endif

@@ -1,0 +1,130 @@
+#include "insolation/request.h"
+
+#include "math/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using math::formatNumber;
+
+namespace insolation {
+
+const Names commandLineNames = {"--time", "--lat", "--lon", "--day", "--hour", "--solar-constant",
+                                "--start", "--end", "--threshold", "--year-days", "--equinox-day"};
+const Names pythonNames = {"time_kyr", "lat_deg", "lon_deg", "day", "hour", "solar_constant",
+                           "start_deg", "end_deg", "threshold", "year_days", "equinox_day"};
+
+namespace {
+
+constexpr double bytesPerValue = sizeof(double);
+// The result and one copy on its way out, and room for the rest.
+constexpr double resultCopies = 2;
+constexpr double memoryShare = 0.5;
+
+}  // namespace
+
+void prepare(Request& request)
+{
+    std::vector<double> radians;
+    for (double latitude : request.latitudes)
+        radians.push_back(latitude * math::radiansPerDegree);
+    request.latitudeGrid = LatitudeGrid(radians);
+}
+
+std::string rangeProblem(const std::string& name, const double* values, size_t n, double lowest,
+                         double highest)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (!(values[i] >= lowest && values[i] <= highest))
+            return name + ": " + formatNumber(values[i]) + " is outside " + formatNumber(lowest) + " to "
+                   + formatNumber(highest);
+    return "";
+}
+
+std::string finiteProblem(const std::string& name, const double* values, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (!std::isfinite(values[i]))
+            return name + ": " + formatNumber(values[i]) + " is not a finite number";
+    return "";
+}
+
+std::string solarConstantProblem(const std::string& name, double s0)
+{
+    if (s0 > 0 && s0 <= maxSolarConstant)
+        return "";
+    return name + ": " + formatNumber(s0) + " W/m^2 is outside (0, 100000]; the present value is about 1361";
+}
+
+std::string distinctProblem(const std::string& name, const std::vector<double>& values)
+{
+    std::vector<std::string> texts;
+    for (double v : values)
+        texts.push_back(formatNumber(v));
+    std::sort(texts.begin(), texts.end());
+    const auto twice = std::adjacent_find(texts.begin(), texts.end());
+    if (twice == texts.end())
+        return "";
+    return name + ": " + *twice + " is given twice (values must differ in their first 10 digits)";
+}
+
+std::string longitudeOrDayProblem(const Names& names, const double* values, size_t n, bool byDay,
+                                  const DayCalendar& calendar)
+{
+    return byDay ? rangeProblem(names.day, values, n, 0, calendar.yearDays)
+                 : rangeProblem(names.longitude, values, n, 0, degreesPerTurn);
+}
+
+std::string requestProblem(const Request& r, const Names& names)
+{
+    const std::string calendar = calendarProblem(r.dayCalendar, names.yearDays, names.equinoxDay);
+    const double bounds[] = {r.start, r.end, r.threshold};
+    const std::string checks[] = {
+        calendar,
+        rangeProblem(names.latitude, r.latitudes.data(), r.latitudes.size(), -90, 90),
+        calendar.empty() ? longitudeOrDayProblem(names, r.days.data(), r.days.size(), true, r.dayCalendar) : "",
+        longitudeOrDayProblem(names, r.longitudes.data(), r.longitudes.size(), false, r.dayCalendar),
+        rangeProblem(names.hour, r.hours.data(), r.hours.size(), 0, hoursPerDay),
+        distinctProblem(names.latitude, r.latitudes),
+        distinctProblem(names.longitude, r.longitudes),
+        distinctProblem(names.day, r.days),
+        distinctProblem(names.hour, r.hours),
+        solarConstantProblem(names.solarConstant, r.solarConstant),
+        finiteProblem(names.start + ", " + names.end + " and " + names.threshold, bounds, 3),
+        // Arcs are measured within one turn, as the longitudes of a grid are.
+        r.command == "integrated" ? rangeProblem(names.start, &r.start, 1, 0, degreesPerTurn) : "",
+        r.command == "integrated" ? rangeProblem(names.end, &r.end, 1, 0, degreesPerTurn) : "",
+    };
+    for (const std::string& problem : checks)
+        if (!problem.empty())
+            return problem;
+    return "";
+}
+
+double memoryAllowed()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+    double bytes = pages > 0 && pageSize > 0 ? double(pages) * double(pageSize) : 1e18;
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit limit;
+        if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            bytes = std::min(bytes, double(limit.rlim_cur));
+    }
+    return bytes * memoryShare;
+}
+
+std::string resultSizeProblem(double values, const std::string& suggestion)
+{
+    const double bytes = values * bytesPerValue;
+    if (bytes * resultCopies <= memoryAllowed())
+        return "";
+    char text[200];
+    std::snprintf(text, sizeof text, "the result holds %.3g values (%.3g bytes), more than this machine's "
+                  "memory allows; ", values, bytes);
+    return text + suggestion;
+}
+
+}  // namespace insolation

@@ -1,0 +1,18 @@
+# Fails when any of FILES (a list) needs libGL, libGLU, libglut, libOpenGL,
+# libGLX, libEGL or libX11 at run time, naming the file and the library.
+foreach(file ${FILES})
+  execute_process(COMMAND ${READELF} -d ${file} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "readelf could not read ${file}")
+  endif()
+  string(REGEX MATCHALL "Shared library: \\[[^]]*\\]" needed "${dynamic}")
+  if(NOT needed)
+    message(FATAL_ERROR "${file} lists no shared library: not a dynamic executable or module?")
+  endif()
+  foreach(entry ${needed})
+    if(entry MATCHES "\\[lib(GL|GLU|glut|OpenGL|GLX|EGL|X11)[.-]")
+      message(FATAL_ERROR "${file} needs a window library: ${entry}")
+    endif()
+  endforeach()
+  message(STATUS "${file}: ${needed}")
+endforeach()
