@@ -50,6 +50,13 @@ double toDegrees(double radians)
     return radians / radiansPerDegree;
 }
 
+double longitudeDegrees(double radians)
+{
+    const double fullTurnSlack = 1e-9;  // degrees, far below any printed digit
+    const double degrees = toDegrees(radians);
+    return degrees > 360.0 - fullTurnSlack ? 0.0 : degrees;
+}
+
 Calendar calendarOf(const std::string& name)
 {
     return name == "angular" ? Calendar::angular : Calendar::equinox;

@@ -37,6 +37,10 @@ std::string calendarProblem(const DayCalendar& calendar, const std::string& year
 // The library's orbit from the elements (angles to radians).
 Orbit toOrbit(const orbit::Elements& elements);
 double toDegrees(double radians);
+// A true longitude given in radians [0, 2 pi), in degrees [0, 360): a
+// longitude a rounding error short of a full turn is the turn's start, so
+// that the equinox prints as 0 and not as 360.
+double longitudeDegrees(double radians);
 // "equinox" or "angular" (anything else is equinox).
 Calendar calendarOf(const std::string& name);
 

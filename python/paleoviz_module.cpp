@@ -662,7 +662,7 @@ py::object calendarConversion(const std::string& what, const py::object& time, c
         if (what == "perihelion_day")
             *at[0] = perihelionDay(o, calendar);
         else if (byDay)
-            *at[0] = toDegrees(trueLongitudeOfDay(o, v[1], calendar));
+            *at[0] = longitudeDegrees(trueLongitudeOfDay(o, v[1], calendar));
         else
             *at[0] = calendarDayOf(o, v[1], calendar);
     });

@@ -43,6 +43,15 @@ TEST(Calendar, TheEquinoxDayIsTheEquinoxInEveryCalendar)
                     << year << " " << equinox;
 }
 
+TEST(Calendar, LongitudesInDegreesStartTheTurnAtZero)
+{
+    const double turn = 2 * math::pi;
+    EXPECT_EQ(insolation::longitudeDegrees(std::nextafter(turn, 0.0)), 0.0);
+    EXPECT_EQ(insolation::longitudeDegrees(0.0), 0.0);
+    EXPECT_NEAR(insolation::longitudeDegrees(math::pi), 180.0, 1e-12);
+    EXPECT_GT(insolation::longitudeDegrees(turn * (1 - 1e-9)), 359.99);
+}
+
 TEST(Calendar, ADayIsTheSameShareOfTheTropicalYearInEveryCalendar)
 {
     for (const Orbit& o : orbits) {

@@ -62,7 +62,7 @@ void computeStep(const Request& request, const orbit::Elements& e, std::vector<s
         const std::vector<double>& given = byDay ? request.days : request.longitudes;
         values[0][0] = perihelionDay(orbit, calendar);
         for (size_t i = 0; i < given.size(); ++i)
-            values[1][i] = byDay ? toDegrees(trueLongitudeOfDay(orbit, given[i], calendar))
+            values[1][i] = byDay ? longitudeDegrees(trueLongitudeOfDay(orbit, given[i], calendar))
                                  : calendarDayOf(orbit, given[i], calendar);
         return;
     }
