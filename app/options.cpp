@@ -2,12 +2,14 @@
 #include "app/options.h"
 
 #include "files/atomic_output.h"
+#include "files/regular_input.h"
 #include "paleoviz_version.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -55,17 +57,42 @@ bool parseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-// The whole of text as a decimal whole number: an optional sign and digits
-// ("010" is ten, never octal; no hexadecimal), within +-10^9.
-bool parseDecimal(const std::string& text, long& value)
+// A decimal whole number of any length: its sign, its magnitude clamped to
+// wholeNumberLimit (far past any series or option range, so that a larger
+// number acts as the limit does) and its exact remainder in whole turns.
+struct WholeNumber {
+    bool negative = false;
+    long magnitude = 0;
+    long turnRemainder = 0;
+};
+constexpr long wholeNumberLimit = 1000000000;
+
+// The whole of text as an optional sign and digits ("010" is ten, never
+// octal; no hexadecimal), however many digits. Clamping digit by digit
+// keeps every step within range.
+bool parseWhole(const std::string& text, WholeNumber& number)
 {
     const size_t digitsFrom = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (text.size() == digitsFrom || text.size() - digitsFrom > 9)
+    if (text.size() == digitsFrom)
         return false;
-    for (size_t i = digitsFrom; i < text.size(); ++i)
+    number = WholeNumber{text[0] == '-', 0, 0};
+    for (size_t i = digitsFrom; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9')
             return false;
-    value = std::stol(text);
+        const long digit = text[i] - '0';
+        number.magnitude = std::min(wholeNumberLimit, number.magnitude * 10 + digit);
+        number.turnRemainder = (number.turnRemainder * 10 + digit) % degreesPerTurn;
+    }
+    return true;
+}
+
+// The whole of text as a decimal whole number, clamped to +-wholeNumberLimit.
+bool parseDecimal(const std::string& text, long& value)
+{
+    WholeNumber number;
+    if (!parseWhole(text, number))
+        return false;
+    value = number.negative ? -number.magnitude : number.magnitude;
     return true;
 }
 
@@ -95,7 +122,7 @@ std::string snapshotPathProblem(const std::string& path)
 
 // The texts of the options that take whole numbers, read here in decimal.
 struct NumberTexts {
-    std::string time, step, spin, size;
+    std::string time, step, spin, size, elements, caps;
 };
 
 // --time: kyr on the time axis, 0 or negative; sets the age in kyr.
@@ -108,10 +135,56 @@ std::string timeProblem(const std::string& text, int& age)
                    "steps in whole kyr), e.g. --time -21";
         return "--time " + text + ": not a whole number of thousands of years";
     }
-    if (kyr > 0)
+    if (kyr > 0) {
+        // The digits as given (without leading zeros), however many.
+        const std::string digits = text.substr(std::min(text.find_first_not_of("+0"), text.size()));
         return "--time " + text + ": times are negative in the past, as on the time axis: "
-               "--time -" + std::to_string(kyr) + " is " + std::to_string(kyr) + ",000 years ago";
-    age = static_cast<int>(-kyr);
+               "--time -" + digits + " is " + digits + ",000 years ago";
+    }
+    age = static_cast<int>(-kyr);  // times past the series give its last record
+    return "";
+}
+
+constexpr double maxObliquity = 90.0;  // degrees
+
+// The whole of text as one finite decimal number.
+bool parseReal(const std::string& text, double& value)
+{
+    if (text.empty() || text.find_first_of("xXnNiI") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && std::isfinite(value);
+}
+
+// --elements E,OBL,VARPI, each checked as the series file's values are.
+std::string elementsProblem(const std::string& text, ProgramOptions& o)
+{
+    const std::string start = "--elements " + text + ": ";
+    const size_t first = text.find(',');
+    const size_t second = first == std::string::npos ? first : text.find(',', first + 1);
+    if (second == std::string::npos || text.find(',', second + 1) != std::string::npos)
+        return start + "give three numbers E,OBL,VARPI: eccentricity, obliquity and precession "
+                       "angle in degrees, e.g. --elements 0.0167,23.44,102.9";
+    double e = 0, obl = 0, varpi = 0;
+    if (!parseReal(text.substr(0, first), e) || !(e >= 0 && e < 1))
+        return start + "the eccentricity must be a number from 0 up to (not including) 1";
+    if (!parseReal(text.substr(first + 1, second - first - 1), obl) || !(obl >= 0 && obl <= maxObliquity))
+        return start + "the obliquity must be a number of degrees from 0 to 90";
+    if (!parseReal(text.substr(second + 1), varpi))
+        return start + "the precession angle must be a finite number of degrees";
+    o.holdElements = true;
+    o.heldEcc = e;
+    o.heldObl = obl;
+    o.heldPrec = varpi;
+    return "";
+}
+
+std::string capsProblem(const std::string& text, ProgramOptions& o)
+{
+    if (text != "value" && text != "grey")
+        return "--caps " + text + ": the caps are coloured by \"value\" or left \"grey\"";
+    o.capsByValue = text == "value";
     return "";
 }
 
@@ -131,9 +204,21 @@ std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTex
     }
     // Negative spins count the other way round.
     if (app.count("--spin") > 0) {
-        if (!parseDecimal(texts.spin, number))
+        WholeNumber spin;
+        if (!parseWhole(texts.spin, spin))
             return "--spin " + texts.spin + ": give the spin in whole degrees";
-        o.spinDegrees = static_cast<int>((number % degreesPerTurn + degreesPerTurn) % degreesPerTurn);
+        const long turned = spin.negative ? degreesPerTurn - spin.turnRemainder : spin.turnRemainder;
+        o.spinDegrees = static_cast<int>(turned % degreesPerTurn);
+    }
+    if (app.count("--elements") > 0) {
+        const std::string problem = elementsProblem(texts.elements, o);
+        if (!problem.empty())
+            return problem;
+    }
+    if (app.count("--caps") > 0) {
+        const std::string problem = capsProblem(texts.caps, o);
+        if (!problem.empty())
+            return problem;
     }
     const std::string& sizeText = texts.size;
     if (app.count("--snapshot") > 0 && o.snapshot.empty())
@@ -154,11 +239,11 @@ std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTex
     return "";
 }
 
-// A FIFO or a device would hang the reader or never end.
+// A device would hang the reader or never end; a pipe is read to its end.
 const CLI::Validator regularFile(
     [](std::string& path) {
         struct stat status;
-        return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)
+        return stat(path.c_str(), &status) == 0 && !isReadableKind(status.st_mode)
                    ? path + " is not a regular file"
                    : std::string();
     },
@@ -184,6 +269,14 @@ void addOptions(CLI::App& app, ProgramOptions& options, NumberTexts& texts)
     app.add_option("--spin", texts.spin,
                    "the globes' spin in whole degrees in the first frame (wrapped to 0..359)")
         ->option_text("DEG");
+    app.add_option("--elements", texts.elements,
+                   "hold a hypothetical orbit instead of the series: eccentricity (0 to below 1), "
+                   "obliquity (0 to 90 degrees) and precession angle (degrees), e.g. 0.0167,23.44,102.9")
+        ->option_text("E,OBL,VARPI");
+    app.add_option("--caps", texts.caps,
+                   "colour the solstice globes' polar caps by their value (\"value\": polar day "
+                   "by its sunlight, polar night as no sunlight) or grey (\"grey\", the default)")
+        ->option_text("MODE");
     auto* snapshot = app.add_option("--snapshot", options.snapshot,
                                     "draw one frame, write it as a PNG file and exit")
                          ->option_text("FILE.png");

@@ -24,6 +24,11 @@ const char* fileKind(mode_t mode)
     return "not a regular file";
 }
 
+bool isReadableKind(mode_t mode)
+{
+    return S_ISREG(mode) || S_ISFIFO(mode);
+}
+
 std::FILE* openRegularFile(const char* path, const char* mode, std::string& refusal)
 {
     refusal.clear();
@@ -33,14 +38,17 @@ std::FILE* openRegularFile(const char* path, const char* mode, std::string& refu
         refusal = fileKind(status.st_mode);
         return nullptr;
     }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, maybe for ever.
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(fd, &status) != 0 || !isReadableKind(status.st_mode)) {
         refusal = fileKind(status.st_mode);
         close(fd);
         return nullptr;
     }
+    // Reads block from here on, so a pipe is read to its end; a FIFO that
+    // has no writer at this moment gives end of file at once instead.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = fdopen(fd, mode);
     if (file == nullptr)

@@ -1,7 +1,9 @@
-// Data files are read only when they are regular files: a FIFO, a device
-// such as /dev/zero or a socket would block or never end, and a folder
-// holds no data. Nothing here blocks: a name is opened without waiting for
-// a FIFO's writer, checked, and closed again when it is no regular file.
+// Data files are read only when they are regular files or pipes (an
+// anonymous pipe such as a shell's <(...), or a FIFO): a device such as
+// /dev/zero or a socket would block or never end, and a folder holds no
+// data. Nothing here waits for a writer: a name is opened without blocking,
+// checked, and closed again when it is neither. A pipe is then read to its
+// end; a FIFO that nobody writes reads as empty at once.
 #ifndef PALEOVIZ_FILES_REGULAR_INPUT_H
 #define PALEOVIZ_FILES_REGULAR_INPUT_H
 
@@ -19,25 +21,28 @@ extern const char* const folderRefusal;
 // FIFO", "a device", "a socket" or "not a regular file".
 const char* fileKind(mode_t mode);
 
-// Opens path for reading (stdio mode "r" or "rb") when it is a regular file.
-// Otherwise returns null with refusal "" (it does not exist or cannot be
-// opened; errno says why), folderRefusal, or what it is ("a FIFO", "a
+// Whether data is read from a file of this type: a regular file or a pipe.
+bool isReadableKind(mode_t mode);
+
+// Opens path for reading (stdio mode "r" or "rb") when it is a regular file
+// or a pipe. Otherwise returns null with refusal "" (it does not exist or
+// cannot be opened; errno says why), folderRefusal, or what it is ("a
 // device", "a socket").
 std::FILE* openRegularFile(const char* path, const char* mode, std::string& refusal);
 
-// The message for a path openRegularFile refused: "PATH is a FIFO, not a
+// The message for a path openRegularFile refused: "PATH is a device, not a
 // regular file", or for a path that cannot be opened "cannot open "PATH"
 // for reading".
 std::string inputRefusalMessage(const std::string& path, const std::string& refusal);
 
 // openRegularFile for the window's data files, whose messages are fixed:
 // a name that is missing, unreadable or a folder gives null silently, as
-// before, and the caller prints its usual message; a FIFO, device or socket
-// gives null after one line on standard output naming it.
+// before, and the caller prints its usual message; a device or socket gives
+// null after one line on standard output naming it.
 std::FILE* openDataFile(const char* path, const char* mode);
 
-// A text stream on a regular file; not good() (refusal set as above) when
-// path is not one or cannot be opened.
+// A text stream on a regular file or a pipe; not good() (refusal set as
+// above) when path is neither or cannot be opened.
 class RegularFileStream : public std::istream {
 public:
     explicit RegularFileStream(const std::string& path);

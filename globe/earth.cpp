@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,6 +27,17 @@ const char monthNames[4][32] = {"March", "June", "September", "December"};
 // Every globe reads the same grid file, so a short one is reported by the
 // first globe only, once per run.
 bool shortGridReported = false;
+
+// A pipe can be read only once, but every globe reads the grid: the first
+// globe's grid from a pipe is kept here, and the others copy it.
+std::string pipedGridName;
+std::vector<int16_t> pipedGrid;
+
+bool isPipe(const char* fileName)
+{
+    struct stat status;
+    return stat(fileName, &status) == 0 && S_ISFIFO(status.st_mode);
+}
 
 // Ends the process when the grid file cannot be opened or read.
 [[noreturn]] void failToLoad()
@@ -67,6 +81,12 @@ Globe::Globe(int seasonNumber, const char* fileName)
 
 void Globe::load(const char* fileName, bool verbose)
 {
+    const bool pipe = isPipe(fileName);
+    if (pipe && pipedGridName == fileName) {
+        std::memcpy(elevation, pipedGrid.data(), sizeof elevation);
+        buildVertices();
+        return;
+    }
     FILE* file = openDataFile(fileName, "rb");
     if (file == nullptr)
         failToLoad();
@@ -95,6 +115,10 @@ void Globe::load(const char* fileName, bool verbose)
         std::fflush(stdout);
     }
     std::fclose(file);
+    if (pipe) {
+        pipedGridName = fileName;
+        pipedGrid.assign(&elevation[0][0], &elevation[0][0] + sizeof elevation / sizeof elevation[0][0]);
+    }
     if (samplesRead < long(rows) * cols && !shortGridReported) {
         shortGridReported = true;
         std::printf("%s: short elevation grid, read %ld of %ld samples; the rest are 0\n",

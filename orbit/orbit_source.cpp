@@ -61,6 +61,19 @@ bool readLine(std::istream& in, std::string& line)
     return !line.empty();
 }
 
+// Whether a line holds exactly one record's numbers: such a header line
+// means the file has no header, and reading on would drop records.
+bool isRecordLine(const std::string& line)
+{
+    std::istringstream words(line);
+    int count = 0;
+    double value = 0;
+    for (std::string word; words >> word; ++count)
+        if (count == fieldsPerRecord || !parseNumber(word, value))
+            return false;
+    return count == fieldsPerRecord;
+}
+
 // The header lines joined into one text, and every later word with its line.
 bool readTokens(const std::string& fileName, std::string& header, std::vector<Token>& tokens,
                 std::string& error)
@@ -72,8 +85,14 @@ bool readTokens(const std::string& fileName, std::string& header, std::vector<To
     }
     std::string line;
     int lineNumber = 0;
-    for (; lineNumber < headerLines && readLine(in, line); ++lineNumber)
+    for (; lineNumber < headerLines && readLine(in, line); ++lineNumber) {
+        if (isRecordLine(line)) {
+            error = where(fileName, lineNumber + 1) + " is a record: the three header lines are "
+                    "missing (a series file starts with three lines of text)";
+            return false;
+        }
         header += (header.empty() ? "" : " | ") + line;
+    }
     while (readLine(in, line)) {
         ++lineNumber;
         std::istringstream words(line);
@@ -243,6 +262,13 @@ std::string OrbitSource::outsideSpanMessage(double kyr) const
     const Span s = span();
     return formatNumber(kyr) + " kyr is outside the span of " + name + " (" + formatNumber(s.oldest)
            + " to " + formatNumber(s.newest) + " kyr)";
+}
+
+std::string OrbitSource::insolationProblem() const
+{
+    if (solution == nullptr || solution->available == Availability::allElements)
+        return std::string();
+    return eccentricityOnlyMessage(*solution);
 }
 
 }  // namespace orbit

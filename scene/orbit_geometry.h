@@ -4,9 +4,13 @@
 #define PALEOVIZ_SCENE_ORBIT_GEOMETRY_H
 
 constexpr double orbitExaggeration = 4.0;
+// The largest drawn eccentricity: from a true 0.225 on, the exaggeration
+// gives way so that the orbit stays an ellipse (the panel still prints the
+// true value).
+constexpr double maxDrawnEcc = 0.9;
 
 struct OrbitShape {
-    double drawnEcc;       // E = 4 x eccentricity
+    double drawnEcc;       // E = 4 x eccentricity, at most maxDrawnEcc in size
     double semiMajor;      // a
     double semiLatus;      // p = a (1 - E^2)
 

@@ -7,6 +7,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -38,7 +39,10 @@ double OrbitShape::radiusAt(double theta) const
 OrbitShape orbitShape(double ecc, double semiMajorAxis)
 {
     OrbitShape shape;
-    shape.drawnEcc = orbitExaggeration * ecc;
+    // Exaggerated fourfold, an eccentricity of 0.25 or more would draw a
+    // line or a hyperbola: the drawn value is capped so the orbit stays an
+    // ellipse. Real orbits (below 0.07) are far from the cap.
+    shape.drawnEcc = std::clamp(orbitExaggeration * ecc, -maxDrawnEcc, maxDrawnEcc);
     shape.semiMajor = semiMajorAxis;
     // The algebraic form also holds for a circle (eccentricity 0).
     shape.semiLatus = semiMajorAxis * (1 - shape.drawnEcc * shape.drawnEcc);

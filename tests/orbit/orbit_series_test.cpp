@@ -261,30 +261,41 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
     dir.write("table.txt", joinLines(laskarRows(5800)));
     dir.write("short.txt", joinLines(laskarRows(12)));
     const std::string usage =
-        "usage: orbit_series SOLUTION OUTPUT   (SOLUTION: la2004, la2004-fit, berger1978)\n"
-        "       orbit_series laskar INPUT OUTPUT\n";
+        "usage: paleoviz-orbit-series SOLUTION OUTPUT   (SOLUTION: la2004, la2004-fit, berger1978, la93-01, "
+        "la93-11)\n"
+        "       paleoviz-orbit-series laskar INPUT OUTPUT\n";
     struct Case { std::string arguments; int status; std::string out; const char* made; };
     for (const Case& c : {
-             Case{"", 2, "orbit_series: no source given\n" + usage, nullptr},
+             Case{"", 2, "paleoviz-orbit-series: no source given\n" + usage, nullptr},
              Case{"laskr table.txt x", 2,
-                  "orbit_series: unknown solution \"laskr\"; the known ones are la2004, "
-                  "la2004-fit, berger1978, or laskar to convert a table\n" + usage, "x"},
+                  "paleoviz-orbit-series: unknown solution \"laskr\"; the known ones are la2004, "
+                  "la2004-fit, berger1978, berger1990, la93-01, la93-11, la2010a, la2010b, "
+                  "la2010c, la2010d, la2011, zb18a, or laskar to convert a table\n" + usage, "x"},
+             Case{"berger1990 ber90.out", 2,
+                  "paleoviz-orbit-series: Berger and Loutre (1991), BER90 (berger1990) spans -5000 to 0 "
+                  "kyr, 5001 records back from the present; the series file needs 5800 (0 to "
+                  "-5799 kyr)\n", "ber90.out"},
+             Case{"zb18a zb.out", 2,
+                  "paleoviz-orbit-series: Zeebe and Lourens (2019), ZB18a (zb18a) gives the eccentricity "
+                  "only; insolation needs all three elements, which these solutions give: "
+                  "la2004, la2004-fit, berger1978, berger1990, la93-01, la93-11; the series file "
+                  "needs them too\n", "zb.out"},
              Case{"berger1978", 2,
-                  "orbit_series: berger1978 takes one argument, the output file\n" + usage,
+                  "paleoviz-orbit-series: berger1978 takes one argument, the output file\n" + usage,
                   nullptr},
              Case{"laskar table.txt", 2,
-                  "orbit_series: laskar takes two arguments, the input table and the output "
+                  "paleoviz-orbit-series: laskar takes two arguments, the input table and the output "
                   "file\n" + usage, nullptr},
              Case{"laskar missing.txt out", 1,
-                  "orbit_series: cannot open \"missing.txt\" for reading\n", "out"},
+                  "paleoviz-orbit-series: cannot open \"missing.txt\" for reading\n", "out"},
              Case{"laskar short.txt out", 1,
-                  "orbit_series: short.txt: the table ends at line 12 with 12 rows; the series "
+                  "paleoviz-orbit-series: short.txt: the table ends at line 12 with 12 rows; the series "
                   "file needs 5800 (0 to -5799 kyr)\n", "out"},
              Case{"berger1978 no-such-dir/out", 2,
-                  "orbit_series: cannot write \"no-such-dir/out\": there is no folder no-such-dir\n", nullptr},
+                  "paleoviz-orbit-series: cannot write \"no-such-dir/out\": there is no folder no-such-dir\n", nullptr},
              Case{"laskar table.txt laskar.out", 0, "", "laskar.out"},
              Case{"la2004-fit", 2,
-                  "orbit_series: la2004-fit takes one argument, the output file\n" + usage, nullptr},
+                  "paleoviz-orbit-series: la2004-fit takes one argument, the output file\n" + usage, nullptr},
              Case{"berger1978 berger.out", 0, "", "berger.out"},
              Case{"la2004-fit fit.out", 0, "", "fit.out"},
              Case{"la2004 la2004.out", 0, "", "la2004.out"}}) {

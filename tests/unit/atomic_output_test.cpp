@@ -1,5 +1,6 @@
 // Writing outputs: every kind of target the module meets, a signal in the
-// middle of a write, and an allocation failure with a temporary open.
+// middle of a write, an allocation failure with a temporary open, and every
+// writer on a full or read-only file system.
 #include "command_run.h"
 #include "files/atomic_output.h"
 #include "files/regular_input.h"
@@ -7,12 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -161,26 +168,154 @@ TEST(AtomicOutput, AnAllocationFailureEndsWithStatusOneAndNoTemporary)
     EXPECT_TRUE(names(".").empty());
 }
 
-TEST(RegularInput, OnlyRegularFilesAreOpenedAndNothingWaits)
+std::string readAll(std::istream& in)
+{
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(RegularInput, FilesAndPipesAreReadToTheirEndAndNothingWaits)
 {
     TestDir dir;
     std::ofstream("file") << "x";
     ASSERT_EQ(mkfifo("fifo", 0644), 0);
+    ASSERT_EQ(mkfifo("early", 0644), 0);
     mkdir("folder", 0755);
+    // An anonymous pipe, named as a shell's <(...) names it, whose writer
+    // sends more than the pipe holds and then closes.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string streamed(200000, 's');
+    std::thread writer([&] {
+        for (size_t at = 0; at < streamed.size();)
+            at += size_t(std::max<ssize_t>(0, write(ends[1], streamed.data() + at, streamed.size() - at)));
+        close(ends[1]);
+    });
+    // A FIFO whose writer wrote and is about to close.
+    const int early = open("early", O_RDWR);
+    ASSERT_EQ(write(early, "early", 5), 5);
     const struct {
-        const char* path;
+        std::string path;
         bool opens;
         const char* refusal;
-    } cases[] = {{"file", true, ""}, {"fifo", false, "a FIFO"}, {"folder", false, "a folder"},
-                 {"/dev/zero", false, "a device"}, {"missing", false, ""}};
+        std::string text;
+    } cases[] = {{"file", true, "", "x"},
+                 {"/dev/fd/" + std::to_string(ends[0]), true, "", streamed},
+                 {"fifo", true, "", ""},  // nobody writes: empty at once
+                 {"early", true, "", "early"},
+                 {"folder", false, "a folder", ""},
+                 {"/dev/zero", false, "a device", ""},
+                 {"missing", false, "", ""}};
     for (const auto& c : cases) {
-        std::string refusal;
-        std::FILE* file = openRegularFile(c.path, "r", refusal);
-        EXPECT_EQ(file != nullptr, c.opens) << c.path;
-        EXPECT_EQ(refusal, c.refusal) << c.path;
-        if (file != nullptr)
-            std::fclose(file);
         RegularFileStream stream(c.path);
+        if (c.path == "early")
+            close(early);
         EXPECT_EQ(stream.good(), c.opens) << c.path;
+        EXPECT_EQ(stream.refusal, c.refusal) << c.path;
+        if (c.opens) {
+            EXPECT_EQ(readAll(stream), c.text) << c.path;
+        }
+    }
+    writer.join();
+    close(ends[0]);
+}
+
+namespace {
+
+// A 64 KiB tmpfs mounted on "fs" in the working folder, unmounted when the
+// guard goes (before the folder is removed).
+class SmallFileSystem {
+public:
+    SmallFileSystem()
+    {
+        mkdir("fs", 0755);
+        mounted = mount("tmpfs", "fs", "tmpfs", 0, "size=64k") == 0;
+        why = mounted ? "" : std::strerror(errno);
+    }
+    ~SmallFileSystem()
+    {
+        if (mounted)
+            umount2("fs", MNT_DETACH);
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    enum Spoil { full, nearlyFull, readOnly };
+    // Leaves it full (a filler takes every free byte), with 16 KiB free, or
+    // read-only.
+    void spoil(Spoil how) const
+    {
+        if (how == readOnly) {
+            mount(nullptr, "fs", nullptr, MS_REMOUNT | MS_RDONLY, "size=64k");
+            return;
+        }
+        std::ofstream filler("fs/filler", std::ios::binary);
+        const std::string block(1024, 'x');
+        const int blocks = how == full ? 64 : 64 - 16 - 4;  // "old" takes a page
+        for (int k = 0; k < blocks && filler.write(block.data(), std::streamsize(block.size())); ++k)
+            filler.flush();
+    }
+    void restore() const
+    {
+        mount(nullptr, "fs", nullptr, MS_REMOUNT, "size=64k");
+        for (const std::string& name : names("fs"))
+            std::remove(("fs/" + name).c_str());
+    }
+
+    bool mounted;
+    std::string why;
+};
+
+}  // namespace
+
+TEST(AtomicOutput, EveryWriterOnAFullOrReadOnlyFileSystemKeepsTheOldFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    TestDir dir;
+    SmallFileSystem fs;
+    if (!fs.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << fs.why;
+    // The fitting tool's table: the first 5800 kyr of the published past.
+    ASSERT_EQ(runCommand("zcat " + std::string(PALEOVIZ_SOURCE_DIR) +
+                         "/data/la2004/la2004-past-0-51000kyr.asc.gz | head -5800 > table.asc")
+                  .status,
+              0);
+    const std::string daily = std::string(PALEOVIZ_INSOLATION_TOOL) +
+                              " daily --time -5000:0:1 --lat -90:90:1 --lon 0:359:30 -o ";
+    const struct {
+        const char* file;
+        std::string before, after;  // the command around the file's path
+        bool large;                 // more than 16 KiB
+    } writers[] = {
+        {"out.csv", daily, "", true},
+        {"out.nc", daily, "", true},
+        {"orbit95b", std::string(ORBIT_SERIES_TOOL) + " la2004 ", "", true},
+        {"terms.h", std::string(ORBIT_FIT_TOOL) + " table.asc ", " 3", false},
+        {"logo.rgba", std::string(LOGO_IMAGE_TOOL) + " ", "", true},
+        {"icon.png", std::string(LOGO_ICON_TOOL) + " " + PALEOVIZ_SOURCE_DIR + "/data/logo.rgba ", "",
+         false},
+    };
+    // A full disk is met while writing, at once or part of the way (status
+    // 1); a read-only one is refused before any work (status 2).
+    using Spoil = SmallFileSystem::Spoil;
+    for (const Spoil how : {Spoil::full, Spoil::nearlyFull, Spoil::readOnly}) {
+        for (const auto& w : writers) {
+            if (how == Spoil::nearlyFull && !w.large)
+                continue;
+            const std::string path = std::string("fs/") + w.file;
+            std::ofstream(path) << "old";
+            fs.spoil(how);
+            const std::set<std::string> before = names("fs");
+            const std::string command = w.before + path + w.after;
+            const CommandRun run = runCommand(command);
+            const std::string what = std::string(w.file) + " " + std::to_string(how);
+            EXPECT_EQ(run.status, how == Spoil::readOnly ? 2 : 1) << what << ": " << run.out;
+            EXPECT_NE(run.out.find(path), std::string::npos) << what << ": " << run.out;
+            EXPECT_EQ(contents(path), "old") << what;
+            EXPECT_EQ(names("fs"), before) << what;
+            fs.restore();
+        }
     }
 }

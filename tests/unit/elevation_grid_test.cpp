@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +68,36 @@ TEST(ElevationGrid, ShortFileLeavesZerosAndSaysHowMuchWasReadOncePerRun)
     });
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "short: short elevation grid, read 1500 of 583200 samples; the rest are 0\n");
+}
+
+// A FIFO is read once, by the first globe, to its end; the others take its
+// grid, since the FIFO has nothing left for them.
+TEST(ElevationGrid, AGridFromAPipeServesEveryGlobe)
+{
+    TestDir dir;
+    ASSERT_EQ(mkfifo("piped", 0600), 0);
+    const std::string bytes = fullGrid(positional);
+    const ChildResult result = runInChild([&bytes] {
+        // Held open for writing before any globe opens it, as a shell's
+        // writer would be.
+        const int writer = open("piped", O_RDWR);
+        std::thread feed([&] {
+            for (size_t at = 0; at < bytes.size();)
+                at += size_t(std::max<ssize_t>(0, write(writer, bytes.data() + at, bytes.size() - at)));
+            close(writer);
+        });
+        auto first = std::make_unique<Globe>(seasonMarch, "piped");
+        feed.join();
+        auto second = std::make_unique<Globe>(seasonJune, "piped");
+        bool same = true;
+        for (int r : {0, 1, 269, 539})
+            for (int c : {0, 517, 1079})
+                same = same && first->elevation[r][c] == positional(r, c) &&
+                       second->elevation[r][c] == positional(r, c);
+        std::exit(same ? 0 : 3);
+    });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
 }
 
 TEST(ElevationGrid, MissingFileEndsTheProcessWithItsMessage)

@@ -194,6 +194,19 @@ TEST(OrbitGeometry, SemiLatusRectumAgreesWithTheQuotientForm)
     }
 }
 
+// Beyond a true 0.225 the drawn eccentricity stays at 0.9: still an ellipse,
+// its perihelion 800 x 0.1 from the Sun and its aphelion 800 x 1.9.
+TEST(OrbitGeometry, TheExaggerationIsCappedBeforeTheOrbitDegenerates)
+{
+    for (double ecc : {0.25, 0.3, 0.9, 0.999}) {
+        const OrbitShape shape = orbitShape(ecc, 800);
+        EXPECT_DOUBLE_EQ(shape.drawnEcc, 0.9) << ecc;
+        EXPECT_NEAR(shape.perihelionDistance(), 80, 1e-9) << ecc;
+        EXPECT_NEAR(shape.aphelionDistance(), 1520, 1e-9) << ecc;
+    }
+    EXPECT_DOUBLE_EQ(orbitShape(0.2, 800).drawnEcc, 0.8);
+}
+
 TEST_F(OrbitViewTest, AutomaticAdvanceStepsAndUpdatesEveryFrame)
 {
     hideGlobeMeshes();

@@ -3,11 +3,13 @@
 #include "scene/data_files.h"
 #include "math/constants.h"
 #include "gl_recorder.h"
+#include "orbit_series.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -152,6 +154,12 @@ TEST_F(SeriesFileTest, UnreadableRecordsAreZeroFromTheFaultOn)
                   "column 4 (obliquity) is missing at the end of the file"},
              Case{"end after column 1", header + records(0, 9) + "-9\n", 9, 0,
                   "column 2 (eccentricity) is missing at the end of the file"},
+             Case{"decimal comma in column 2", header + records(0, 4) + "-4 0,0104 0.148 22.00004 0\n" +
+                  records(5, 20), 4, 0,
+                  "column 2 (eccentricity) holds a comma (numbers here take a decimal point)"},
+             Case{"decimal comma in column 4", header + records(0, 4) + "-4 0.0104 0.148 22,00004 0\n" +
+                  records(5, 20), 4, 2,
+                  "column 4 (obliquity) holds a comma (numbers here take a decimal point)"},
              Case{"end after the last whole record", header + records(0, 9) + "\n\n", 9, 0, nullptr},
              Case{"end inside the header", "h1\nh2", 0, 0, nullptr},
              Case{"empty file", "", 0, 0, nullptr}}) {
@@ -218,6 +226,47 @@ TEST_F(SeriesFileTest, FirstImplausibleRecordIsReportedOnceAndKept)
     EXPECT_EQ(scene->eccSeries[3], 1.0);
     EXPECT_EQ(scene->eccSeries[4], eccOf(4));
     EXPECT_EQ(read(sound), "");
+}
+
+// Values no orbit has are refused, the first with the line it lies on: the
+// record holds 0 and the rest of the file is read on. Record j of records()
+// lies on line j + 4, after the three header lines.
+TEST_F(SeriesFileTest, ValuesBeyondAnyOrbitAreRefusedNamingTheLine)
+{
+    const std::string after = "; the record is refused and holds 0\n";
+    struct Case {
+        const char* name;
+        std::string fields;  // record 3, its line ended
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{"precession 1e308 degrees", "-3 0.0103 1e308 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 3 (precession angle) 1e+308 is beyond +-1e6 degrees"},
+             Case{"obliquity -2e6 degrees over two lines", "-3 0.0103\n0.111 -2e6 0\n",
+                  "orbit95b: line 8: record 3: column 4 (obliquity) -2e+06 is beyond +-1e6 degrees"},
+             Case{"infinite precession", "-3 0.0103 -inf 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 3 (precession angle) -inf is beyond +-1e6 degrees"},
+             Case{"time past int", "2147483648 0.0103 0.111 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 1 (time) 2147483648 is outside the whole "
+                  "numbers the reader takes"},
+             Case{"time of thirty digits", "-" + std::string(30, '9') + " 0.0103 0.111 22.00003 0\n",
+                  "orbit95b: line 7: record 3: column 1 (time) -" + std::string(24, '9') +
+                      "... is outside the whole numbers the reader takes"}}) {
+        EXPECT_EQ(read(header + records(0, 3) + c.fields + records(4, 5800)),
+                  c.message + after)
+            << c.name;
+        expectValuesBefore(3);
+        EXPECT_EQ(scene->eccSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->precSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->oblSeries[3], 0.0) << c.name;
+        EXPECT_EQ(scene->eccSeries[4], eccOf(4)) << c.name;
+    }
+    // The last int is a time like any other: the usual implausible-time
+    // line shows it as written.
+    EXPECT_EQ(read(header + records(0, 3) + "-2147483648 0.0103 0.111 22.00003 0\n" + records(4, 5800)),
+              "orbit95b: record 3: column 1 (time) -2147483648 where -3 was expected; are the columns "
+              "shifted?\n");
+    EXPECT_EQ(scene->eccSeries[3], 0.0103);
 }
 
 TEST_F(SeriesFileTest, FilesThatOpenButCannotBeReadCountAsMissing)
@@ -323,4 +372,35 @@ TEST_F(SeriesFileTest, CommittedSeriesFollowsTheLaskar2004Solution)
         ASSERT_LT(scene->precSeries[j], 360.0) << j;
         ASSERT_GT(scene->oblSeries[j], 22.0) << j;
     }
+}
+
+TEST_F(SeriesFileTest, La93SeriesFromTheGeneratorFillsEveryRecord)
+{
+    // The generator's file for another full solution: the window reads all
+    // 5800 records of it, each the solution's value at -j kyr as printed.
+    const orbit::SolutionInfo* la93 = orbit::findSolution("la93-11");
+    ASSERT_NE(la93, nullptr);
+    std::string message;
+    ASSERT_TRUE(writeSolutionFile(*la93, seriesFileName, message)) << message;
+    std::ifstream file(seriesFileName);
+    int lines = 0;
+    for (std::string line; std::getline(file, line);)
+        ++lines;
+    EXPECT_EQ(lines, 3 + 5800);
+    testing::internal::CaptureStdout();
+    scene->readSeries(seriesFileName, 5800);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(scene->recordCount, 5800);
+    for (int j = 0; j < 5800; ++j) {
+        const orbit::Elements el = orbit::elementsAt(*la93, -j);
+        ASSERT_NEAR(scene->eccSeries[j], el.eccentricity, 5e-9) << j;
+        ASSERT_NEAR(std::remainder(scene->precSeries[j] - el.perihelion, 360.0), 0.0, 5e-7) << j;
+        ASSERT_NEAR(scene->oblSeries[j], el.obliquity, 5e-7) << j;
+    }
+    // BER90 is 5001 records long: refused, naming its span, and no file.
+    const orbit::SolutionInfo* ber90 = orbit::findSolution("berger1990");
+    ASSERT_NE(ber90, nullptr);
+    EXPECT_FALSE(writeSolutionFile(*ber90, "short", message));
+    EXPECT_NE(message.find("-5000 to 0 kyr, 5001 records"), std::string::npos) << message;
+    EXPECT_FALSE(std::ifstream("short").good());
 }

@@ -3,6 +3,7 @@
 
 #include "files/atomic_output.h"
 
+#include <hdf5.h>
 #include <netcdf.h>
 
 #include <algorithm>
@@ -15,10 +16,12 @@ constexpr int deflateLevel = 4;
 
 class NetcdfWriter : public TableWriter {
 public:
+    // A writer that did not finish drops its file: the temporary is
+    // removed by its owner in any case.
     ~NetcdfWriter() override
     {
         if (open)
-            nc_close(ncid);
+            nc_abort(ncid);
     }
 
     bool create(const std::string& path, std::string& error)
@@ -149,6 +152,14 @@ private:
 
 std::unique_ptr<TableWriter> makeNetcdfWriter(const std::string& path, std::string& error)
 {
+    // HDF5 closes every file still open when the process exits. A file
+    // whose writes failed (a full disk) cannot be closed: its close fails,
+    // HDF5 keeps it half torn down, and its exit handler then reads freed
+    // state and crashes. Every file that matters is closed here before
+    // exit, and a failed one is a temporary that is removed anyway, so the
+    // exit handler is turned off; that must happen before HDF5 starts,
+    // that is before the first netCDF call.
+    H5dont_atexit();
     auto writer = std::make_unique<NetcdfWriter>();
     if (!writer->create(path, error))
         return nullptr;

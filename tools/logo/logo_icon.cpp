@@ -1,6 +1,7 @@
 // logo_icon INPUT OUTPUT.png: the desktop icon, the logo picture INPUT (raw
 // RGBA, 190 x 206, bottom row first, as logo_image writes it) centred on a
 // transparent 256 x 256 square, as a PNG file.
+#include "files/atomic_output.h"
 #include "files/regular_input.h"
 #include "png/png_file.h"
 
@@ -23,6 +24,13 @@ int main(int argc, char** argv)
     if (argc != 3) {
         std::fprintf(stderr, "usage: logo_icon LOGO.rgba OUTPUT.png\n");
         return 2;
+    }
+    // An output that cannot be written is refused before any work, as by
+    // every other writer.
+    const std::string problem = outputProblem(argv[2]);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "logo_icon: cannot write \"%s\": %s\n", argv[2], problem.c_str());
+        return outputRefusedStatus;
     }
     std::vector<unsigned char> logo(size_t(logoWidth) * logoHeight * channels);
     std::string refusal;
