@@ -43,12 +43,24 @@ double hourAngleAt(double hours)
 double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
                      double perihelion, double trueLongitude, double hourAngle)
 {
+    return instantaneous(sunPosition(solarConstant, obliquity, eccentricity, perihelion, trueLongitude),
+                         latitude, hourAngle);
+}
+
+SunPosition sunPosition(double solarConstant, double obliquity, double eccentricity, double perihelion,
+                        double trueLongitude)
+{
     const double d = declination(obliquity, trueLongitude);
     const double v = trueAnomaly(trueLongitude, perihelion);
     const double q = inverseDistance(eccentricity, std::cos(v), eccentricity * eccentricity);
-    const double cosZenith = std::sin(latitude) * std::sin(d)
-                             + std::cos(latitude) * std::cos(d) * std::cos(hourAngle);
-    return cosZenith > 0 ? solarConstant * q * q * cosZenith : 0.0;
+    return SunPosition{std::sin(d), std::cos(d), solarConstant * q * q};
+}
+
+double instantaneous(const SunPosition& sun, double latitude, double hourAngle)
+{
+    const double cosZenith = std::sin(latitude) * sun.sinDeclination
+                             + std::cos(latitude) * sun.cosDeclination * std::cos(hourAngle);
+    return cosZenith > 0 ? sun.flux * cosZenith : 0.0;
 }
 
 }  // namespace insolation

@@ -66,6 +66,18 @@ double hourAngleAt(double hours);
 double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
                      double perihelion, double trueLongitude, double hourAngle);
 
+// The same in two steps, for callers that evaluate one instant at many
+// latitudes and hours: the Sun's declination and distance once, then each
+// place and hour. Gives exactly the values instantaneous gives.
+struct SunPosition {
+    double sinDeclination;
+    double cosDeclination;
+    double flux;  // solarConstant (a / r)^2
+};
+SunPosition sunPosition(double solarConstant, double obliquity, double eccentricity, double perihelion,
+                        double trueLongitude);
+double instantaneous(const SunPosition& sun, double latitude, double hourAngle);
+
 }  // namespace insolation
 
 #endif

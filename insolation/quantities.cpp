@@ -1,4 +1,5 @@
 #include "insolation/quantities.h"
+#include "insolation/latitude_integrals.h"
 
 #include "math/constants.h"
 #include "math/number_text.h"
@@ -135,13 +136,61 @@ void monthlyValues(const Orbit& orbit, double s0, double latitude, Calendar cale
 
 double instantValue(const Orbit& orbit, double s0, double latitude, double lambda, double hour)
 {
-    return instantaneous(s0, latitude * radiansPerDegree, orbit.obliquity, orbit.eccentricity,
-                         orbit.perihelion, lambda, hourAngleAt(hour));
+    return instantValue(sunAt(orbit, s0, lambda), latitude, hour);
+}
+
+SunPosition sunAt(const Orbit& orbit, double s0, double lambda)
+{
+    return sunPosition(s0, orbit.obliquity, orbit.eccentricity, orbit.perihelion, lambda);
+}
+
+double instantValue(const SunPosition& sun, double latitude, double hour)
+{
+    return instantaneous(sun, latitude * radiansPerDegree, hourAngleAt(hour));
 }
 
 double annualValue(const Orbit& orbit, double s0, double latitude)
 {
     return annualMean(orbit, s0, latitude * radiansPerDegree);
+}
+
+void integratedGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double start, double end,
+                    double* out, GridScratch& scratch)
+{
+    const double lambda1 = start * radiansPerDegree;
+    const double lambda2 = end * radiansPerDegree;
+    const double days = daysBetween(orbit, lambda1, lambda2);
+    scratch.energies.resize(grid.size());
+    energiesBetween(orbit, s0, grid, lambda1, lambda2, scratch.energies.data(), scratch.row);
+    for (size_t k = 0; k < grid.size(); ++k) {
+        const double energy = scratch.energies[k];
+        out[k * 3] = energy / joulesPerGigajoule;
+        out[k * 3 + 1] = energy / (days * secondsPerDay);
+        out[k * 3 + 2] = days;
+    }
+}
+
+void monthlyGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, Calendar calendar, double* out,
+                 GridScratch& scratch)
+{
+    double starts[monthCount + 1];
+    monthStartLongitudes(orbit, calendar, starts);
+    scratch.energies.resize(grid.size());
+    for (int m = 0; m < monthCount; ++m) {
+        energiesBetween(orbit, s0, grid, starts[m], starts[m + 1], scratch.energies.data(), scratch.row);
+        // As meanBetween divides.
+        const double seconds = daysBetween(orbit, starts[m], starts[m + 1]) * secondsPerDay;
+        for (size_t k = 0; k < grid.size(); ++k)
+            out[k * monthCount + m] = scratch.energies[k] / seconds;
+    }
+}
+
+void annualGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double* out, GridScratch& scratch)
+{
+    // As annualMean divides: by the calendar year, equal ends being the whole turn.
+    energiesBetween(orbit, s0, grid, 0.0, 0.0, out, scratch.row);
+    for (size_t k = 0; k < grid.size(); ++k)
+        out[k] /= yearDays * secondsPerDay;
 }
 
 }  // namespace insolation

@@ -14,10 +14,12 @@
 #ifndef PALEOVIZ_INSOLATION_QUANTITIES_H
 #define PALEOVIZ_INSOLATION_QUANTITIES_H
 
+#include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
 
 #include <string>
+#include <vector>
 
 namespace insolation {
 
@@ -71,7 +73,28 @@ void caloricValues(const Orbit& orbit, double s0, double latitude, double* out);
 void monthlyValues(const Orbit& orbit, double s0, double latitude, Calendar calendar,
                    double* out);  // 12 means
 double instantValue(const Orbit& orbit, double s0, double latitude, double lambda, double hour);
+// The same with the Sun's position at lambda worked out once (sunAt), for
+// many latitudes and hours of one instant.
+SunPosition sunAt(const Orbit& orbit, double s0, double lambda);
+double instantValue(const SunPosition& sun, double latitude, double hour);
 double annualValue(const Orbit& orbit, double s0, double latitude);
+
+// integratedValues, monthlyValues and annualValue at every latitude of a
+// grid at once (energiesBetween in latitude_integrals.h): latitude k's
+// values go to out[k * n + v], n being 3, monthCount and 1. The same values
+// to about 1e-12 relatively, many times faster for a row of latitudes.
+// `scratch` is working space, resized as needed, so that a caller looping
+// over times allocates once.
+// REQUIRES: out holds grid.size() * n values.
+struct GridScratch {
+    std::vector<double> row;
+    std::vector<double> energies;
+};
+void integratedGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double start, double end,
+                    double* out, GridScratch& scratch);
+void monthlyGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, Calendar calendar, double* out,
+                 GridScratch& scratch);
+void annualGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double* out, GridScratch& scratch);
 
 }  // namespace insolation
 

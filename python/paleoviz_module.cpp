@@ -388,18 +388,14 @@ struct DailyCall {
     double s0;
 };
 
-template <class T>
-void dailyGrid(const Layout& layout, const DailyCall& call, size_t axis, T* out)
+// The axes of `layout` other than `axis`, with the result's own steps as
+// one more argument (the last); stride: the result's step along `axis`.
+Layout outerLayout(const Layout& layout, size_t axis, size_t& stride)
 {
-    // The latitudes along the axis, one grid of them for every (time, day).
-    std::vector<double> radians;
-    for (size_t k = 0; k < layout.shape[axis]; ++k)
-        radians.push_back(call.lat.data()[k * layout.steps[1][axis]] * math::radiansPerDegree);
-    const insolation::LatitudeGrid grid(radians);
-    // The other axes, with the result's own steps as a fourth argument.
+    const size_t nargs = layout.steps.size();
     Layout outer;
-    outer.steps.resize(4);
-    size_t resultStep = 1, stride = 1;
+    outer.steps.resize(nargs + 1);
+    size_t resultStep = 1;
     std::vector<size_t> resultSteps(layout.shape.size());
     for (size_t k = layout.shape.size(); k-- > 0;) {
         resultSteps[k] = resultStep;
@@ -411,11 +407,30 @@ void dailyGrid(const Layout& layout, const DailyCall& call, size_t axis, T* out)
             continue;
         }
         outer.shape.push_back(layout.shape[k]);
-        for (size_t a = 0; a < 3; ++a)
+        for (size_t a = 0; a < nargs; ++a)
             outer.steps[a].push_back(layout.steps[a][k]);
-        outer.steps[3].push_back(resultSteps[k]);
+        outer.steps[nargs].push_back(resultSteps[k]);
         outer.size *= layout.shape[k];
     }
+    return outer;
+}
+
+// The latitudes (argument 1) along `axis`, as a grid for the kernel.
+insolation::LatitudeGrid latitudeGridOf(const Layout& layout, const Argument& lat, size_t axis)
+{
+    std::vector<double> radians;
+    for (size_t k = 0; k < layout.shape[axis]; ++k)
+        radians.push_back(lat.data()[k * layout.steps[1][axis]] * math::radiansPerDegree);
+    return insolation::LatitudeGrid(radians);
+}
+
+template <class T>
+void dailyGrid(const Layout& layout, const DailyCall& call, size_t axis, T* out)
+{
+    // One grid of the latitudes along the axis for every (time, day).
+    const insolation::LatitudeGrid grid = latitudeGridOf(layout, call.lat, axis);
+    size_t stride = 1;
+    const Layout outer = outerLayout(layout, axis, stride);
     parallelFor(outer.size, 256, [&](size_t begin, size_t end) {
         visit(outer, begin, end, [&](size_t, const size_t* offsets) {
             const Orbit& o = call.orbits[offsets[0]];
@@ -452,8 +467,11 @@ long latitudeAxis(const Layout& layout)
     for (size_t k = 0; k < layout.shape.size(); ++k) {
         if (layout.steps[1][k] == 0)
             continue;
-        if (axis >= 0 || layout.steps[0][k] != 0 || layout.steps[2][k] != 0)
+        if (axis >= 0)
             return -1;
+        for (size_t a = 0; a < layout.steps.size(); ++a)
+            if (a != 1 && layout.steps[a][k] != 0)
+                return -1;
         axis = static_cast<long>(k);
     }
     return axis;
@@ -526,6 +544,50 @@ py::object dailyInsolation(const py::object& time, const py::object& lat, const 
     return result(out, allScalars(args));
 }
 
+// The quantities computed a whole row of latitudes at a time (the grid
+// kernel), when the latitudes (args[1]) vary along one axis longer than 1
+// and nothing else does; otherwise none (empty). fill(orbit, values, grid,
+// row, scratch) writes latitude k's outputs to row[k * outputs * trailing
+// + output * trailing + m].
+template <class Fill>
+std::vector<py::array_t<double>> latitudeWise(const Rows& rows, const std::vector<const Argument*>& args,
+                                              size_t outputs, size_t trailing, Fill fill)
+{
+    const Layout layout = broadcast(args);
+    const long found = latitudeAxis(layout);
+    if (found < 0 || layout.shape[static_cast<size_t>(found)] < 2)
+        return {};
+    const size_t axis = static_cast<size_t>(found);
+    const insolation::LatitudeGrid grid = latitudeGridOf(layout, *args[1], axis);
+    size_t stride = 1;
+    const Layout outer = outerLayout(layout, axis, stride);
+    std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
+    if (trailing > 1)
+        shape.push_back(static_cast<py::ssize_t>(trailing));
+    std::vector<py::array_t<double>> out;
+    std::vector<double*> data;
+    for (size_t k = 0; k < outputs; ++k) {
+        out.emplace_back(shape);
+        data.push_back(out.back().mutable_data());
+    }
+    const size_t width = outputs * trailing;
+    py::gil_scoped_release release;
+    parallelFor(outer.size, 1, [&](size_t begin, size_t end) {
+        std::vector<double> values(args.size()), row(grid.size() * width);
+        insolation::GridScratch scratch;
+        visit(outer, begin, end, [&](size_t, const size_t* offsets) {
+            for (size_t a = 2; a < args.size(); ++a)
+                values[a] = args[a]->data()[offsets[a]];
+            fill(rows.orbits[offsets[0]], values.data(), grid, row.data(), scratch);
+            const size_t base = offsets[args.size()];
+            for (size_t k = 0; k < grid.size(); ++k)
+                for (size_t v = 0; v < width; ++v)
+                    data[v / trailing][(base + k * stride) * trailing + v % trailing] = row[k * width + v];
+        });
+    });
+    return out;
+}
+
 py::object tupleOf(const std::vector<py::array_t<double>>& out, bool scalar)
 {
     py::tuple t(out.size());
@@ -545,12 +607,17 @@ py::object integratedInsolation(const py::object& time, const py::object& lat, c
     checkRange(b, 0, degreesPerTurn);
     const Rows rows = rowsOf(time, orbit);
     const std::vector<const Argument*> args{&rows.arg, &phi, &a, &b};
-    const auto out = elementwise(rows, args, 3, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
-        double row[3];
-        integratedValues(o, s0, x[1], x[2], x[3], row);
-        for (int k = 0; k < 3; ++k)
-            *at[k] = row[k];
+    auto out = latitudeWise(rows, args, 3, 1, [&](const Orbit& o, const double* x, const LatitudeGrid& grid,
+                                                  double* row, GridScratch& scratch) {
+        integratedGrid(o, s0, grid, x[2], x[3], row, scratch);
     });
+    if (out.empty())
+        out = elementwise(rows, args, 3, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+            double row[3];
+            integratedValues(o, s0, x[1], x[2], x[3], row);
+            for (int k = 0; k < 3; ++k)
+                *at[k] = row[k];
+        });
     return tupleOf(out, allScalars(args));
 }
 
@@ -610,10 +677,14 @@ py::object monthlyInsolation(const py::object& time, const py::object& lat, cons
     checkRange(phi, -90, 90);
     const Rows rows = rowsOf(time, orbit);
     const std::vector<const Argument*> args{&rows.arg, &phi};
-    const auto out = elementwise(rows, args, 1, insolation::monthCount, 1,
-                                 [&](const Orbit& o, const double* x, double* const* at) {
-                                     monthlyValues(o, s0, x[1], c, at[0]);
-                                 });
+    auto out = latitudeWise(rows, args, 1, insolation::monthCount,
+                            [&](const Orbit& o, const double*, const LatitudeGrid& grid, double* row,
+                                GridScratch& scratch) { monthlyGrid(o, s0, grid, c, row, scratch); });
+    if (out.empty())
+        out = elementwise(rows, args, 1, insolation::monthCount, 1,
+                          [&](const Orbit& o, const double* x, double* const* at) {
+                              monthlyValues(o, s0, x[1], c, at[0]);
+                          });
     return std::move(out[0]);
 }
 
@@ -647,9 +718,14 @@ py::object annualInsolation(const py::object& time, const py::object& lat, const
     checkRange(phi, -90, 90);
     const Rows rows = rowsOf(time, orbit);
     const std::vector<const Argument*> args{&rows.arg, &phi};
-    const auto out = elementwise(rows, args, 1, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
-        *at[0] = annualValue(o, s0, x[1]);
+    auto out = latitudeWise(rows, args, 1, 1, [&](const Orbit& o, const double*, const LatitudeGrid& grid,
+                                                double* row, GridScratch& scratch) {
+        annualGrid(o, s0, grid, row, scratch);
     });
+    if (out.empty())
+        out = elementwise(rows, args, 1, 1, 1, [&](const Orbit& o, const double* x, double* const* at) {
+            *at[0] = annualValue(o, s0, x[1]);
+        });
     return result(out[0], allScalars(args));
 }
 

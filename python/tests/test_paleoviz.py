@@ -79,6 +79,22 @@ def test_the_tool_prints_the_module_numbers(args, values):
         assert row == ["%.10g" % x for x in mine]
 
 
+def test_year_integrals_by_latitude_rows_match_one_element_at_a_time():
+    # A row of latitudes goes through the grid kernel; a single element
+    # through the one-latitude integral. Both lay the values out alike.
+    t, lat = np.array([-3.0, 0.0]), np.array([-90.0, -40.0, 0.0, 66.5, 90.0])
+    monthly = paleoviz.monthly_insolation(t, lat[:, None])  # (5, 2, 12): latitudes first
+    integrated = paleoviz.integrated_insolation(t[:, None], lat, 10.0, 200.0)  # (2, 5): latitudes last
+    annual = paleoviz.annual_insolation(t, lat[:, None])
+    for i, phi in enumerate(lat):
+        for j, time in enumerate(t):
+            np.testing.assert_allclose(monthly[i, j], paleoviz.monthly_insolation(time, phi), rtol=1e-10, atol=1e-9)
+            np.testing.assert_allclose(annual[i, j], paleoviz.annual_insolation(time, phi), rtol=1e-10)
+            one = paleoviz.integrated_insolation(time, phi, 10.0, 200.0)
+            for k in range(3):
+                np.testing.assert_allclose(integrated[k][j, i], one[k], rtol=1e-10, atol=1e-9)
+
+
 def test_arguments_broadcast_and_scalars_give_floats():
     t, lat, lon = np.array([-3.0, -1.0, 0.0]), np.linspace(-90, 90, 7), np.array([0.0, 90.0, 200.0, 300.0])
     grid = paleoviz.daily_insolation(t[:, None, None], lat[None, :, None], lon[None, None, :])

@@ -2,6 +2,7 @@
 // the library's one-latitude integral.
 #include "math/constants.h"
 #include "insolation/latitude_integrals.h"
+#include "insolation/quantities.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,44 @@ TEST(LatitudeIntegrals, AgreeWithTheOneLatitudeIntegral)
                 const double one = insolation::energyBetween(o, 1365.0, latitudes[k], a[0] * degree, a[1] * degree);
                 ASSERT_NEAR(out[k], one, std::fmax(1.0, 1e-10 * std::fabs(one)))
                     << "lat " << latitudes[k] / degree << " arc " << a[0] << ".." << a[1];
+            }
+        }
+    }
+}
+
+// The front ends' rows at every latitude at once (integrated, monthly in
+// both calendars, annual) against the same quantities one latitude at a time.
+TEST(LatitudeIntegrals, RowsOfTheQuantitiesMatchTheirOneLatitudeValues)
+{
+    const insolation::Orbit orbits[] = {{0.0167, 282.9 * degree, 23.44 * degree},
+                                        {0.07, 90.0 * degree, 90.0 * degree}};
+    // Degrees, in no order, a latitude twice and both poles.
+    const std::vector<double> latitudes = {65, -90, 0, 66.56, -23.5, 90, 65, -66.56, 12.25};
+    std::vector<double> radians;
+    for (double phi : latitudes)
+        radians.push_back(phi * degree);
+    const insolation::LatitudeGrid grid(radians);
+    const size_t n = latitudes.size();
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-10 * std::fmax(1.0, std::fabs(b)); };
+    insolation::GridScratch scratch;
+    for (const auto& o : orbits) {
+        std::vector<double> integrated(n * 3), monthly(n * insolation::monthCount), annual(n);
+        insolation::integratedGrid(o, 1361.0, grid, 300.0, 45.0, integrated.data(), scratch);
+        insolation::annualGrid(o, 1361.0, grid, annual.data(), scratch);
+        for (size_t k = 0; k < n; ++k) {
+            double one[3];
+            insolation::integratedValues(o, 1361.0, latitudes[k], 300.0, 45.0, one);
+            for (int v = 0; v < 3; ++v)
+                EXPECT_TRUE(near(integrated[k * 3 + v], one[v])) << latitudes[k] << " value " << v;
+            EXPECT_TRUE(near(annual[k], insolation::annualValue(o, 1361.0, latitudes[k]))) << latitudes[k];
+        }
+        for (auto calendar : {insolation::Calendar::equinox, insolation::Calendar::angular}) {
+            insolation::monthlyGrid(o, 1361.0, grid, calendar, monthly.data(), scratch);
+            for (size_t k = 0; k < n; ++k) {
+                double one[insolation::monthCount];
+                insolation::monthlyValues(o, 1361.0, latitudes[k], calendar, one);
+                for (int m = 0; m < insolation::monthCount; ++m)
+                    EXPECT_TRUE(near(monthly[k * insolation::monthCount + m], one[m])) << latitudes[k] << " " << m;
             }
         }
     }

@@ -31,19 +31,35 @@ void dailyStep(const Request& request, const Orbit& orbit, std::vector<double>& 
 // Commands with a row of values per latitude: value k of latitude i goes
 // to values[k][i] (to values[k][0] for a variable of time alone, the same
 // at every latitude), or for a row per month or hour, to values[0][i * n + k].
+void storeRow(std::vector<std::vector<double>>& values, size_t i, size_t n, const double* row)
+{
+    for (size_t k = 0; k < n; ++k) {
+        if (values.size() == 1)
+            values[0][i * n + k] = row[k];
+        else
+            values[k][values[k].size() == 1 ? 0 : i] = row[k];
+    }
+}
+
 template <class Row>
 void latitudeRows(const Request& request, std::vector<std::vector<double>>& values, size_t n, Row row)
 {
     std::vector<double> out(n);
     for (size_t i = 0; i < request.latitudes.size(); ++i) {
         row(request.latitudes[i], out.data());
-        for (size_t k = 0; k < n; ++k) {
-            if (values.size() == 1)
-                values[0][i * n + k] = out[k];
-            else
-                values[k][values[k].size() == 1 ? 0 : i] = out[k];
-        }
+        storeRow(values, i, n, out.data());
     }
+}
+
+// The same for commands computed at every latitude at once: fill(out)
+// writes latitude i's row to out[i * n ...].
+template <class Fill>
+void latitudeGridRows(const Request& request, std::vector<std::vector<double>>& values, size_t n, Fill fill)
+{
+    std::vector<double> out(request.latitudes.size() * n);
+    fill(out.data());
+    for (size_t i = 0; i < request.latitudes.size(); ++i)
+        storeRow(values, i, n, &out[i * n]);
 }
 
 void computeStep(const Request& request, const orbit::Elements& e, std::vector<std::vector<double>>& values)
@@ -71,29 +87,33 @@ void computeStep(const Request& request, const orbit::Elements& e, std::vector<s
         return;
     }
     const Request& r = request;
+    // The year integrals of all latitudes at once: a few vector lanes per
+    // latitude and node instead of a call to the maths library each.
+    GridScratch scratch;
     if (r.command == "caloric") {
         latitudeRows(r, values, caloricValueCount,
                      [&](double lat, double* out) { caloricValues(orbit, s0, lat, out); });
     } else if (r.command == "monthly") {
-        latitudeRows(r, values, monthCount, [&](double lat, double* out) {
-            monthlyValues(orbit, s0, lat, calendarOf(r.calendar), out);
+        latitudeGridRows(r, values, monthCount, [&](double* out) {
+            monthlyGrid(orbit, s0, r.latitudeGrid, calendarOf(r.calendar), out, scratch);
         });
     } else if (r.command == "instant") {
         const bool byDay = !r.days.empty();
         const double lambda = trueLongitudeOf(orbit, byDay ? r.days[0] : r.longitudes[0], byDay, r.dayCalendar);
+        const SunPosition sun = sunAt(orbit, s0, lambda);
         latitudeRows(r, values, r.hours.size(), [&](double lat, double* out) {
             for (size_t j = 0; j < r.hours.size(); ++j)
-                out[j] = instantValue(orbit, s0, lat, lambda, r.hours[j]);
+                out[j] = instantValue(sun, lat, r.hours[j]);
         });
     } else if (r.command == "integrated") {
-        latitudeRows(r, values, 3, [&](double lat, double* out) {
-            integratedValues(orbit, s0, lat, r.start, r.end, out);
+        latitudeGridRows(r, values, 3, [&](double* out) {
+            integratedGrid(orbit, s0, r.latitudeGrid, r.start, r.end, out, scratch);
         });
     } else if (r.command == "threshold") {
         latitudeRows(r, values, 2,
                      [&](double lat, double* out) { thresholdValues(orbit, s0, lat, r.threshold, out); });
     } else {
-        latitudeRows(r, values, 1, [&](double lat, double* out) { out[0] = annualValue(orbit, s0, lat); });
+        latitudeGridRows(r, values, 1, [&](double* out) { annualGrid(orbit, s0, r.latitudeGrid, out, scratch); });
     }
 }
 
