@@ -13,13 +13,10 @@
 // command: the times measured, the seconds, the projection, and a checksum
 // (sum of every value) that insolation_commands_numpy.py prints too.
 #include "bench/bench_support.h"
-#include "insolation/latitude_integrals.h"
 #include "insolation/request.h"
 #include "orbit/orbit_source.h"
 #include "table/table.h"
 #include "commands.h"
-
-#include "math/constants.h"
 
 #include <atomic>
 #include <cmath>
@@ -92,37 +89,6 @@ double computeAll(const Request& r, const OrbitSource& source, const table::Tabl
     return sum;
 }
 
-// integrated and annual as the library now computes them for every
-// latitude at once (energiesBetween), the tool's values and checksum.
-double latitudesAtOnce(const Request& r, const OrbitSource& source, bool annual, int threads)
-{
-    std::atomic<size_t> next{0};
-    std::vector<double> sums(size_t(threads), 0.0);
-    auto work = [&](int worker) {
-        std::vector<double> energies(r.latitudes.size()), row;
-        for (size_t t = next++; t < r.times.size(); t = next++) {
-            const insolation::Orbit o = insolation::toOrbit(source.at(r.times[t]));
-            const double l1 = annual ? 0.0 : r.start * math::radiansPerDegree;
-            const double l2 = annual ? 0.0 : r.end * math::radiansPerDegree;
-            insolation::energiesBetween(o, r.solarConstant, r.latitudeGrid, l1, l2, energies.data(), row);
-            const double seconds = insolation::daysBetween(o, l1, l2) * insolation::secondsPerDay;
-            double& sum = sums[size_t(worker)];
-            for (double energy : energies)
-                sum += annual ? energy / seconds : energy / 1e9 + energy / seconds;
-            sum += annual ? 0.0 : seconds / insolation::secondsPerDay;
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int k = 0; k < threads; ++k)
-        workers.emplace_back(work, k);
-    for (std::thread& w : workers)
-        w.join();
-    double sum = 0;
-    for (double s : sums)
-        sum += s;
-    return sum;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -155,13 +121,6 @@ int main(int argc, char** argv)
         std::printf("command %s: %zu times x %zu latitudes: %.3f s; all %d times: %.2f s; checksum %.9e\n",
                     c.label, r.times.size(), r.latitudes.size(), seconds, timeCount,
                     seconds * timeCount / double(r.times.size()), checksum);
-        if (r.command != "integrated" && r.command != "annual")
-            continue;
-        const auto again = bench::Clock::now();
-        const double sum = latitudesAtOnce(r, source, r.command == "annual", threads);
-        const double at = bench::secondsSince(again);
-        std::printf("library %s, all latitudes at once: %.3f s; all %d times: %.2f s; checksum %.9e\n",
-                    c.label, at, timeCount, at * timeCount / double(r.times.size()), sum);
     }
     return 0;
 }

@@ -56,19 +56,16 @@ trap 'rm -f "$elements" "$cmds"' EXIT
 "$build/bench/paleoviz_insolation_commands_bench" "$every" | tee "$cmds"
 /usr/bin/python3 "$here/insolation_commands_numpy.py" "$elements" "$every" | tee -a "$cmds"
 echo
-echo "command            C++ s   library s   numpy s   numpy/C++  numpy/library  checksums"
+echo "command            C++ s   numpy s   numpy/C++  checksums"
 awk '
     function all(line) { sub(/.*all 5801 times: /, "", line); sub(/ s;.*/, "", line); return line + 0 }
     function sum(line) { sub(/.*checksum /, "", line); return line }
     $1 == "command" { n = $2; sub(/:$/, "", n); order[++count] = n; cxx[n] = all($0); cs[n] = sum($0) }
-    $1 == "library" { n = $2; sub(/,$/, "", n); lib[n] = all($0) }
     $1 == "numpy" { n = $2; sub(/:$/, "", n); np[n] = all($0); ns[n] = sum($0) }
     END {
         for (i = 1; i <= count; ++i) {
             n = order[i]
-            l = n in lib ? sprintf("%9.2f", lib[n]) : "        -"
-            r = n in lib ? sprintf("%13.1f", np[n] / lib[n]) : "            -"
-            printf "%-17s %7.2f  %s  %8.2f  %9.1f  %s  %s\n", n, cxx[n], l, np[n], np[n] / cxx[n], r,
+            printf "%-17s %7.2f  %8.2f  %9.1f  %s\n", n, cxx[n], np[n], np[n] / cxx[n],
                    (cs[n] == ns[n] ? "equal" : cs[n] " vs " ns[n])
         }
     }' "$cmds"
