@@ -9,6 +9,10 @@
 // core. Daily means go through the tool's grid kernel (LatitudeGrid): when
 // the latitudes vary along one axis of the result and nothing else does,
 // one grid of them serves every time and day, as in the tool's `daily`.
+// The integrals over the year (integrated, monthly, annual) take the same
+// path with such a latitude axis: every latitude at once, as the tool
+// computes them (to about 1e-12 relatively of the one-latitude integral
+// used element by element otherwise).
 #include "insolation/daily_grid.h"
 #include "insolation/quantities.h"
 #include "insolation/request.h"

@@ -181,15 +181,65 @@ Segment& segmentFor(Primitive primitive, Shading shading, unsigned texture, int 
             last.matrix == matrix)
             return last;
     }
-    const int first = static_cast<int>(state.frame.vertices.size());
+    const int first = static_cast<int>(state.frame.used);
     segments.push_back(Segment{primitive, shading, texture, matrix, first, 0});
     return segments.back();
 }
 
+// Whether two vertices have the same bytes: three 8-byte words (memcpy of
+// a fixed size compiles to plain loads), cheaper than a call to memcmp.
+bool sameBytes(const Vertex& a, const Vertex& b)
+{
+    uint64_t x[3], y[3];
+    std::memcpy(x, &a, sizeof x);
+    std::memcpy(y, &b, sizeof y);
+    return ((x[0] ^ y[0]) | (x[1] ^ y[1]) | (x[2] ^ y[2])) == 0;
+}
+
+// Writes the frame's next vertex over the one kept at its place, marking
+// it for upload only when it differs: comparing 24 bytes costs far less
+// than sending them to the browser again.
 void append(Segment& segment, const Vertex& v)
 {
-    state.frame.vertices.push_back(v);
+    Frame& f = state.frame;
+    const size_t at = f.used++;
     ++segment.count;
+    if (at < f.vertices.size()) {
+        Vertex& kept = f.vertices.data()[at];
+        if (sameBytes(kept, v))
+            return;
+        kept = v;
+    } else {
+        f.vertices.push_back(v);
+    }
+    if (f.dirtyFirst >= f.dirtyEnd)
+        f.dirtyFirst = at;
+    f.dirtyEnd = at + 1;
+}
+
+// append(segment, first) then append(segment, second), in one step where
+// both have a kept vertex in place (the globes' quad strips, nearly every
+// vertex of a frame): one bound check, one count.
+void appendPair(Segment& segment, const Vertex& first, const Vertex& second)
+{
+    Frame& f = state.frame;
+    const size_t at = f.used;
+    if (at + 2 > f.vertices.size()) {
+        append(segment, first);
+        append(segment, second);
+        return;
+    }
+    f.used = at + 2;
+    segment.count += 2;
+    Vertex* kept = f.vertices.data() + at;
+    const bool firstSame = sameBytes(kept[0], first), secondSame = sameBytes(kept[1], second);
+    if (firstSame && secondSame)
+        return;
+    kept[0] = first;
+    kept[1] = second;
+    if (f.dirtyFirst >= f.dirtyEnd)
+        f.dirtyFirst = at;
+    f.dirtyEnd = at + 2;
 }
 
 // Starts a triangle strip in the segment: when the segment already holds a
@@ -198,7 +248,7 @@ void append(Segment& segment, const Vertex& v)
 void openStrip(Segment& segment, const Vertex& first)
 {
     if (segment.count > 0) {
-        const Vertex last = state.frame.vertices.back();
+        const Vertex last = state.frame.vertices[state.frame.used - 1];
         append(segment, last);
         append(segment, first);
     }
@@ -223,8 +273,7 @@ void addQuadStripPair(const Vertex& a, const Vertex& b, bool firstPair)
     Segment& segment = state.frame.segments[static_cast<size_t>(state.stripSegment)];
     if (firstPair)
         openStrip(segment, b);
-    append(segment, b);
-    append(segment, a);
+    appendPair(segment, b, a);
 }
 
 // A quad v0 v1 v2 v3 as the triangles v0 v1 v3 and v1 v2 v3.
@@ -474,6 +523,12 @@ void flushFrame()
     drawFrame(state.frame);
     state.mvpFresh = false;
     state.identityIndex = -1;
+}
+
+void endFrame()
+{
+    flushFrame();
+    state.frame.used = 0;
 }
 
 void viewportSize(int& width, int& height)

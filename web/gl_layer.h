@@ -34,9 +34,20 @@ struct Segment {
     int first, count;
 };
 
+static_assert(sizeof(Vertex) == 24, "vertices are compared as bytes: no padding");
+
+// The primitives of one frame (from one swap of buffers to the next),
+// drawn in parts: each clear, switch or swap draws what came since the
+// last. vertices[0, used) are the frame's so far, each part's after the
+// previous part's; the rest are left from an earlier frame. The device's
+// vertex buffer holds the same as `vertices` except [dirtyFirst, dirtyEnd):
+// a frame that draws what the one before drew uploads nothing, and one that
+// changes some colours uploads only the span of them.
 struct Frame {
     std::vector<Vertex> vertices;
-    std::vector<Segment> segments;
+    size_t used = 0;
+    size_t dirtyFirst = 0, dirtyEnd = 0;  // empty when dirtyFirst >= dirtyEnd
+    std::vector<Segment> segments;  // of the part not drawn yet
     std::vector<float> matrices;  // 16 per matrix, column-major
 };
 
@@ -47,8 +58,8 @@ struct AtlasGlyph {
 
 // The device: the WebGL 2 context of the page's canvas and what it draws with.
 bool createDevice(const char* canvasSelector, int width, int height);
-// Uploads the frame's vertices and draws its segments in order; the frame is
-// left empty with its buffers' capacity kept.
+// Uploads the vertices that changed and draws the pending segments in
+// order; the segments and matrices are then cleared, the vertices kept.
 void drawFrame(Frame& frame);
 // The glyph atlas: every glyph of the five fonts unpacked, one byte a texel.
 void uploadAtlas(const std::vector<uint8_t>& texels, int width, int height);
@@ -56,8 +67,12 @@ void uploadAtlas(const std::vector<uint8_t>& texels, int width, int height);
 // Makes the device for the canvas and the glyph atlas; false when the
 // browser offers no WebGL 2.
 bool createLayer(const char* canvasSelector, int width, int height);
-// The layer's pending frame, drawn by glClear and glutSwapBuffers.
+// The layer's pending part of the frame, drawn by glClear, switches and
+// glutSwapBuffers.
 void flushFrame();
+// Draws the pending part and ends the frame (glutSwapBuffers): the next
+// frame's vertices are compared with this one's.
+void endFrame();
 // The frame buffer's size in pixels, set by glViewport.
 void viewportSize(int& width, int& height);
 

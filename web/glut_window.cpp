@@ -235,7 +235,7 @@ void glutMotionFunc(void (*f)(int, int)) { callbacks.motion = f; }
 void glutDisplayFunc(void (*f)()) { callbacks.display = f; }
 void glutIdleFunc(void (*f)()) { callbacks.idle = f; }
 void glutReshapeFunc(void (*f)(int, int)) { callbacks.reshape = f; }
-void glutSwapBuffers() { webgl_layer::flushFrame(); }
+void glutSwapBuffers() { webgl_layer::endFrame(); }
 
 // For the benchmark: one frame drawn by the display callback and waited
 // for (reading a pixel back waits for the drawing).

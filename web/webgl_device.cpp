@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace webgl_layer {
 namespace {
@@ -60,6 +61,12 @@ struct Device {
     GLuint programs[shadingCount] = {}, buffer = 0, vertexArray = 0, atlas = 0;
     GLint matrix[shadingCount] = {-1, -1, -1};
     size_t capacity = 0;  // vertices the buffer holds
+    // What the context holds already, so that a call that would set the
+    // same again is not made: each call crosses into JavaScript and the
+    // browser. The program in use, and each program's matrix.
+    int shading = -1;
+    float matrices[shadingCount][16] = {};
+    bool matrixSet[shadingCount] = {};
 } device;
 
 GLuint compile(GLenum kind, const char* header, const char* source)
@@ -109,6 +116,7 @@ bool createDevice(const char* canvasSelector, int width, int height)
         glUniform1i(glGetUniformLocation(program, "picture"), 0);
         glUniform1i(glGetUniformLocation(program, "atlas"), static_cast<GLint>(atlasUnit));
     }
+    device.shading = shadingCount - 1;
 
     glGenVertexArrays(1, &device.vertexArray);
     glBindVertexArray(device.vertexArray);
@@ -137,26 +145,54 @@ void uploadAtlas(const std::vector<uint8_t>& texels, int width, int height)
     glActiveTexture(GL_TEXTURE0);
 }
 
+namespace {
+
+// Brings the device's buffer up to date with frame.vertices: the changed
+// span only, or everything when the buffer had to grow (which loses its
+// contents).
+void uploadChanged(Frame& frame)
+{
+    const size_t n = frame.vertices.size();
+    if (n > device.capacity) {
+        device.capacity = n + n / 2;
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(device.capacity * sizeof(Vertex)), nullptr,
+                     GL_DYNAMIC_DRAW);
+        frame.dirtyFirst = 0;
+        frame.dirtyEnd = n;
+    }
+    if (frame.dirtyFirst < frame.dirtyEnd)
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frame.dirtyFirst * sizeof(Vertex)),
+                        static_cast<GLsizeiptr>((frame.dirtyEnd - frame.dirtyFirst) * sizeof(Vertex)),
+                        &frame.vertices[frame.dirtyFirst]);
+    frame.dirtyFirst = frame.dirtyEnd = 0;
+}
+
+void setMatrix(int shading, const float* m)
+{
+    float* kept = device.matrices[shading];
+    if (device.matrixSet[shading] && std::memcmp(kept, m, sizeof device.matrices[0]) == 0)
+        return;
+    std::memcpy(kept, m, sizeof device.matrices[0]);
+    device.matrixSet[shading] = true;
+    glUniformMatrix4fv(device.matrix[shading], 1, GL_FALSE, m);
+}
+
+}  // namespace
+
 void drawFrame(Frame& frame)
 {
-    if (!frame.vertices.empty()) {
-        const size_t n = frame.vertices.size();
-        if (n > device.capacity) {
-            device.capacity = n + n / 2;
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(device.capacity * sizeof(Vertex)), nullptr,
-                         GL_STREAM_DRAW);
-        }
-        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(n * sizeof(Vertex)), frame.vertices.data());
-        int shading = -1;
+    if (!frame.segments.empty()) {
+        uploadChanged(frame);
         unsigned texture = 0;
         for (const Segment& s : frame.segments) {
             if (s.count == 0)
                 continue;
-            if (static_cast<int>(s.shading) != shading) {
-                shading = static_cast<int>(s.shading);
+            const int shading = static_cast<int>(s.shading);
+            if (shading != device.shading) {
+                device.shading = shading;
                 glUseProgram(device.programs[shading]);
             }
-            glUniformMatrix4fv(device.matrix[shading], 1, GL_FALSE, &frame.matrices[static_cast<size_t>(s.matrix) * 16]);
+            setMatrix(shading, &frame.matrices[static_cast<size_t>(s.matrix) * 16]);
             if (s.shading == Shading::decal && s.texture != texture) {
                 texture = s.texture;
                 emscripten_glBindTexture(GL_TEXTURE_2D, texture);
@@ -164,7 +200,6 @@ void drawFrame(Frame& frame)
             glDrawArrays(s.primitive == Primitive::lines ? GL_LINES : GL_TRIANGLE_STRIP, s.first, s.count);
         }
     }
-    frame.vertices.clear();
     frame.segments.clear();
     frame.matrices.clear();
 }

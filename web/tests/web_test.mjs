@@ -145,6 +145,32 @@ const tests = {
     });
   },
 
+  // Frames reuse the vertices the browser holds: a frame like the one
+  // before uploads none, one whose colours changed uploads some. (That such
+  // frames still show what the native window shows, keys_and_clicks checks.)
+  async unchanged_frames_upload_nothing() {
+    await withPage("?embed=1&still=1&spin=90&step=8&time=-21", async (page, errors) => {
+      await waitFor(page, () => window.paleoviz.stopped);
+      const uploads = await page.evaluate(() => {
+        const P = WebGL2RenderingContext.prototype, sub = P.bufferSubData;
+        let bytes = 0;
+        // WebGL 2's form: (target, offset, source, sourceOffset, length).
+        P.bufferSubData = function (...a) {
+          bytes += a.length >= 5 ? a[4] : a[2].byteLength;
+          return sub.apply(this, a);
+        };
+        const m = window.paleovizModule, frame = () => { bytes = 0; m._paleoviz_draw_frame_waited(); return bytes; };
+        frame();
+        const again = frame();
+        m._paleoviz_set_time(-100);
+        return { again, changed: frame() };
+      });
+      if (uploads.again !== 0) fail(`the same frame again uploaded ${uploads.again} bytes`);
+      if (!(uploads.changed > 0)) fail("a frame with new colours uploaded nothing");
+      if (errors.length > 0) fail(errors.join("\n"));
+    });
+  },
+
   // Keys and a click on the time axis act as in the native window: the
   // same input to both, then the help line (with its caret) and the time
   // readout alike, the panel within the tolerance.
