@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -121,7 +122,7 @@ std::string snapshotPathProblem(const std::string& path)
 
 // The texts of the options that take whole numbers, read here in decimal.
 struct NumberTexts {
-    std::string time, step, spin, size;
+    std::string time, step, spin, size, elements, caps;
 };
 
 // --time: kyr on the time axis, 0 or negative; sets the age in kyr.
@@ -141,6 +142,49 @@ std::string timeProblem(const std::string& text, int& age)
                "--time -" + digits + " is " + digits + ",000 years ago";
     }
     age = static_cast<int>(-kyr);  // times past the series give its last record
+    return "";
+}
+
+constexpr double maxObliquity = 90.0;  // degrees
+
+// The whole of text as one finite decimal number.
+bool parseReal(const std::string& text, double& value)
+{
+    if (text.empty() || text.find_first_of("xXnNiI") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && std::isfinite(value);
+}
+
+// --elements E,OBL,VARPI, each checked as the series file's values are.
+std::string elementsProblem(const std::string& text, ProgramOptions& o)
+{
+    const std::string start = "--elements " + text + ": ";
+    const size_t first = text.find(',');
+    const size_t second = first == std::string::npos ? first : text.find(',', first + 1);
+    if (second == std::string::npos || text.find(',', second + 1) != std::string::npos)
+        return start + "give three numbers E,OBL,VARPI: eccentricity, obliquity and precession "
+                       "angle in degrees, e.g. --elements 0.0167,23.44,102.9";
+    double e = 0, obl = 0, varpi = 0;
+    if (!parseReal(text.substr(0, first), e) || !(e >= 0 && e < 1))
+        return start + "the eccentricity must be a number from 0 up to (not including) 1";
+    if (!parseReal(text.substr(first + 1, second - first - 1), obl) || !(obl >= 0 && obl <= maxObliquity))
+        return start + "the obliquity must be a number of degrees from 0 to 90";
+    if (!parseReal(text.substr(second + 1), varpi))
+        return start + "the precession angle must be a finite number of degrees";
+    o.holdElements = true;
+    o.heldEcc = e;
+    o.heldObl = obl;
+    o.heldPrec = varpi;
+    return "";
+}
+
+std::string capsProblem(const std::string& text, ProgramOptions& o)
+{
+    if (text != "value" && text != "grey")
+        return "--caps " + text + ": the caps are coloured by \"value\" or left \"grey\"";
+    o.capsByValue = text == "value";
     return "";
 }
 
@@ -165,6 +209,16 @@ std::string valueProblem(ProgramOptions& o, const CLI::App& app, const NumberTex
             return "--spin " + texts.spin + ": give the spin in whole degrees";
         const long turned = spin.negative ? degreesPerTurn - spin.turnRemainder : spin.turnRemainder;
         o.spinDegrees = static_cast<int>(turned % degreesPerTurn);
+    }
+    if (app.count("--elements") > 0) {
+        const std::string problem = elementsProblem(texts.elements, o);
+        if (!problem.empty())
+            return problem;
+    }
+    if (app.count("--caps") > 0) {
+        const std::string problem = capsProblem(texts.caps, o);
+        if (!problem.empty())
+            return problem;
     }
     const std::string& sizeText = texts.size;
     if (app.count("--snapshot") > 0 && o.snapshot.empty())
@@ -215,6 +269,14 @@ void addOptions(CLI::App& app, ProgramOptions& options, NumberTexts& texts)
     app.add_option("--spin", texts.spin,
                    "the globes' spin in whole degrees in the first frame (wrapped to 0..359)")
         ->option_text("DEG");
+    app.add_option("--elements", texts.elements,
+                   "hold a hypothetical orbit instead of the series: eccentricity (0 to below 1), "
+                   "obliquity (0 to 90 degrees) and precession angle (degrees), e.g. 0.0167,23.44,102.9")
+        ->option_text("E,OBL,VARPI");
+    app.add_option("--caps", texts.caps,
+                   "colour the solstice globes' polar caps by their value (\"value\": polar day "
+                   "by its sunlight, polar night as no sunlight) or grey (\"grey\", the default)")
+        ->option_text("MODE");
     auto* snapshot = app.add_option("--snapshot", options.snapshot,
                                     "draw one frame, write it as a PNG file and exit")
                          ->option_text("FILE.png");

@@ -21,6 +21,14 @@ struct ProgramOptions {
     std::string snapshot;   // --snapshot: PNG file to write; "" = interactive window
     int width = defaultSnapshotSide;   // --size, pixels
     int height = defaultSnapshotSide;
+    // --elements E,OBL,VARPI: a hypothetical orbit held in place of the
+    // series; eccentricity in [0, 1), obliquity in [0, 90] degrees and the
+    // precession angle (degrees, as the window prints it) finite.
+    bool holdElements = false;
+    double heldEcc = 0;
+    double heldObl = 0;
+    double heldPrec = 0;
+    bool capsByValue = false;  // --caps value; --caps grey (the default) otherwise
 };
 
 // The outcome of reading the command line: run the program, stop with

@@ -78,6 +78,10 @@ void applyStartOptions(const ProgramOptions& options)
         theScene->advanceTime(options.timeKyr);
         theScene->updateCurrentValues();
     }
+    if (options.holdElements)
+        theScene->holdElements(options.heldEcc, options.heldPrec, options.heldObl);
+    if (options.capsByValue)
+        theScene->setCapsByValue(true);
     if (options.step != 0) {
         detailStep = options.step;
         theScene->setGlobeStep(options.step);

@@ -7,13 +7,16 @@
 // (LatitudeGrid::dailyMeans). The times are shared out among the cores with
 // std::thread, a few at a time, to whichever worker is free.
 //
-//   bench/paleoviz_insolation_bench [threads]
+//   bench/paleoviz_insolation_bench [threads] [vector|scalar]
 //
-// Prints the machine, the thread count, the seconds for the orbital
-// elements and for the grid (median of three runs), and a checksum that keeps the work alive.
+// Prints the machine, the thread count, the kernel's path and the
+// instruction set its dispatch chose, the seconds for the orbital elements
+// and for the grid (median of three runs), and a checksum that keeps the
+// work alive. "scalar" measures the kernel's scalar path instead.
 #include "bench/bench_support.h"
 #include "math/constants.h"
 #include "insolation/daily_grid.h"
+#include "insolation/simd_kernel.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbital_elements.h"
 
@@ -21,6 +24,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -62,8 +66,10 @@ int main(int argc, char** argv)
 {
     const int hardware = static_cast<int>(std::thread::hardware_concurrency());
     const int threads = argc > 1 ? std::atoi(argv[1]) : (hardware > 0 ? hardware : 1);
-    if (threads < 1) {
-        std::fprintf(stderr, "usage: paleoviz_insolation_bench [threads >= 1]\n");
+    const char* path = argc > 2 ? argv[2] : "vector";
+    const bool scalar = std::strcmp(path, "scalar") == 0;
+    if (threads < 1 || argc > 3 || (!scalar && std::strcmp(path, "vector") != 0)) {
+        std::fprintf(stderr, "usage: paleoviz_insolation_bench [threads >= 1] [vector|scalar]\n");
         return 2;
     }
 
@@ -82,7 +88,8 @@ int main(int argc, char** argv)
     std::vector<double> latitudeList(latitudeCount);
     for (int i = 0; i < latitudeCount; ++i)
         latitudeList[i] = (i - 90) * radiansPerDegree;
-    const insolation::LatitudeGrid latitudes(latitudeList);
+    insolation::LatitudeGrid latitudes(latitudeList);
+    latitudes.path = scalar ? insolation::KernelPath::scalar : insolation::KernelPath::vector;
     std::vector<float> grid(size_t(timeCount) * longitudeCount * latitudeCount);
 
     // The grid, times handed out to the threads; the median of a few runs.
@@ -106,6 +113,8 @@ int main(int argc, char** argv)
     std::printf("machine: %s\n", bench::machineName().c_str());
     std::printf("daily means: %d x %d x %d = %zu values, %d threads\n", timeCount, latitudeCount,
                 longitudeCount, grid.size(), threads);
+    std::printf("kernel: %s path, instruction set %s\n", path,
+                scalar ? "as compiled" : insolation::simd::targetName());
     std::printf("elements: %.3f s\n", elementSeconds);
     std::printf("grid: %.3f s (%.1f million values per second; median of %d runs, fastest %.3f s)\n",
                 gridSeconds, grid.size() / gridSeconds / 1e6, runs,

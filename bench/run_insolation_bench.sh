@@ -1,30 +1,44 @@
 #!/bin/sh
-# Daily-mean insolation grid, C++ against NumPy and, when BUILD_DIR has the
-# Python module (-DPALEOVIZ_PYTHON=ON), against the module called from
-# Python, in one run:
-#   bench/run_insolation_bench.sh BUILD_DIR
-# Prints the grid times and their ratios. All fill 5801 x 181 x 360 floats
-# in memory for 5801 times spread evenly over the default solution's span.
-# Then the module's orbit and dask paths (insolation_front_ends.py).
+# The insolation benchmarks in one run:
+#   bench/run_insolation_bench.sh BUILD_DIR [EVERY]
+# 1. The daily-mean grid (5801 x 181 x 360 floats in memory, 5801 times
+#    spread over the default solution's span): the C++ kernel's vector path
+#    (with the instruction set its dispatch chose) and its scalar path,
+#    NumPy, and, when BUILD_DIR has the Python module (-DPALEOVIZ_PYTHON=ON),
+#    the module called from Python; their times and ratios.
+# 2. Every command of paleoviz-insolation over 5801 times x 181 latitudes,
+#    C++ beside NumPy versions of the same definitions; the commands that
+#    integrate over the year run on every EVERY-th time (default 50;
+#    caloric on every tenth of those) and are projected to all 5801. Equal
+#    checksums show that both compute the same values.
+# 3. The module's orbit and dask paths (insolation_front_ends.py).
 set -e
-build=${1:?usage: run_insolation_bench.sh BUILD_DIR}
+build=${1:?usage: run_insolation_bench.sh BUILD_DIR [EVERY]}
+every=${2:-50}
 here=$(cd "$(dirname "$0")" && pwd)
 elements=$(mktemp)
 trap 'rm -f "$elements"' EXIT
 
 "$build/tools/insolation/paleoviz-insolation" elements \
     --time "0:-5799:$(awk 'BEGIN { printf "%.17g", 5799 / 5800 }')" -o "$elements"
+seconds() { sed -n "s/^$1: \([0-9.]*\) s.*/\1/p"; }
+
+echo "== daily-mean grid"
 cxx=$("$build/bench/paleoviz_insolation_bench")
 echo "$cxx"
+scalar=$("$build/bench/paleoviz_insolation_bench" "$(nproc)" scalar)
+echo "$scalar" | grep -E '^(kernel|grid):'
 py=$(/usr/bin/python3 "$here/insolation_numpy.py" "$elements")
 echo "$py"
-c=$(echo "$cxx" | sed -n 's/^grid: \([0-9.]*\) s.*/\1/p')
-p=$(echo "$py" | sed -n 's/^numpy grid: \([0-9.]*\) s.*/\1/p')
-awk -v p="$p" -v c="$c" 'BEGIN { printf "ratio numpy / C++: %.1f\n", p / c }'
+c=$(echo "$cxx" | seconds grid)
+s=$(echo "$scalar" | seconds grid)
+p=$(echo "$py" | seconds "numpy grid")
+awk -v p="$p" -v c="$c" -v s="$s" \
+    'BEGIN { printf "ratio scalar path / vector path: %.2f\nratio numpy / C++: %.1f\n", s / c, p / c }'
 if [ -d "$build/python/paleoviz" ]; then
     m=$(PYTHONPATH="$build/python" /usr/bin/python3 "$here/insolation_python.py")
     echo "$m"
-    m=$(echo "$m" | sed -n 's/^python grid: \([0-9.]*\) s.*/\1/p')
+    m=$(echo "$m" | seconds "python grid")
     awk -v m="$m" -v c="$c" -v p="$p" \
         'BEGIN { printf "ratio paleoviz module / C++: %.2f\nratio numpy / paleoviz module: %.1f\n", m / c, p / m }'
 fi
@@ -35,3 +49,26 @@ fi
 if [ -d "$build/python/paleoviz" ]; then
     PYTHONPATH="$build/python" /usr/bin/python3 -W ignore "$here/insolation_front_ends.py" 2000
 fi
+
+echo "== every command (all 5801 times; projected where fewer were run)"
+cmds=$(mktemp)
+trap 'rm -f "$elements" "$cmds"' EXIT
+"$build/bench/paleoviz_insolation_commands_bench" "$every" | tee "$cmds"
+/usr/bin/python3 "$here/insolation_commands_numpy.py" "$elements" "$every" | tee -a "$cmds"
+echo
+echo "command            C++ s   library s   numpy s   numpy/C++  numpy/library  checksums"
+awk '
+    function all(line) { sub(/.*all 5801 times: /, "", line); sub(/ s;.*/, "", line); return line + 0 }
+    function sum(line) { sub(/.*checksum /, "", line); return line }
+    $1 == "command" { n = $2; sub(/:$/, "", n); order[++count] = n; cxx[n] = all($0); cs[n] = sum($0) }
+    $1 == "library" { n = $2; sub(/,$/, "", n); lib[n] = all($0) }
+    $1 == "numpy" { n = $2; sub(/:$/, "", n); np[n] = all($0); ns[n] = sum($0) }
+    END {
+        for (i = 1; i <= count; ++i) {
+            n = order[i]
+            l = n in lib ? sprintf("%9.2f", lib[n]) : "        -"
+            r = n in lib ? sprintf("%13.1f", np[n] / lib[n]) : "            -"
+            printf "%-17s %7.2f  %s  %8.2f  %9.1f  %s  %s\n", n, cxx[n], l, np[n], np[n] / cxx[n], r,
+                   (cs[n] == ns[n] ? "equal" : cs[n] " vs " ns[n])
+        }
+    }' "$cmds"

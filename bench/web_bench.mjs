@@ -1,7 +1,10 @@
 // The web build's figures in headless Chromium (software rendering,
 // SwiftShader): frame times at mesh steps 8 and 2 (each frame waited for,
-// as the native benchmark waits for glFinish), frames per second of the
-// running page, load to first frame, and the site's size raw and gzipped.
+// as the native benchmark waits for glFinish) and the program's own share of
+// them (the frame not waited for), frames per second of the running page,
+// load to first frame, the site's size raw and gzipped, and the page's
+// latitude x season map: its recomputation after a slider move and after a
+// time step, and the running page's frame rate with and without it.
 // Usage: node bench/web_bench.mjs SITE-DIR [frames]   (run by bench/run_web_bench.sh)
 import fs from "node:fs";
 import path from "node:path";
@@ -37,6 +40,18 @@ try {
       }
       return times.slice(3);
     }, frames);
+    // The program's own share: the same frames, not waited for (the last
+    // one is, so that none is left drawing).
+    const own = await page.evaluate((n) => {
+      const m = window.paleovizModule, times = [];
+      for (let i = 0; i < n + 3; ++i) {
+        const t0 = performance.now();
+        m._paleoviz_draw_frame();
+        times.push(performance.now() - t0);
+        m._paleoviz_draw_frame_waited();
+      }
+      return times.slice(3);
+    }, frames);
     await page.close();
     // The running page: animation frames over five seconds.
     const live = await open(browser, `${server.url}?embed=1&step=${step}`);
@@ -45,8 +60,66 @@ try {
     await new Promise((done) => setTimeout(done, 5000));
     const f1 = await live.page.evaluate(() => window.paleoviz.frames);
     await live.page.close();
-    console.log(`web frame step=${step} ms=${median(ms).toFixed(3)} frames=${frames} fps_running=${((f1 - f0) / 5).toFixed(1)}`);
+    console.log(`web frame step=${step} ms=${median(ms).toFixed(3)} frames=${frames} fps_running=${((f1 - f0) / 5).toFixed(1)} own_ms=${median(own).toFixed(3)}`);
   }
+  // The map: each change handled at once (readout, chart and the 181 x 360
+  // map from the module), timed around the control's event.
+  {
+    const { page } = await open(browser, `${server.url}?time=-100`);
+    await waitFor(page, () => window.paleoviz.map !== null, 60000);
+    await new Promise((done) => setTimeout(done, 300));
+    const figures = await page.evaluate(async (n) => {
+      // Past the map's shortest redraw interval, so that each change is drawn at once.
+      const pause = () => new Promise((done) => setTimeout(done, 800));
+      const slider = document.getElementById("set-e"), key = document.querySelector('#key-buttons button[data-key="y"]');
+      const slide = [], step = [], mapOnly = [];
+      let missed = 0;
+      for (let i = 0; i < n; ++i) {
+        await pause();
+        const e = 0.01 + 0.002 * (i % 20);
+        slider.value = String(e);
+        let t0 = performance.now();
+        slider.dispatchEvent(new Event("input"));
+        slide.push(performance.now() - t0);
+        mapOnly.push(window.paleoviz.mapMs);
+        if (Math.abs(window.paleoviz.map.shown.e - e) > 1e-12) ++missed;
+        document.getElementById("back-to-series").click();
+        await pause();
+        const t = window.paleoviz.time_kyr;
+        t0 = performance.now();
+        key.click();
+        step.push(performance.now() - t0);
+        if (window.paleoviz.map.shown.time_kyr !== t - 1) ++missed;
+      }
+      return { slide, step, mapOnly, missed };
+    }, 15);
+    await page.close();
+    console.log(`web map slider ms=${median(figures.slide).toFixed(1)} time_step ms=${median(figures.step).toFixed(1)} ` +
+                `map_alone ms=${median(figures.mapOnly).toFixed(1)} (181x360, median of 15; target under 20; ` +
+                `${figures.missed} of 30 changes not drawn at once)`);
+  }
+  // Frame rate of the running page (time running by itself, m), with and
+  // without the map, alternated to share the machine's load.
+  const running = async (query) => {
+    const { page } = await open(browser, `${server.url}?time=-100&${query}`);
+    await waitFor(page, () => window.paleoviz.frames > 2, 60000);
+    await page.keyboard.press("m");
+    await new Promise((done) => setTimeout(done, 1000));
+    const f0 = await page.evaluate(() => window.paleoviz.frames);
+    await new Promise((done) => setTimeout(done, 5000));
+    const f1 = await page.evaluate(() => window.paleoviz.frames);
+    await page.close();
+    return (f1 - f0) / 5;
+  };
+  const withMap = [], withoutMap = [];
+  for (let i = 0; i < 2; ++i) {
+    withoutMap.push(await running("map=0"));
+    withMap.push(await running("map=1"));
+  }
+  const fpsWith = withMap.reduce((a, b) => a + b) / withMap.length;
+  const fpsWithout = withoutMap.reduce((a, b) => a + b) / withoutMap.length;
+  console.log(`web map fps_without=${fpsWithout.toFixed(1)} fps_with=${fpsWith.toFixed(1)} ` +
+              `ratio=${(fpsWith / fpsWithout).toFixed(3)} (running page, two runs each; target at least 0.90)`);
   const loads = [];
   for (let i = 0; i < 3; ++i) {
     const { page } = await open(browser, `${server.url}?embed=1`);

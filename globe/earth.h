@@ -52,6 +52,9 @@ public:
     float radius;                         // scene units, 200
     int season;                           // Season 0..3
     int step;                             // mesh step in grid cells; below 1 draws the axis only
+    // Solstice caps coloured by their value (polar day by its insolation,
+    // polar night index 0) instead of the grey of entry 0 for both.
+    bool capsByValue = false;
 
     // Builds the palettes and reads the grid file through load(). A file
     // that cannot be opened or read ends the process with status -1.
@@ -77,7 +80,8 @@ public:
     // Latitude of grid row r in radians: +pi/2 at row 0, 0 at row 270.
     double latitudeOfRow(int r) const;
     // Palette index 0..191 for the daily-mean insolation at a latitude
-    // (radians) on this globe's season day; 0 outside the lit zone.
+    // (radians) on this globe's season day; 0 outside the lit zone unless
+    // capsByValue, then 0 only where the Sun does not rise.
     int colourIndex(float latitude) const;
     // Sets the GL colour: the ocean table for negative samples other than
     // -32768, the land table otherwise (sea level counts as land).

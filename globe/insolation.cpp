@@ -5,6 +5,7 @@
 #include "math/constants.h"
 #include "insolation/daily_insolation.h"
 
+#include <algorithm>
 #include <cmath>
 
 using math::pi;
@@ -89,7 +90,9 @@ int Globe::colourIndex(float latitude) const
     const double e = eccentricity;
     const double w = omega;
     const double eps = obliquity;
-    const double phi = latitude;
+    // The float pole lies just beyond pi/2, where tan changes sign and polar
+    // day would read as polar night; only the caps by value reach it.
+    const double phi = capsByValue ? std::min(std::max(double(latitude), -halfPi), halfPi) : latitude;
     const float e2 = eccentricity * eccentricity;
 
     // The globe's omega is varpi + pi, so the true anomaly lambda - varpi - pi
@@ -105,7 +108,7 @@ int Globe::colourIndex(float latitude) const
     }
     // At the solstices polar day and polar night both fall outside this zone.
     const bool solstice = season == seasonJune || season == seasonDecember;
-    if (solstice && !(phi >= eps - halfPi && phi <= halfPi - eps))
+    if (solstice && !capsByValue && !(phi >= eps - halfPi && phi <= halfPi - eps))
         return 0;
 
     const double q = insolation::inverseDistance(e, cosAnomaly, e2);

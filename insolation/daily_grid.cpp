@@ -1,5 +1,6 @@
 #include "insolation/daily_grid.h"
 #include "math/constants.h"
+#include "insolation/simd_kernel.h"
 
 #include <algorithm>
 
@@ -17,8 +18,9 @@ namespace insolation {
 
 namespace {
 
-// Entries handled per pass: the two result rows stay on the stack.
-constexpr size_t block = 64;
+// Entries handled per pass: the result rows stay on the stack. 192 covers
+// a grid of every degree or every half degree in one pass.
+constexpr size_t block = 192;
 
 // Daily means at +|phi| and -|phi| of n <= block entries. No branch and no
 // call in the loops, so that they vectorise. The clamped cosines pass
@@ -57,23 +59,61 @@ void blockMeans(const DayGeometry& day, const double* __restrict sinLat,
         store(j, cosH0[j] < 0 ? pi : 0.0, 0.0);
 }
 
+// Writes the means of entries [first, first + n) where they go.
+template <class T, class U>
+void scatter(const LatitudeGrid& grid, size_t first, size_t n, const U* northMeans,
+             const U* southMeans, T* out, size_t stride)
+{
+    for (size_t j = 0; j < n; ++j) {
+        const long k = grid.north[first + j];
+        if (k != LatitudeGrid::none)
+            out[size_t(k) * stride] = static_cast<T>(northMeans[j]);
+        const long m = grid.south[first + j];
+        if (m != LatitudeGrid::none)
+            out[size_t(m) * stride] = static_cast<T>(southMeans[j]);
+    }
+}
+
+void fillScalar(const LatitudeGrid& grid, const DayGeometry& day, size_t first, size_t n,
+                double* northMeans, double* southMeans)
+{
+    blockMeans(day, &grid.sinLatitude[first], &grid.cosLatitude[first], &grid.tanLatitude[first], n,
+               northMeans, southMeans);
+}
+
+simd::LatitudeRun<double> run(const LatitudeGrid& grid, size_t first, size_t n, double)
+{
+    return {&grid.sinLatitude[first], &grid.cosLatitude[first], &grid.tanLatitude[first], n};
+}
+
+simd::LatitudeRun<float> run(const LatitudeGrid& grid, size_t first, size_t n, float)
+{
+    return {&grid.sinLatitudeFloat[first], &grid.cosLatitudeFloat[first], &grid.tanLatitudeFloat[first], n};
+}
+
 template <class T>
 void fill(const LatitudeGrid& grid, const DayGeometry& day, T* out, size_t stride)
 {
     double northMeans[block];
     double southMeans[block];
+    T northLanes[block];
+    T southLanes[block];
     const size_t entries = grid.tanLatitude.size();
     for (size_t first = 0; first < entries; first += block) {
         const size_t n = std::min(block, entries - first);
-        blockMeans(day, &grid.sinLatitude[first], &grid.cosLatitude[first],
-                   &grid.tanLatitude[first], n, northMeans, southMeans);
-        for (size_t j = 0; j < n; ++j) {
-            const long k = grid.north[first + j];
-            if (k != LatitudeGrid::none)
-                out[size_t(k) * stride] = static_cast<T>(northMeans[j]);
-            const long m = grid.south[first + j];
-            if (m != LatitudeGrid::none)
-                out[size_t(m) * stride] = static_cast<T>(southMeans[j]);
+        if (grid.path == KernelPath::scalar) {
+            fillScalar(grid, day, first, n, northMeans, southMeans);
+            scatter(grid, first, n, northMeans, southMeans, out, stride);
+        } else {
+            if (grid.mirroredRuns && stride == 1) {
+                // Straight into the output, rows running opposite ways.
+                const long south = grid.southBase - long(first) * grid.step;
+                simd::blockMeans(day, run(grid, first, n, T()),
+                                 {out + grid.north[first], grid.step, out + south, -grid.step});
+            } else {
+                simd::blockMeans(day, run(grid, first, n, T()), {northLanes, 1, southLanes, 1});
+                scatter(grid, first, n, northLanes, southLanes, out, stride);
+            }
         }
     }
 }
@@ -103,8 +143,31 @@ LatitudeGrid::LatitudeGrid(const std::vector<double>& latitudes) : count(latitud
         sinLatitude.push_back(g.sinLatitude);
         cosLatitude.push_back(g.cosLatitude);
         tanLatitude.push_back(g.tanLatitude);
+        sinLatitudeFloat.push_back(float(g.sinLatitude));
+        cosLatitudeFloat.push_back(float(g.cosLatitude));
+        tanLatitudeFloat.push_back(float(g.tanLatitude));
         north.push_back(phi < 0 ? none : long(k));
         south.push_back(phi < 0 ? long(k) : none);
+    }
+    findMirroredRuns();
+}
+
+void LatitudeGrid::findMirroredRuns()
+{
+    const size_t entries = north.size();
+    mirroredRuns = entries > 1 && north[0] != none && north[1] != none && south[1] != none;
+    if (!mirroredRuns)
+        return;
+    step = north[1] - north[0];
+    southBase = south[1] + step;
+    // Without a first south position, the kernel still writes the first
+    // entry's south value at southBase before its north value: that must
+    // be the same place (the equator's), not one outside the list.
+    mirroredRuns = (step == 1 || step == -1) && (south[0] != none || southBase == north[0]);
+    for (size_t j = 0; j < entries && mirroredRuns; ++j) {
+        const long at = long(j) * step;
+        mirroredRuns = north[j] == north[0] + at &&
+                       (south[j] == southBase - at || (j == 0 && south[j] == none));
     }
 }
 
@@ -122,7 +185,7 @@ double LatitudeGrid::dailyMeanAt(const DayGeometry& day, double latitude)
 {
     const LatitudeGeometry g = latitudeGeometry(std::fabs(latitude));
     double north = 0, south = 0;
-    blockMeans(day, &g.sinLatitude, &g.cosLatitude, &g.tanLatitude, 1, &north, &south);
+    simd::blockMeans(day, {&g.sinLatitude, &g.cosLatitude, &g.tanLatitude, 1}, {&north, 1, &south, 1});
     return latitude < 0 ? south : north;
 }
 

@@ -9,6 +9,12 @@
 // compiler vectorises the loop over latitudes. Results
 // agree with dailyMean within a few units in the last place of the largest
 // term (at most about 3e-13 W/m^2 for S0 = 1365 W/m^2).
+//
+// Two paths compute the same values: the vector path (simd_kernel.h, the
+// default) in explicit SIMD chosen at run time, in the precision of the
+// output (float lanes for float output, to within about 1e-4 W/m^2 of the
+// scalar path); and the scalar path, in double whatever the output, kept
+// for checking the other and for measuring it.
 #ifndef PALEOVIZ_INSOLATION_DAILY_GRID_H
 #define PALEOVIZ_INSOLATION_DAILY_GRID_H
 
@@ -47,6 +53,8 @@ inline double arccosine(double x)
     return base + factor * a;
 }
 
+enum class KernelPath { vector, scalar };
+
 // A list of latitudes prepared for dailyMeans. Built once; read-only after,
 // so any number of threads may share one.
 struct LatitudeGrid {
@@ -64,19 +72,38 @@ struct LatitudeGrid {
 
     // The value dailyMeans gives at one latitude (radians) in any grid, for
     // callers whose latitudes change with the day.
+    // Always through the vector path, whose value at a latitude does not
+    // depend on the other latitudes of its grid.
     static double dailyMeanAt(const DayGeometry& day, double latitude);
+
+    // Which path dailyMeans takes.
+    KernelPath path = KernelPath::vector;
 
     // One entry per distinct |latitude|, by increasing |phi|, with where its
     // values go: the position of +|phi| and of -|phi| in the list given, or
     // none. A latitude given twice gets a second entry.
     static constexpr long none = -1;
+    // Sets mirroredRuns, step and southBase from north and south.
+    void findMirroredRuns();
     size_t count = 0;
     std::vector<double> absLatitude;  // |phi|, radians
     std::vector<double> sinLatitude;  // of |phi|
     std::vector<double> cosLatitude;
     std::vector<double> tanLatitude;
+    std::vector<float> sinLatitudeFloat;  // the same in float, for float lanes
+    std::vector<float> cosLatitudeFloat;
+    std::vector<float> tanLatitudeFloat;
     std::vector<long> north;  // position of +|phi|; 0 counts as north
     std::vector<long> south;  // position of -|phi|
+    // Whether the positions run without gaps, as in an evenly spaced list
+    // from south to north (step 1) or north to south (step -1):
+    // north[j] = north[0] + j * step for every entry, and
+    // south[j] = southBase - j * step for every entry but the first, which
+    // may be none when southBase = north[0] (the equator). Then dailyMeans
+    // stores whole rows instead of placing values one by one.
+    bool mirroredRuns = false;
+    long step = 1;
+    long southBase = none;
 };
 
 }  // namespace insolation

@@ -1,6 +1,8 @@
-// A natural cubic spline through values at equally spaced knots
+// A cubic spline through values at equally spaced knots
 // x_i = first + i * spacing: exact at the knots, twice continuously
-// differentiable between them, with zero second derivative at both ends.
+// differentiable between them, with not-a-knot ends (the first two and the
+// last two intervals are each one cubic), so that the ends follow the data's
+// own curvature rather than being forced straight.
 #ifndef PALEOVIZ_ORBIT_CUBIC_SPLINE_H
 #define PALEOVIZ_ORBIT_CUBIC_SPLINE_H
 
@@ -8,8 +10,8 @@
 
 namespace orbit {
 
-// The second derivatives of the natural spline through values at unit
-// spacing, each divided by 6 (zero at both ends).
+// The second derivatives of the not-a-knot spline through values at unit
+// spacing, each divided by 6. Three values give one parabola, fewer a line.
 std::vector<double> splineCurvatures(const std::vector<double>& values);
 
 // The spline between two knots with values y0, y1 and curvatures c0, c1, at

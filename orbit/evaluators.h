@@ -4,6 +4,7 @@
 #define PALEOVIZ_ORBIT_EVALUATORS_H
 
 #include "orbit/orbital_elements.h"
+#include "orbit/published_tables.h"
 
 namespace orbit {
 
@@ -12,6 +13,13 @@ Elements la2004Elements(double kyr);
 Elements la2004RecordElements(int index);
 Elements la2004FitElements(double kyr);
 Elements berger1978Elements(double kyr);
+// A published table's solution (loaded on first use).
+Elements publishedElements(TableId id, double kyr);
+template <TableId id>
+Elements tableElements(double kyr)
+{
+    return publishedElements(id, kyr);
+}
 
 }  // namespace orbit
 

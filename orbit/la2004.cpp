@@ -1,6 +1,6 @@
 // The published solution of Laskar et al. (2004) at any real time from
 // -51000 to +21000 kyr: the table's own values at every whole kyr, and
-// between them natural cubic splines through the records in the two
+// between them not-a-knot cubic splines through the records in the two
 // components of z = e exp(i perihelion) and in the obliquity. The
 // perihelion angle itself is never interpolated, so nothing jumps where it
 // wraps from 360 to 0 degrees.

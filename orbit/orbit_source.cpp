@@ -264,4 +264,11 @@ std::string OrbitSource::outsideSpanMessage(double kyr) const
            + " to " + formatNumber(s.newest) + " kyr)";
 }
 
+std::string OrbitSource::insolationProblem() const
+{
+    if (solution == nullptr || solution->available == Availability::allElements)
+        return std::string();
+    return eccentricityOnlyMessage(*solution);
+}
+
 }  // namespace orbit

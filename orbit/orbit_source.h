@@ -50,6 +50,10 @@ public:
     // "-9000 kyr is outside the span of ..." for a time not covered.
     std::string outsideSpanMessage(double kyr) const;
     bool givenByHand() const { return byHand; }
+    // "" when the source gives all three elements, as insolation needs;
+    // for an eccentricity-only solution, why not, naming the solutions that
+    // have them (every front end refuses insolation with this message).
+    std::string insolationProblem() const;
 
     std::string name;      // short name
     std::string citation;  // full citation, or the series file's header

@@ -12,6 +12,8 @@
 //                      vernal equinox, degrees in [0, 360)
 //   obliquity          degrees
 //   precessionIndex    eccentricity * sin(perihelion), dimensionless
+// Eccentricity-only solutions (availability eccentricityOnly) give NaN for
+// perihelion, obliquity and precessionIndex.
 // A time outside the solution's span (or NaN) is an error
 // (std::out_of_range with a message naming the time and the span), never
 // an extrapolation.
@@ -37,6 +39,21 @@ enum class Solution {
     laskar2004,     // the published table of Laskar et al. (2004), interpolated
     laskar2004Fit,  // the project's fitted term table of that solution
     berger1978,     // the trigonometric series of Berger (1978)
+    berger1990,     // the published table of Berger and Loutre (1991)
+    laskar1993zero, // Laskar et al. (1993), (dynamical ellipticity, tidal dissipation) = (0,1)
+    laskar1993one,  // the same with (1,1)
+    laskar2010a,    // Laskar et al. (2011a), eccentricity only
+    laskar2010b,
+    laskar2010c,
+    laskar2010d,
+    laskar2011,     // Laskar et al. (2011b), eccentricity only
+    zeebe2018a,     // Zeebe and Lourens (2019), eccentricity only
+};
+
+// Which elements a solution gives.
+enum class Availability {
+    allElements,       // eccentricity, perihelion and obliquity
+    eccentricityOnly,  // the others are NaN
 };
 
 // Covered times in kyr: oldest <= t <= newest.
@@ -52,6 +69,7 @@ struct SolutionInfo {
     const char* citation;  // full reference
     const char* origin;    // what time 0 is: "J2000", "1950"
     Span span;             // where the evaluator is defined
+    Availability available;
     // Oldest time its authors vouch for; reliabilityNote applies to any
     // time before it (span.oldest when they state no such limit).
     double reliableOldest;
@@ -72,6 +90,13 @@ const SolutionInfo& solutionInfo(Solution solution);
 std::string solutionKeys();
 // The message for a key no entry has, listing the known ones.
 std::string unknownSolutionMessage(const std::string& key);
+// "la2004, la2004-fit, ...": the keys of the solutions with all elements.
+std::string fullSolutionKeys();
+// The refusal of a request that needs all three elements of an
+// eccentricity-only solution, naming those that have them.
+std::string eccentricityOnlyMessage(const SolutionInfo& solution);
+// "e, perihelion, obliquity" or "e only": for listings.
+const char* availableElementsText(const SolutionInfo& solution);
 
 Span span(Solution solution);
 bool covers(Solution solution, double kyr);

@@ -87,12 +87,16 @@ void checkLongitudeOrDay(const Argument& a, bool byDay, const DayCalendar& calen
     raiseIf(longitudeOrDayProblem(pythonNames, a.data(), a.size(), byDay, calendar));
 }
 
-OrbitSource openOrbit(const std::string& choice)
+// The orbit a call names; insolation needs all three elements, so an
+// eccentricity-only solution is refused for it, as by the tool.
+OrbitSource openOrbit(const std::string& choice, bool forInsolation = true)
 {
     OrbitSource source;
     std::string error;
     if (!source.open(choice, error))
         throw py::value_error(error);
+    if (forInsolation && !source.insolationProblem().empty())
+        throw py::value_error("orbit: " + source.insolationProblem());
     return source;
 }
 
@@ -232,6 +236,7 @@ struct Rows {
     Argument arg;
     std::vector<orbit::Elements> elements;
     std::vector<Orbit> orbits;
+    bool eccentricityOnly = false;  // the others are NaN
 };
 
 // Orbits given by hand: a tuple (eccentricity, obliquity_deg,
@@ -246,7 +251,7 @@ Rows handRows(const py::tuple& given)
     if (e.array.request().shape != obl.array.request().shape
         || e.array.request().shape != varpi.array.request().shape)
         throw py::value_error("orbit: eccentricity, obliquity_deg and perihelion_deg differ in shape");
-    Rows rows{e, {}, {}};
+    Rows rows{e, {}, {}, false};
     for (size_t i = 0; i < e.size(); ++i) {
         const std::string problem = orbit::elementsProblem(e.data()[i], obl.data()[i], varpi.data()[i]);
         if (!problem.empty())
@@ -261,12 +266,14 @@ Rows handRows(const py::tuple& given)
 
 // The elements and orbit at each time, after checking that the source
 // covers it; or the orbits given by hand.
-Rows rowsOf(const py::object& first, const std::string& orbitName)
+// Insolation needs all three elements; elements() alone takes a solution
+// of eccentricity alone (forInsolation false).
+Rows rowsOf(const py::object& first, const std::string& orbitName, bool forInsolation = true)
 {
     if (py::isinstance<py::tuple>(first))
         return handRows(py::reinterpret_borrow<py::tuple>(first));
-    const OrbitSource source = openOrbit(orbitName);
-    Rows rows{argument("time_kyr", first), {}, {}};
+    const OrbitSource source = openOrbit(orbitName, forInsolation);
+    Rows rows{argument("time_kyr", first), {}, {}, !source.insolationProblem().empty()};
     const Argument& time = rows.arg;
     checkSpan(source, time);
     rows.elements.resize(time.size());
@@ -331,12 +338,14 @@ std::vector<py::array_t<double>> elementwise(const Rows& rows, const std::vector
 
 py::dict elements(const py::object& time, const std::string& orbit)
 {
-    const Rows rows = rowsOf(time, orbit);
+    const Rows rows = rowsOf(time, orbit, false);
     const Argument& t = rows.arg;
     const std::vector<py::ssize_t> shape(t.array.shape(), t.array.shape() + t.array.ndim());
     const char* names[] = {"eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"};
+    // An eccentricity-only solution gives that key alone.
+    const int keys = rows.eccentricityOnly ? 1 : 4;
     py::dict d;
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < keys; ++k) {
         py::array_t<double> out(shape);
         double* data = out.mutable_data();
         for (size_t i = 0; i < t.size(); ++i) {
@@ -680,6 +689,11 @@ py::list solutions()
         d["citation"] = info.citation;
         d["origin"] = info.origin;
         d["span_kyr"] = py::make_tuple(info.span.oldest, info.span.newest);
+        d["elements"] = info.available == orbit::Availability::allElements
+                            ? py::make_tuple("eccentricity", "perihelion_deg", "obliquity_deg",
+                                             "precession_index")
+                            : py::make_tuple("eccentricity");
+        d["reliable_span_kyr"] = py::make_tuple(info.reliableOldest, info.span.newest);
         d["reliable_oldest_kyr"] = info.reliableOldest;
         d["reliability_note"] = info.reliabilityNote;
         list.append(d);
@@ -699,7 +713,7 @@ py::dict describe(const std::string& command, const std::vector<double>& times,
     OrbitSource source;
     Request r;
     if (orbits.empty()) {
-        source = openOrbit(orbit);
+        source = openOrbit(orbit, command != "elements");
     } else {
         for (const std::vector<double>& o : orbits) {
             std::string error;

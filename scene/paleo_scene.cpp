@@ -67,11 +67,17 @@ void PaleoScene::updateCurrentValues()
     prec = referencePrec;
     obl = referenceObl;
     // Until the series are read the reference values stand for every element.
-    if (showPrec && precSeries != nullptr)
+    if (showPrec && holdGiven)
+        prec = heldPrec;
+    else if (showPrec && precSeries != nullptr)
         prec = precSeries[timeIndex];
-    if (showEcc && eccSeries != nullptr)
+    if (showEcc && holdGiven)
+        ecc = heldEcc;
+    else if (showEcc && eccSeries != nullptr)
         ecc = eccSeries[timeIndex];
-    if (showObl && oblSeries != nullptr)
+    if (showObl && holdGiven)
+        obl = heldObl;
+    else if (showObl && oblSeries != nullptr)
         obl = oblSeries[timeIndex];
     const double omega = degToRad(prec) + pi;
     const double e = ecc;
@@ -91,6 +97,28 @@ void PaleoScene::pushOrbitToGlobes(double omega, double e, double eps)
         g->setEccentricity(eF);
         g->setObliquity(epsF);
     }
+}
+
+void PaleoScene::holdElements(double e, double precDegrees, double oblDegrees)
+{
+    holdGiven = true;
+    heldEcc = e;
+    heldPrec = precDegrees;
+    heldObl = oblDegrees;
+    updateCurrentValues();
+}
+
+void PaleoScene::releaseElements()
+{
+    holdGiven = false;
+    updateCurrentValues();
+}
+
+void PaleoScene::setCapsByValue(bool byValue)
+{
+    for (Globe* g : {globeJune, globeMarch, globeDecember, globeSeptember})
+        if (g != nullptr)
+            g->capsByValue = byValue;
 }
 
 void PaleoScene::enableAllSeries()

@@ -55,6 +55,12 @@ public:
     uint32_t logoTexture;    // GL texture name; 0 when no texture was made
     bool showLogo;
     bool autoAdvance;        // advance one record per frame
+    // Given elements held in place of the series (a hypothetical orbit), as
+    // a switched-off element holds its reference value.
+    bool holdGiven = false;
+    double heldEcc = referenceEcc;
+    double heldPrec = referencePrec;  // degrees
+    double heldObl = referenceObl;    // degrees
 
     // Sets the reference state, then creates the globes March, June,
     // September, December in that order, each reading the elevation grid
@@ -91,6 +97,15 @@ public:
     // Sets omega (radians), e, eps (radians), rounded to float, on every globe
     // in the order June, March, December, September.
     void pushOrbitToGlobes(double omega, double e, double eps);
+    // Holds e (0 <= e < 1), the precession angle and the obliquity (degrees)
+    // in place of the series values whatever the time, then
+    // updateCurrentValues; an element switched off still shows its reference
+    // value. REQUIRES: the values checked as series values are.
+    void holdElements(double e, double precDegrees, double oblDegrees);
+    // Back to the series values, then updateCurrentValues.
+    void releaseElements();
+    // Solstice caps coloured by value (true) or grey (false) on every globe.
+    void setCapsByValue(bool byValue);
     // Turns on all three elements, then updateCurrentValues.
     void enableAllSeries();
     // Mesh step n (grid cells) on every globe: June, March, December, September.

@@ -77,7 +77,9 @@ void drawCurve(const PaleoScene& scene, const CurveStyle& style)
     if (scene.*style.shown && series != nullptr) {
         const int start = windowStart(scene.timeIndex);
         for (int x = plotLeft; x < plotRight; x += unitsPerRecord) {
-            const int record = start - x / unitsPerRecord;
+            // The same scale as the axis and the marker, so the point under the
+            // marker is the current record and the printed value lies on it.
+            const int record = start - markerOffset - x / unitsPerRecord;
             if (record < 0 || record > scene.recordCount - 1)
                 continue;  // outside the series: skipped, not drawn as zero
             glVertex3f(static_cast<float>(x), plottedHeight(style.curve, series[record]), 0);

@@ -14,7 +14,8 @@ constexpr int windowStartMax = 19750;
 constexpr int markerOffset = 100;      // records between window start and marker time
 constexpr size_t textBufferSize = 128;
 
-// First record of the curves' window: timeIndex clamped to 350..19750.
+// Window start a: timeIndex clamped to 350..19750. Panel x stands for the
+// record a - 100 - x/2 on the axis, the marker and the curves alike.
 int windowStart(int timeIndex);
 // Panel x of the time marker for a time index (records).
 int markerX(int timeIndex);

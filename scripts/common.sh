@@ -29,10 +29,12 @@ install_missing() {
 # parsing of the program and its tools; NetCDF: gridded output of the
 # insolation tool (HDF5's headers: to turn off its exit handler); libpng:
 # the program's snapshots; zlib: the published La2004 tables, compressed as
-# published, compiled into the orbit library; help2man: the manual pages,
-# made from each program's --help.
+# published, compiled into the orbit library; Highway: the insolation grid
+# kernel's SIMD, chosen at run time for the processor; help2man: the manual
+# pages, made from each program's --help.
 build_packages=(build-essential cmake pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
-                libeigen3-dev libcli11-dev libnetcdf-dev libhdf5-dev libpng-dev zlib1g-dev help2man)
+                libeigen3-dev libcli11-dev libnetcdf-dev libhdf5-dev libpng-dev zlib1g-dev libhwy-dev
+                help2man)
 x_packages=(xvfb xauth x11-utils xdotool imagemagick libx11-dev)
 # The Python module paleoviz (-DPALEOVIZ_PYTHON=ON): pybind11 and NumPy for
 # Debian's /usr/bin/python3.

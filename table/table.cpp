@@ -284,6 +284,9 @@ Table describeTable(const Request& request, const OrbitSource& source)
             table.third = thirdAxis(request);
         table.variables = variables(request.command);
     }
+    // An eccentricity-only solution gives the first column alone.
+    if (request.command == "elements" && !source.insolationProblem().empty())
+        table.variables.resize(1);
     if (!request.orbits.empty() && request.command != "elements") {
         const std::vector<Variable> labels = variables("elements");
         table.variables.insert(table.variables.begin(), labels.begin(), labels.begin() + 3);

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "web/webgl_calls.h"
@@ -107,6 +108,7 @@ struct State {
     int mvpIndex = -1;
     int identityIndex = -1;
     float colour[4] = {1, 1, 1, 1};
+    uint8_t colourBytes[4] = {255, 255, 255, 255};  // colour as vertices carry it
     float texCoord[2] = {0, 0};
     bool texturing = false;
     unsigned boundTexture = 0;
@@ -120,6 +122,7 @@ struct State {
     GLenum mode = 0;
     int emitted = 0;      // vertices given since glBegin
     Vertex pending[3];    // vertices of the primitive not emitted yet
+    std::ptrdiff_t stripSegment = 0;  // the quad strip's segment in frame.segments
     Frame frame;
 } state;
 
@@ -153,10 +156,13 @@ int identityMatrix()
     return state.identityIndex;
 }
 
+// lround(clamped * 255) without the library call: the float product plus
+// one half is exact in double, and truncating a non-negative value then
+// rounds halves up, as lround does.
 uint8_t toByte(float c)
 {
     const float clamped = std::min(1.0f, std::max(0.0f, c));
-    return static_cast<uint8_t>(std::lround(clamped * 255.0f));
+    return static_cast<uint8_t>(static_cast<int>(static_cast<double>(clamped * 255.0f) + 0.5));
 }
 
 Vertex makeVertex(float x, float y, float z, const float colour[4], float s, float t)
@@ -207,9 +213,14 @@ Segment& surfaceSegment()
 
 // Quad strip vertices a0 b0 a1 b1 ...: each quad is split along a0-b1, as
 // GL splits it, by the strip b0 a0 b1 a1 ...
+//
+// Between glBegin and glEnd neither the matrix nor the texture can change,
+// so the segment is looked up once per strip, at its first pair.
 void addQuadStripPair(const Vertex& a, const Vertex& b, bool firstPair)
 {
-    Segment& segment = surfaceSegment();
+    if (firstPair)
+        state.stripSegment = &surfaceSegment() - state.frame.segments.data();
+    Segment& segment = state.frame.segments[static_cast<size_t>(state.stripSegment)];
     if (firstPair)
         openStrip(segment, b);
     append(segment, b);
@@ -270,7 +281,9 @@ void addLine(const Vertex& a, const Vertex& b)
 
 void addVertex(float x, float y, float z)
 {
-    const Vertex v = makeVertex(x, y, z, state.colour, state.texCoord[0], state.texCoord[1]);
+    // The colour's bytes were made when it was set, not at every vertex.
+    const uint8_t* c = state.colourBytes;
+    const Vertex v{x, y, z, c[0], c[1], c[2], c[3], state.texCoord[0], state.texCoord[1]};
     const int n = state.emitted++;
     switch (state.mode) {
     case GL_LINES:
@@ -622,10 +635,15 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { webgl_layer::addVertex(x, y, 
 void glVertex3fv(const GLfloat* v) { webgl_layer::addVertex(v[0], v[1], v[2]); }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b)
 {
+    // The globe sets a colour at every vertex, mostly the one it had.
+    if (state.colour[0] == r && state.colour[1] == g && state.colour[2] == b && state.colour[3] == 1)
+        return;
     state.colour[0] = r;
     state.colour[1] = g;
     state.colour[2] = b;
     state.colour[3] = 1;
+    for (int k = 0; k < 4; ++k)
+        state.colourBytes[k] = webgl_layer::toByte(state.colour[k]);
 }
 void glColor3fv(const GLfloat* v) { glColor3f(v[0], v[1], v[2]); }
 void glTexCoord2f(GLfloat s, GLfloat t)

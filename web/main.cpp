@@ -1,9 +1,12 @@
 // The web build's entry: the window's own start-up with the page's
 // arguments, and what the page around the canvas reads from the scene (the
-// current elements, the 65°N insolation on the globes' days and along the
-// panel's window, the globes' palettes).
+// current elements, the insolation at a chosen latitude on the globes' days
+// and along the panel's window, the latitude x season map, the globes'
+// palettes) and the few things it changes (held elements, caps, keys).
 #include "app/shell.h"
+#include "insolation/daily_grid.h"
 #include "insolation/daily_insolation.h"
+#include "insolation/year_insolation.h"
 #include "math/constants.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
@@ -14,22 +17,40 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr double solarConstant = math::defaultSolarConstant;  // W/m^2
-constexpr double pageLatitude = 65;     // degrees north
 using math::pi;
 // The time axis's oldest label lies this many records beyond the window start.
 constexpr int oldestLabelled = -plotLeft / unitsPerRecord - markerOffset;
+constexpr int escapeKey = 27;  // ends the program; no button sends it
 
 double radians(double degrees) { return degrees * pi / 180; }
 
-double june65(double e, double varpiDegrees, double oblDegrees, double trueLongitudeDegrees)
+// The window's precession angle is the longitude of perihelion the
+// insolation library takes.
+double dailyAt(double latitudeDegrees, double trueLongitudeDegrees, double e, double varpiDegrees,
+               double oblDegrees)
 {
-    return insolation::dailyMean(solarConstant, radians(pageLatitude), radians(oblDegrees), e,
+    return insolation::dailyMean(solarConstant, radians(latitudeDegrees), radians(oblDegrees), e,
                                  radians(varpiDegrees), radians(trueLongitudeDegrees));
+}
+
+// The map's latitudes, made again only when their number changes.
+std::unique_ptr<insolation::LatitudeGrid> mapGrid;
+
+const insolation::LatitudeGrid& gridOf(int latitudes)
+{
+    if (mapGrid == nullptr || static_cast<int>(mapGrid->size()) != latitudes) {
+        std::vector<double> phi(static_cast<size_t>(latitudes));
+        for (int i = 0; i < latitudes; ++i)
+            phi[static_cast<size_t>(i)] = radians(-90.0 + 180.0 * i / (latitudes - 1));
+        mapGrid = std::make_unique<insolation::LatitudeGrid>(phi);
+    }
+    return *mapGrid;
 }
 
 }  // namespace
@@ -50,11 +71,13 @@ int main(int argc, char** argv)
 
 extern "C" {
 
-// The current state into out[0..7]: time on the axis (kyr, negative in the
-// past), e, varpi and obliquity in degrees as the globes use them, and the
-// daily-mean insolation at 65°N (W/m^2) on the March equinox, June solstice,
-// September equinox and December solstice. 0 before the scene exists.
-EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out)
+// The current state into out[0..11]: time on the axis (kyr, negative in the
+// past), e, varpi and obliquity in degrees as the globes use them, the
+// daily-mean insolation at latitudeDegrees (W/m^2) on the March equinox,
+// June solstice, September equinox and December solstice, then 1 or 0 for:
+// elements held, ecc, prec and obl following their series (switches).
+// 0 before the scene exists.
+EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out, double latitudeDegrees)
 {
     if (theScene == nullptr)
         return 0;
@@ -64,15 +87,39 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out)
     out[2] = s.prec;
     out[3] = s.obl;
     for (int season = 0; season < 4; ++season)
-        out[4 + season] = june65(s.ecc, s.prec, s.obl, 90.0 * season);
+        out[4 + season] = dailyAt(latitudeDegrees, 90.0 * season, s.ecc, s.prec, s.obl);
+    out[8] = s.holdGiven;
+    out[9] = s.showEcc;
+    out[10] = s.showPrec;
+    out[11] = s.showObl;
     return 1;
 }
 
-// The June-solstice insolation at 65°N for each of the 750 records of the
-// panel's time axis (its labels' span), from
-// the series as read (whatever the switches), oldest first; NaN for records
-// beyond the series. Returns the time (kyr, negative) of out[0].
-EMSCRIPTEN_KEEPALIVE int paleoviz_june65_window(double* out)
+// The daily mean (W/m^2) at a latitude and true longitude (degrees) for
+// the elements given (e, precession angle and obliquity in degrees).
+EMSCRIPTEN_KEEPALIVE double paleoviz_daily(double latitudeDegrees, double trueLongitudeDegrees,
+                                           double e, double varpiDegrees, double oblDegrees)
+{
+    return dailyAt(latitudeDegrees, trueLongitudeDegrees, e, varpiDegrees, oblDegrees);
+}
+
+// True longitude (degrees, 0..360) of calendar day `day` (March equinox on
+// day 80) for the elements given.
+EMSCRIPTEN_KEEPALIVE double paleoviz_longitude_of_day(double day, double e, double varpiDegrees,
+                                                      double oblDegrees)
+{
+    const insolation::Orbit orbit{e, radians(varpiDegrees), radians(oblDegrees)};
+    return insolation::trueLongitudeOfDay(orbit, day) * 180 / pi;
+}
+
+// The insolation at a latitude (degrees) on one day of the year for each of
+// the 750 records of the panel's time axis (its labels' span), from the
+// series as read (whatever the switches), oldest first; NaN for records
+// beyond the series. The day is a true longitude in degrees, or with byDay
+// a calendar day, placed on each record's own orbit. Returns the time (kyr,
+// negative) of out[0].
+EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitudeDegrees, double day,
+                                                    int byDay)
 {
     if (theScene == nullptr || theScene->eccSeries == nullptr)
         return 0;
@@ -80,11 +127,82 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_june65_window(double* out)
     const int oldest = windowStart(s.timeIndex) + oldestLabelled;
     for (int i = 0; i < plotRecords; ++i) {
         const int record = oldest - i;
-        out[i] = record < 0 || record >= s.recordCount
-                     ? std::numeric_limits<double>::quiet_NaN()
-                     : june65(s.eccSeries[record], s.precSeries[record], s.oblSeries[record], 90);
+        if (record < 0 || record >= s.recordCount) {
+            out[i] = std::numeric_limits<double>::quiet_NaN();
+            continue;
+        }
+        const double e = s.eccSeries[record], varpi = s.precSeries[record], obl = s.oblSeries[record];
+        const double lambda = byDay != 0 ? paleoviz_longitude_of_day(day, e, varpi, obl) : day;
+        out[i] = dailyAt(latitudeDegrees, lambda, e, varpi, obl);
     }
     return -oldest;
+}
+
+// The series' elements at axis time kyr (clamped to the series) into
+// out[0..2]: e, precession angle and obliquity in degrees. Returns the
+// clamped time (kyr, negative in the past), or 1 before the series exist.
+EMSCRIPTEN_KEEPALIVE int paleoviz_series_at(int kyr, double* out)
+{
+    if (theScene == nullptr || theScene->eccSeries == nullptr)
+        return 1;
+    const PaleoScene& s = *theScene;
+    const int record = kyr > 0 ? 0 : (-kyr >= s.recordCount ? s.recordCount - 1 : -kyr);
+    out[0] = s.eccSeries[record];
+    out[1] = s.precSeries[record];
+    out[2] = s.oblSeries[record];
+    return -record;
+}
+
+// The latitude x season map of daily means (W/m^2) for the elements given:
+// row i at latitude -90 + 180 i / (latitudes - 1) degrees, column j at true
+// longitude 360 j / columns degrees, or, with byDay, on calendar day
+// 1 + yearDays j / columns (its true longitude written to longitudes[j]).
+// values holds latitudes x columns doubles, row by row. Returns 0 for
+// fewer than 2 latitudes or no column.
+EMSCRIPTEN_KEEPALIVE int paleoviz_map(double* values, double* longitudes, int latitudes, int columns,
+                                      int byDay, double e, double varpiDegrees, double oblDegrees)
+{
+    if (latitudes < 2 || columns < 1)
+        return 0;
+    const insolation::LatitudeGrid& grid = gridOf(latitudes);
+    const insolation::Orbit orbit{e, radians(varpiDegrees), radians(oblDegrees)};
+    for (int j = 0; j < columns; ++j) {
+        const double lambda =
+            byDay != 0 ? insolation::trueLongitudeOfDay(orbit, 1 + insolation::yearDays * j / columns)
+                       : radians(360.0 * j / columns);
+        longitudes[j] = lambda * 180 / pi;
+        grid.dailyMeans(insolation::dayGeometry(orbit, solarConstant, lambda), values + j,
+                        static_cast<size_t>(columns));
+    }
+    return 1;
+}
+
+// A hypothetical orbit held in place of the series (e, precession angle and
+// obliquity in degrees), or, with hold 0, the series again.
+EMSCRIPTEN_KEEPALIVE void paleoviz_hold(int hold, double e, double varpiDegrees, double oblDegrees)
+{
+    if (theScene == nullptr)
+        return;
+    if (hold != 0)
+        theScene->holdElements(e, varpiDegrees, oblDegrees);
+    else
+        theScene->releaseElements();
+}
+
+// A key command, as if the key had been pressed (the on-screen buttons).
+EMSCRIPTEN_KEEPALIVE void paleoviz_key(int key)
+{
+    if (theScene != nullptr && key > 0 && key < 256 && key != escapeKey)
+        onKeyboard(static_cast<unsigned char>(key), 0, 0);
+}
+
+// Axis time (kyr, negative in the past) set as a click on the axis sets it.
+EMSCRIPTEN_KEEPALIVE void paleoviz_set_time(int kyr)
+{
+    if (theScene == nullptr)
+        return;
+    theScene->setTimeFromAxis(kyr);
+    theScene->updateCurrentValues();
 }
 
 // The globes' 192-entry palettes: land then sea, three floats an entry.

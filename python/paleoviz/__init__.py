@@ -125,28 +125,47 @@ class Orbit:
 
 def solutions():
     """The orbital solutions built in: a list of dicts with key, name,
-    citation, origin (what time 0 is) and span_kyr (oldest, newest)."""
+    citation, origin (what time 0 is), span_kyr (oldest, newest), elements
+    (the keys elements() gives: all four, or eccentricity alone),
+    reliable_span_kyr (the part of the span its authors vouch for),
+    reliable_oldest_kyr and reliability_note. Insolation needs all three
+    elements: the other solutions raise ValueError there."""
     return _core.solutions()
+
+
+def _element_keys(orbit):
+    """The keys elements() gives for orbit: all four, or eccentricity alone."""
+    for s in _core.solutions():
+        if s["key"] == orbit:
+            return list(s["elements"])
+    return ["eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"]
 
 
 def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
     """Orbital elements at time_kyr: a dict of eccentricity, perihelion_deg
     (varpi from the moving equinox, [0, 360)), obliquity_deg and
-    precession_index (e sin varpi); with as_orbit=True an Orbit of them,
-    for any function's first argument. CLI: paleoviz-insolation elements."""
+    precession_index (e sin varpi); for a solution of eccentricity alone
+    (la2010a-d, la2011, zb18a) the one key eccentricity. With as_orbit=True
+    an Orbit of them, for any function's first argument. CLI:
+    paleoviz-insolation elements."""
     if as_orbit:
         e = elements(time_kyr, orbit)
+        if "obliquity_deg" not in e:
+            raise ValueError("orbit: %s gives the eccentricity only; an Orbit needs all three "
+                             "elements" % orbit)
         return Orbit(e["eccentricity"], e["obliquity_deg"], e["perihelion_deg"])
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr):
-        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], 4,
-                      names=["eccentricity", "perihelion_deg", "obliquity_deg", "precession_index"])
+        names = _element_keys(orbit)
+        if len(names) == 1:  # eccentricity alone: one output, named as the four are
+            e = _apply(lambda t: elements(t, orbit)["eccentricity"], [time_kyr], 1)
+            return e.to_dataset(name="eccentricity") if hasattr(e, "to_dataset") else (e,)
+        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], 4, names=names)
     if not as_xarray:
         first = _first(time_kyr, orbit)
         return _core.elements(first, orbit)
     t = _axis("time_kyr", time_kyr)
-    e = _core.elements(t, orbit)
-    values = [e["eccentricity"], e["perihelion_deg"], e["obliquity_deg"], e["precession_index"]]
+    values = list(_core.elements(t, orbit).values())
     return _to_xarray("elements", values, t, orbit=orbit)
 
 

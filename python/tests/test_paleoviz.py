@@ -24,6 +24,8 @@ CASES = [
     ("elements", lambda: list(paleoviz.elements(TIMES).values())),
     ("elements --orbit berger1978",
      lambda: list(paleoviz.elements(TIMES, orbit="berger1978").values())),
+    ("elements --orbit la93-11", lambda: list(paleoviz.elements(TIMES, orbit="la93-11").values())),
+    ("elements --orbit zb18a", lambda: list(paleoviz.elements(TIMES, orbit="zb18a").values())),
     ("daily --lon 0,90,275.5",
      lambda: [paleoviz.daily_insolation(g(TIMES, 3), g(LATS, 2), g([0, 90, 275.5], 1))]),
     ("daily --day 1,172.25",
@@ -130,6 +132,11 @@ ERRORS = [
      "solar_constant: -5 W/m^2 is outside (0, 100000]"),
     (lambda: paleoviz.annual_insolation(0, 65, orbit="missing.series"), "annual --lat 65 --orbit missing.series",
      "missing.series"),
+    (lambda: paleoviz.daily_insolation(0, 65, 90, orbit="la2010a"), "daily --lat 65 --lon 90 --orbit la2010a",
+     "(la2010a) gives the eccentricity only; insolation needs all three elements, which these solutions "
+     "give: la2004, la2004-fit, berger1978, berger1990, la93-01, la93-11"),
+    (lambda: paleoviz.caloric_half_year(0, 65, orbit="zb18a"), "caloric --lat 65 --orbit zb18a",
+     "(zb18a) gives the eccentricity only"),
     (lambda: paleoviz.monthly_insolation(0, 65, "julian"), None, "calendar: julian not in {equinox,angular}"),
     (lambda: paleoviz.daily_insolation(0, 65), None, "needs true longitudes (lon_deg) or calendar days (day)"),
     (lambda: paleoviz.daily_insolation(0, 65, 90, day=3), None, "not both"),
@@ -187,6 +194,31 @@ def test_bad_input_raises_the_tools_message(call, args, message):
         assert run.returncode == 2
         # The same text after the option's name.
         assert str(raised.value).split(": ", 1)[-1] in run.stderr
+
+
+def test_solutions_say_which_elements_they_give():
+    listed = {s["key"]: s for s in paleoviz.solutions()}
+    assert list(listed)[:3] == ["la2004", "la2004-fit", "berger1978"]
+    for key in ["la2010a", "la2010b", "la2010c", "la2010d", "la2011", "zb18a"]:
+        assert listed[key]["elements"] == ("eccentricity",)
+        assert list(paleoviz.elements([-1, 0], orbit=key)) == ["eccentricity"]
+    for key in ["berger1990", "la93-01", "la93-11"]:
+        assert len(listed[key]["elements"]) == 4
+        assert list(paleoviz.elements(0, orbit=key)) == list(listed[key]["elements"])
+    assert listed["la2010a"]["span_kyr"] == (-249000, 0)
+    assert listed["la2010a"]["reliable_span_kyr"] == (-50000, 0)
+    assert listed["berger1990"]["reliable_span_kyr"] == listed["berger1990"]["span_kyr"]
+    with pytest.raises(ValueError, match="zb18a gives the eccentricity only"):
+        paleoviz.elements(0, orbit="zb18a", as_orbit=True)
+
+
+def test_eccentricity_alone_through_xarray():
+    xarray = pytest.importorskip("xarray")
+    t = xarray.DataArray([-1.0, 0.0], dims="time")
+    labelled = paleoviz.elements(t, orbit="la2011")
+    assert list(labelled.data_vars) == ["eccentricity"]
+    assert list(labelled["eccentricity"].values) == [0.017161383, 0.016702362]  # the table's rows
+    assert paleoviz.elements([-1, 0], orbit="la2011", as_xarray=True).name == "eccentricity"
 
 
 def test_the_work_runs_without_the_gil():

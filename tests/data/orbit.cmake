@@ -5,7 +5,8 @@
 add_executable(orbit_series_tests ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_series_test.cpp
                ${PROJECT_SOURCE_DIR}/tests/orbit/orbital_elements_test.cpp
                ${PROJECT_SOURCE_DIR}/tests/orbit/orbit_fit_test.cpp
-               ${PROJECT_SOURCE_DIR}/tests/orbit/la2004_test.cpp)
+               ${PROJECT_SOURCE_DIR}/tests/orbit/la2004_test.cpp
+               ${PROJECT_SOURCE_DIR}/tests/orbit/published_solutions_test.cpp)
 target_link_libraries(orbit_series_tests PRIVATE orbit_fit_lib paleoviz_testkit ZLIB::ZLIB
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(orbit_series_tests PRIVATE

@@ -261,14 +261,25 @@ TEST(OrbitSeriesTool, CommandLineAndFiles)
     dir.write("table.txt", joinLines(laskarRows(5800)));
     dir.write("short.txt", joinLines(laskarRows(12)));
     const std::string usage =
-        "usage: paleoviz-orbit-series SOLUTION OUTPUT   (SOLUTION: la2004, la2004-fit, berger1978)\n"
+        "usage: paleoviz-orbit-series SOLUTION OUTPUT   (SOLUTION: la2004, la2004-fit, berger1978, la93-01, "
+        "la93-11)\n"
         "       paleoviz-orbit-series laskar INPUT OUTPUT\n";
     struct Case { std::string arguments; int status; std::string out; const char* made; };
     for (const Case& c : {
              Case{"", 2, "paleoviz-orbit-series: no source given\n" + usage, nullptr},
              Case{"laskr table.txt x", 2,
                   "paleoviz-orbit-series: unknown solution \"laskr\"; the known ones are la2004, "
-                  "la2004-fit, berger1978, or laskar to convert a table\n" + usage, "x"},
+                  "la2004-fit, berger1978, berger1990, la93-01, la93-11, la2010a, la2010b, "
+                  "la2010c, la2010d, la2011, zb18a, or laskar to convert a table\n" + usage, "x"},
+             Case{"berger1990 ber90.out", 2,
+                  "paleoviz-orbit-series: Berger and Loutre (1991), BER90 (berger1990) spans -5000 to 0 "
+                  "kyr, 5001 records back from the present; the series file needs 5800 (0 to "
+                  "-5799 kyr)\n", "ber90.out"},
+             Case{"zb18a zb.out", 2,
+                  "paleoviz-orbit-series: Zeebe and Lourens (2019), ZB18a (zb18a) gives the eccentricity "
+                  "only; insolation needs all three elements, which these solutions give: "
+                  "la2004, la2004-fit, berger1978, berger1990, la93-01, la93-11; the series file "
+                  "needs them too\n", "zb.out"},
              Case{"berger1978", 2,
                   "paleoviz-orbit-series: berger1978 takes one argument, the output file\n" + usage,
                   nullptr},

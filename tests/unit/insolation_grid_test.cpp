@@ -77,7 +77,8 @@ TEST(InsolationGrid, AgreesWithTheScalarDailyMeanAtPolesPolarCirclesAndAllSeason
                                                            o.perihelion, lambda);
                 const double tolerance = std::fmax(1e-9, 1e-12 * std::fabs(exact));
                 ASSERT_NEAR(means[k * stride], exact, tolerance) << "lat " << latitudes[k] / degree << " lon " << l;
-                ASSERT_EQ(floats[k], static_cast<float>(means[k * stride]));
+                // Float output is computed in float lanes.
+                ASSERT_NEAR(floats[k], means[k * stride], 1e-3);
                 ASSERT_EQ(insolation::LatitudeGrid::dailyMeanAt(day, latitudes[k]), means[k * stride])
                     << "one latitude alone differs from the grid";
                 ASSERT_EQ(means[k * stride + 1], -1.0) << "wrote between the strided cells";

@@ -251,3 +251,24 @@ TEST(InsolationPalette, SetColourPicksTheTableBySign)
     }
     glrec::reset();
 }
+
+TEST(InsolationIndex, CapsByValueColourPolarDayAndLeavePolarNightAtZero)
+{
+    auto globe = makeGlobe(seasonJune);
+    globe->setEccentricity(0.0f);
+    globe->setObliquity(0.4092099f);  // 23.446 degrees
+    // Polar day at the June pole: D = pi sin(eps) = 1.2486, so the value is
+    // 1.2486 / 1.3 x 192 = 184.4 with e = 0.
+    struct Case { bool byValue; int season; int row; int index; };
+    for (const Case& c : {Case{false, seasonJune, 0, 0}, Case{true, seasonJune, 0, 184},
+                          Case{true, seasonJune, 539, 0}, Case{true, seasonDecember, 539, 184},
+                          Case{true, seasonDecember, 0, 0}}) {
+        globe->capsByValue = c.byValue;
+        EXPECT_NEAR(indexAtRow(*globe, c.season, c.row), c.index, 1) << c.byValue << " row " << c.row;
+    }
+    // Inside the lit zone the option changes nothing.
+    globe->capsByValue = false;
+    const int lit = indexAtRow(*globe, seasonJune, 135);
+    globe->capsByValue = true;
+    EXPECT_EQ(indexAtRow(*globe, seasonJune, 135), lit);
+}

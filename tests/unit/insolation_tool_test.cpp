@@ -84,6 +84,10 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
         {"annual --lat 65 --format netcdf", 2, "--output"},
         {"annual --lat 65 -o no/such/dir/out.csv", 2, "no/such/dir/out.csv"},
         {"annual --lat 65 > /dev/full", 1, "standard output"},
+        {"daily --lat 65 --lon 90 --orbit la2010c -o out.csv", 2,
+         "La2010c (la2010c) gives the eccentricity only; insolation needs all three elements, which "
+         "these solutions give: la2004, la2004-fit, berger1978, berger1990, la93-01, la93-11"},
+        {"annual --lat 65 --orbit zb18a -o out.csv", 2, "(zb18a) gives the eccentricity only"},
     };
     for (const Case& c : cases) {
         const CommandRun r = tool(c.args);
@@ -93,6 +97,33 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
     }
     EXPECT_TRUE(readFile("out.csv") == "old\n");
     EXPECT_EQ(filesIn("."), 2);  // no temporary file left behind
+}
+
+TEST(InsolationTool, EccentricityOnlySolutionsGiveTheirOneColumn)
+{
+    // La2011's table: 0.016702362 at 0, 0.017161383 at -1 kyr.
+    const CommandRun r = tool("elements --orbit la2011 --time -1,0");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string rows = r.out.substr(r.out.find("\ntime_kyr") + 1);
+    EXPECT_EQ(rows, "time_kyr,eccentricity\n-1,0.017161383\n0,0.016702362\n") << r.out;
+}
+
+TEST(InsolationTool, HelpListsEverySolutionWithItsElementsAndSpans)
+{
+    const CommandRun r = tool("--help");
+    ASSERT_EQ(r.status, 0);
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
+        const size_t at = r.out.find("\n  " + std::string(s.key) + " ");
+        ASSERT_NE(at, std::string::npos) << s.key << "\n" << r.out;
+        const std::string line = r.out.substr(at + 1, r.out.find('\n', at + 1) - at - 1);
+        EXPECT_NE(line.find(orbit::availableElementsText(s)), std::string::npos) << line;
+        EXPECT_NE(line.find(formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest)),
+                  std::string::npos) << line;
+        EXPECT_NE(line.find(s.reliableOldest > s.span.oldest ? "reliable from " + formatNumber(s.reliableOldest)
+                                                             : std::string("reliable throughout")),
+                  std::string::npos) << line;
+    }
 }
 
 TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <sys/stat.h>
 
 namespace {
@@ -107,12 +110,15 @@ TEST(DataLocationTest, WorkingFolderFirstThenFallbackThenTheBareName)
 struct SnapshotCall {
     std::string path;
     int width = 0, height = 0, timeIndex = -1, spin = -1, step = -1;
+    double ecc = 0, prec = 0, obl = 0;
+    bool capsByValue = false;
 };
 SnapshotCall lastSnapshot;
 
 int fakeSnapshot(const char* path, int width, int height)
 {
-    lastSnapshot = {path, width, height, theScene->timeIndex, theScene->spin, theScene->globeJune->step};
+    lastSnapshot = {path, width, height, theScene->timeIndex, theScene->spin, theScene->globeJune->step,
+                    theScene->ecc, theScene->prec, theScene->obl, theScene->globeDecember->capsByValue};
     return 0;
 }
 
@@ -128,17 +134,22 @@ int runWith(std::vector<std::string> args)
 
 TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMainLoop)
 {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     TestDir dir;
     dir.write(gridFileName, fullGrid([](int, int) -> int16_t { return 1; }));
     dir.write(seriesFileName, "h\nh\nh\n0 0.01 10 23 0\n-1 0.02 20 24 0\n");
     const struct {
         std::vector<std::string> args;
         int timeIndex, spin, step;
+        double ecc, prec, obl;  // NaN: not checked
+        bool caps;
     } cases[] = {
-        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4},
-        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep},
-        {{"--time", "-99999999999999999999", "--spin", "2147483647"}, seriesRecords - 1, 126, normalStep},
-        {{}, 0, 0, normalStep},
+        {{"--time", "-1", "--step", "4", "--spin", "90"}, 1, 89, 4, 0.02, 20, 24, false},
+        {{"--time", "-99999", "--spin", "0"}, seriesRecords - 1, spinPeriod - 1, normalStep, nan, nan, nan, false},
+        {{"--time", "-99999999999999999999", "--spin", "2147483647"}, seriesRecords - 1, 126, normalStep, nan, nan, nan, false},
+        {{}, 0, 0, normalStep, 0.01, 10, 23, false},
+        // The given elements whatever the time; the caps by value on every globe.
+        {{"--time", "-1", "--elements", "0.05,24.5,200", "--caps", "value"}, 1, 0, normalStep, 0.05, 200, 24.5, true},
     };
     for (const auto& c : cases) {
         glrec::reset();
@@ -152,6 +163,12 @@ TEST(SnapshotStartTest, TheFrameIsDrawnInTheStateTheOptionsAskForInsteadOfTheMai
         EXPECT_EQ(lastSnapshot.timeIndex, c.timeIndex);
         EXPECT_EQ(lastSnapshot.spin, c.spin);
         EXPECT_EQ(lastSnapshot.step, c.step);
+        if (!std::isnan(c.ecc)) {
+            EXPECT_EQ(lastSnapshot.ecc, c.ecc);
+            EXPECT_EQ(lastSnapshot.prec, c.prec);
+            EXPECT_EQ(lastSnapshot.obl, c.obl);
+        }
+        EXPECT_EQ(lastSnapshot.capsByValue, c.caps);
         EXPECT_EQ(glrec::count("glutMainLoop"), 0u);
         EXPECT_EQ(theScene, nullptr);
     }
@@ -203,6 +220,37 @@ TEST(OptionsTest, TimeSignDecimalsAndGeometry)
         EXPECT_EQ(geometry.hasSize, g.size) << g.value;
         EXPECT_EQ(geometry.hasPlace, g.place) << g.value;
     }
+}
+
+TEST(OptionsTest, ElementsAreCheckedAsSeriesValues)
+{
+    const struct {
+        const char* value;
+        const char* problem;  // "" accepted
+    } cases[] = {
+        {"0.0167,23.44,102.9", ""}, {"0,0,-90", ""}, {"0.99,90,1e3", ""},
+        {"1,23,0", "eccentricity"}, {"-0.01,23,0", "eccentricity"}, {"nan,23,0", "eccentricity"},
+        {"0.01,90.5,0", "obliquity"}, {"0.01,-1,0", "obliquity"}, {"0.01,23,inf", "precession"},
+        {"0.01,23", "three numbers"}, {"0.01,23,1,2", "three numbers"}, {"0.01,,1", "obliquity"},
+    };
+    for (const auto& c : cases) {
+        ProgramOptions o;
+        std::string text;
+        const OptionsOutcome outcome = parseOptions(program({"--elements", c.value}), o, text);
+        EXPECT_EQ(outcome == OptionsOutcome::run, *c.problem == '\0') << c.value << ": " << text;
+        EXPECT_NE(text.find(c.problem), std::string::npos) << c.value << ": " << text;
+        EXPECT_EQ(o.holdElements, *c.problem == '\0') << c.value;
+    }
+    ProgramOptions o;
+    std::string text;
+    ASSERT_EQ(parseOptions(program({"--elements", "0.0167,23.44,102.9", "--caps", "value"}), o, text),
+              OptionsOutcome::run);
+    EXPECT_EQ(o.heldEcc, 0.0167);
+    EXPECT_EQ(o.heldObl, 23.44);
+    EXPECT_EQ(o.heldPrec, 102.9);
+    EXPECT_TRUE(o.capsByValue);
+    EXPECT_EQ(parseOptions(program({"--caps", "blue"}), o, text), OptionsOutcome::bad);
+    EXPECT_NE(text.find("--caps blue"), std::string::npos);
 }
 
 // Only a folder that no other user can change serves as the data folder.

@@ -6,6 +6,7 @@
 #include <GL/glut.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 using math::pi;
@@ -126,11 +127,11 @@ TEST_F(PanelTest, CurvesPlotTheirRecordsInTheirColours)
         const Primitive strip = curve(c.draw);
         EXPECT_EQ(strip.mode, GL_LINE_STRIP);
         ASSERT_EQ(strip.vertices.size(), 750u) << c.label;
-        // With window start 350, x = -1000 plots record 850 and x = 498 record 101.
+        // With window start 350, x = -1000 plots record 750 and x = 498 record 1.
         EXPECT_EQ(strip.vertices.front().x, -1000);
-        EXPECT_EQ(strip.vertices.front().y, plottedHeight(kinds[k], c.value(850)));
+        EXPECT_EQ(strip.vertices.front().y, plottedHeight(kinds[k], c.value(750)));
         EXPECT_EQ(strip.vertices.back().x, 498);
-        EXPECT_EQ(strip.vertices.back().y, plottedHeight(kinds[k], c.value(101)));
+        EXPECT_EQ(strip.vertices.back().y, plottedHeight(kinds[k], c.value(1)));
         EXPECT_TRUE(strip.vertices[0].r == c.r && strip.vertices[0].g == c.g && strip.vertices[0].b == c.b);
         const auto texts = glrec::texts();
         ASSERT_EQ(texts.size(), 2u);
@@ -167,10 +168,10 @@ TEST_F(PanelTest, SwitchedOffCurveIsOneFlatLineWithTheReferenceValue)
 
 TEST_F(PanelTest, CurvesStopShortAtTheOldestRecord)
 {
-    scene->timeIndex = 5500;  // window start 5500: x = -598 plots record 5799
+    scene->timeIndex = 5500;  // window start 5500: x = -798 plots record 5799
     const Primitive strip = curve(&PaleoScene::drawOblCurve);
-    ASSERT_EQ(strip.vertices.size(), 549u);
-    EXPECT_EQ(strip.vertices.front().x, -598);
+    ASSERT_EQ(strip.vertices.size(), 649u);
+    EXPECT_EQ(strip.vertices.front().x, -798);
     EXPECT_EQ(strip.vertices.front().y, plottedHeight(Curve::obliquity, seriesObl(5799)));
 }
 
@@ -194,10 +195,39 @@ TEST(PanelLayout, ValuesOutsideTheBandUseTheSubstituteHeight)
 
 TEST_F(PanelTest, ACurveDropsToItsSubstituteHeight)
 {
-    scene->eccSeries[600] = 0.5;  // plots at x = 2 x (350 - 600) = -500
+    scene->eccSeries[600] = 0.5;  // plots at x = 2 x (350 - 100 - 600) = -700
     const Primitive strip = curve(&PaleoScene::drawEccCurve);
     ASSERT_EQ(strip.vertices.size(), 750u);
-    EXPECT_EQ(strip.vertices[250].x, -500);
-    EXPECT_EQ(strip.vertices[250].y, 430);
-    EXPECT_EQ(strip.vertices[249].y, plottedHeight(Curve::eccentricity, seriesEcc(601)));
+    EXPECT_EQ(strip.vertices[150].x, -700);
+    EXPECT_EQ(strip.vertices[150].y, 430);
+    EXPECT_EQ(strip.vertices[149].y, plottedHeight(Curve::eccentricity, seriesEcc(601)));
+}
+
+TEST_F(PanelTest, ThePointUnderTheMarkerIsThePrintedValue)
+{
+    // The axis label under the marker names the time shown; the curve point
+    // there must be the height of the value printed beside the curve.
+    for (int time : {1, 5, 121, 216, 349, 350, 1234, 5799}) {
+        scene->timeIndex = time;
+        scene->updateCurrentValues();
+        const int marker = markerX(time);
+        EXPECT_EQ(axisLabelAt(marker, windowStart(time)), -time);
+        struct Case { void (PaleoScene::*draw)() const; Curve kind; double current; };
+        for (const Case& c : {Case{&PaleoScene::drawEccCurve, Curve::eccentricity, scene->ecc},
+                              Case{&PaleoScene::drawPrecCurve, Curve::precession, scene->prec},
+                              Case{&PaleoScene::drawOblCurve, Curve::obliquity, scene->obl}}) {
+            const Primitive strip = curve(c.draw);
+            bool found = false;
+            for (const auto& v : strip.vertices) {
+                if (v.x != marker)
+                    continue;
+                found = true;
+                EXPECT_EQ(v.y, plottedHeight(c.kind, c.current)) << "time " << time;
+            }
+            EXPECT_TRUE(found) << "no curve point under the marker at time " << time;
+            char printed[textBufferSize];
+            std::snprintf(printed, sizeof printed, "%lf", c.current);
+            EXPECT_EQ(glrec::texts()[1].text, printed);
+        }
+    }
 }

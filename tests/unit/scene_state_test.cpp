@@ -151,6 +151,32 @@ TEST_F(SceneTest, CurrentValuesFollowTheSwitches)
     }
 }
 
+TEST_F(SceneTest, HeldElementsStandInForTheSeriesUntilReleased)
+{
+    readSeries();
+    scene->timeIndex = 1000;
+    scene->holdElements(0.05, 120.0, 24.0);
+    for (int time : {1000, 3}) {  // whatever the time
+        scene->timeIndex = time;
+        scene->updateCurrentValues();
+        EXPECT_EQ(scene->ecc, 0.05);
+        EXPECT_EQ(scene->prec, 120.0);
+        EXPECT_EQ(scene->obl, 24.0);
+    }
+    for (Globe* g : globes()) {
+        EXPECT_EQ(g->eccentricity, 0.05f);
+        EXPECT_EQ(g->omega, static_cast<float>(120 * pi / 180 + pi));
+    }
+    scene->toggleEcc();  // a switched-off element still shows its reference
+    scene->updateCurrentValues();
+    EXPECT_EQ(scene->ecc, 0.03);
+    EXPECT_EQ(scene->obl, 24.0);
+    scene->toggleEcc();
+    scene->releaseElements();
+    EXPECT_DOUBLE_EQ(scene->ecc, 0.01003);  // record 3 of the series
+    EXPECT_DOUBLE_EQ(scene->prec, 3.0);
+}
+
 TEST_F(SceneTest, AutoAdvanceAndResetSetTheMeshStep)
 {
     readSeries();

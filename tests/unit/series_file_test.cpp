@@ -3,11 +3,13 @@
 #include "scene/data_files.h"
 #include "math/constants.h"
 #include "gl_recorder.h"
+#include "orbit_series.h"
 #include "scene/paleo_scene.h"
 #include "test_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -370,4 +372,35 @@ TEST_F(SeriesFileTest, CommittedSeriesFollowsTheLaskar2004Solution)
         ASSERT_LT(scene->precSeries[j], 360.0) << j;
         ASSERT_GT(scene->oblSeries[j], 22.0) << j;
     }
+}
+
+TEST_F(SeriesFileTest, La93SeriesFromTheGeneratorFillsEveryRecord)
+{
+    // The generator's file for another full solution: the window reads all
+    // 5800 records of it, each the solution's value at -j kyr as printed.
+    const orbit::SolutionInfo* la93 = orbit::findSolution("la93-11");
+    ASSERT_NE(la93, nullptr);
+    std::string message;
+    ASSERT_TRUE(writeSolutionFile(*la93, seriesFileName, message)) << message;
+    std::ifstream file(seriesFileName);
+    int lines = 0;
+    for (std::string line; std::getline(file, line);)
+        ++lines;
+    EXPECT_EQ(lines, 3 + 5800);
+    testing::internal::CaptureStdout();
+    scene->readSeries(seriesFileName, 5800);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(scene->recordCount, 5800);
+    for (int j = 0; j < 5800; ++j) {
+        const orbit::Elements el = orbit::elementsAt(*la93, -j);
+        ASSERT_NEAR(scene->eccSeries[j], el.eccentricity, 5e-9) << j;
+        ASSERT_NEAR(std::remainder(scene->precSeries[j] - el.perihelion, 360.0), 0.0, 5e-7) << j;
+        ASSERT_NEAR(scene->oblSeries[j], el.obliquity, 5e-7) << j;
+    }
+    // BER90 is 5001 records long: refused, naming its span, and no file.
+    const orbit::SolutionInfo* ber90 = orbit::findSolution("berger1990");
+    ASSERT_NE(ber90, nullptr);
+    EXPECT_FALSE(writeSolutionFile(*ber90, "short", message));
+    EXPECT_NE(message.find("-5000 to 0 kyr, 5001 records"), std::string::npos) << message;
+    EXPECT_FALSE(std::ifstream("short").good());
 }

@@ -79,17 +79,30 @@ int fail(int status, const std::string& message)
     return status;
 }
 
-// The solutions of the orbit library's registry, then the series files.
-std::string orbitHelp()
+// The solutions of the orbit library's registry, one line each, with the
+// elements it gives, its span and the span its authors call reliable.
+std::string solutionsHelp()
 {
-    std::string text;
+    std::string text = "Solutions for --orbit (kyr, negative in the past):\n";
     for (int i = 0; i < orbit::solutionCount; ++i) {
         const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
-        text += std::string(i == 0 ? "" : ", ") + s.key + " (" + s.name + ", " +
-                formatNumber(s.span.oldest) + " to " + formatNumber(s.span.newest) + " kyr from " +
-                s.origin + (i == 0 ? "; the default)" : ")");
+        char line[320];
+        std::snprintf(line, sizeof line, "  %-11s %s%s; %s; %s to %s from %s; reliable %s\n", s.key,
+                      s.name, i == 0 ? " (the default)" : "", orbit::availableElementsText(s),
+                      formatNumber(s.span.oldest).c_str(), formatNumber(s.span.newest).c_str(),
+                      s.origin,
+                      s.reliableOldest > s.span.oldest
+                          ? ("from " + formatNumber(s.reliableOldest)).c_str()
+                          : "throughout");
+        text += line;
     }
-    return text + ", or an orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
+    return text + "Solutions of e only serve `elements` alone; insolation needs all three elements.\n";
+}
+
+std::string orbitHelp()
+{
+    return "a solution (see paleoviz-insolation --help: la2004, the default, and the rest) or an "
+           "orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
 }
 
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
@@ -292,6 +305,10 @@ bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
     error = insolation::requestProblem(r, insolation::commandLineNames);
     if (!error.empty())
         return false;
+    if (r.command != "elements" && !source.insolationProblem().empty()) {
+        error = "--orbit: " + source.insolationProblem();
+        return false;
+    }
     for (double t : r.times) {
         if (!source.covers(t)) {
             error = "--time: " + source.outsideSpanMessage(t);
@@ -372,7 +389,8 @@ int runTool(int argc, char** argv)
                "with the March equinox at the instant --equinox-day (80, 21 March 00:00, unless "
                "given; climlab's calendar days are also of a 365.2422-day year with the equinox on day 80, "
                "palinsol works in true longitude); day d is the instant d, or with --day-mean the day [d, d+1). Orbits given "
-               "by hand (--elements E,OBL,VARPI) take the place of --time. Every output states these.\n"
+               "by hand (--elements E,OBL,VARPI) take the place of --time. Every output states these.\n" +
+               solutionsHelp() +
                "Examples:\n"
                "  paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv\n"
                "  paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180\n"

@@ -1,5 +1,5 @@
 // la2004_interpolation: how far the orbit library's interpolation of the
-// published La2004 records may stray between them. Natural cubic splines
+// published La2004 records may stray between them. Not-a-knot cubic splines
 // in e cos(w), e sin(w) and the obliquity are built through the even
 // thousands of years only (2 kyr apart) and scored at the odd ones, where
 // the published value is known; the error of a cubic spline falls with the
@@ -56,7 +56,7 @@ int main()
             w->obliquity = std::max(w->obliquity, std::fabs(so(t) - r.obliquity / radiansPerDegree));
         }
     }
-    std::printf("Natural cubic splines through the even kyr of Laskar et al. (2004), scored at the "
+    std::printf("Not-a-knot cubic splines through the even kyr of Laskar et al. (2004), scored at the "
                 "odd kyr (largest differences):\n"
                 "  span                  |dz|       |de|       |d(e sin w)|  |d obliquity|\n");
     for (const auto& [name, w] : {std::pair{"-51000 to +21000 kyr", all},

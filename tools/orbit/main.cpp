@@ -1,12 +1,14 @@
 // orbit_series: writes the program's orbital series file.
-//   orbit_series SOLUTION OUTPUT        from a solution of the orbit library:
-//                                       la2004 (the published solution of
-//                                       Laskar et al. 2004, the default
-//                                       series), la2004-fit, berger1978
+//   orbit_series SOLUTION OUTPUT        from a solution of the orbit library
+//                                       that gives all three elements back
+//                                       to -5799 kyr: la2004 (the default
+//                                       series), la2004-fit, berger1978,
+//                                       la93-01, la93-11
 //   orbit_series laskar INPUT OUTPUT    from a Laskar et al. (2004) table
 // Exit status 0 on success, 1 when the file cannot be made, 2 on a wrong
-// command line or an output that cannot be written (checked before any
-// work); messages go to standard error. Installed as paleoviz-orbit-series.
+// command line, a solution that cannot fill the file (too short, or
+// eccentricity only) or an output that cannot be written (checked before
+// any work); messages go to standard error. Installed as paleoviz-orbit-series.
 #include "orbit_series.h"
 #include "paleoviz_version.h"
 
@@ -27,7 +29,7 @@ int usage(const std::string& problem)
                  "%s: %s\n"
                  "usage: %s SOLUTION OUTPUT   (SOLUTION: %s)\n"
                  "       %s laskar INPUT OUTPUT\n",
-                 programName, problem.c_str(), programName, orbit::solutionKeys().c_str(), programName);
+                 programName, problem.c_str(), programName, seriesSolutionKeys().c_str(), programName);
     return exitUsage;
 }
 
@@ -41,11 +43,17 @@ void printHelp()
                 "records, one per thousand years from the present back, of time (kyr),\n"
                 "eccentricity, longitude of perihelion from the moving equinox (degrees),\n"
                 "obliquity (degrees) and the precession index e*sin(perihelion).\n"
+                "Start the window on it with: paleoviz --orbit FILE\n"
                 "\n"
-                "Solutions:\n");
+                "Solutions (those marked give no file: too short, or eccentricity only):\n");
     for (int i = 0; i < orbit::solutionCount; ++i) {
         const orbit::SolutionInfo& s = orbit::solutionRegistry[i];
-        std::printf("  %-11s %s, time 0 at %s\n", s.key, s.name, s.origin);
+        const std::string refusal = seriesRefusal(s);
+        std::printf("  %-11s %s, time 0 at %s, %g to %g kyr%s\n", s.key, s.name, s.origin,
+                    s.span.oldest, s.span.newest,
+                    refusal.empty() ? ""
+                    : s.available == orbit::Availability::allElements ? " (too short)"
+                                                                       : " (e only)");
     }
     std::printf("  %-11s a table of Laskar et al. (2004) itself (time kyr, e, obliquity rad,\n"
                 "              perihelion rad), converted record by record\n"
@@ -98,6 +106,11 @@ int main(int argc, char** argv)
     if (const orbit::SolutionInfo* solution = orbit::findSolution(argv[1])) {
         if (argc != 3)
             return usage(std::string(argv[1]) + " takes one argument, the output file");
+        const std::string refusal = seriesRefusal(*solution);
+        if (!refusal.empty()) {
+            std::fprintf(stderr, "%s: %s\n", programName, refusal.c_str());
+            return exitUsage;
+        }
         if (refusedOutput(argv[2]))
             return outputRefusedStatus;
         return finish(writeSolutionFile(*solution, argv[2], message), message);

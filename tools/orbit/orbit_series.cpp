@@ -169,6 +169,11 @@ std::string seriesHeader(SeriesSource source)
                  ", one per thousand years from the present (0, " + named.origin + ") back to " +
                  oldest + "\n";
         break;
+    default:
+        header = std::string(named.name) + ": " + records +
+                 ", one per thousand years, time 0 at " + named.origin + ", back to " + oldest +
+                 "; the published values rounded to the decimals below\n";
+        break;
     }
     header += std::string("Source: ") + named.citation + "\n";
     header += "Columns: time (kyr, negative in the past), eccentricity, longitude of perihelion "
@@ -198,9 +203,39 @@ std::string seriesText(SeriesSource source, const std::vector<orbit::Elements>& 
     return text;
 }
 
+std::string seriesRefusal(const orbit::SolutionInfo& solution)
+{
+    const double oldest = 1 - orbitRecordCount;
+    if (solution.available != orbit::Availability::allElements)
+        return orbit::eccentricityOnlyMessage(solution) + "; the series file needs them too";
+    if (orbit::covers(solution, oldest) && orbit::covers(solution, 0.0))
+        return std::string();
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "%s (%s) spans %g to %g kyr, %d records back from the present; the series file "
+                  "needs %d (0 to %g kyr)",
+                  solution.name, solution.key, solution.span.oldest, solution.span.newest,
+                  static_cast<int>(std::floor(-solution.span.oldest)) + 1, orbitRecordCount,
+                  oldest);
+    return text;
+}
+
+std::string seriesSolutionKeys()
+{
+    std::string keys;
+    for (int i = 0; i < orbit::solutionCount; ++i) {
+        if (seriesRefusal(orbit::solutionRegistry[i]).empty())
+            keys += (keys.empty() ? "" : ", ") + std::string(orbit::solutionRegistry[i].key);
+    }
+    return keys;
+}
+
 bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath,
                        std::string& message)
 {
+    message = seriesRefusal(solution);
+    if (!message.empty())
+        return false;
     return writeFileAtomically(outputPath, seriesText(&solution, solutionSeries(solution)), message);
 }
 

@@ -27,6 +27,7 @@ using SeriesSource = const orbit::SolutionInfo*;
 constexpr SeriesSource importedTable = nullptr;
 
 // Records 0..orbitRecordCount-1 (record j at -j kyr) of a library solution.
+// REQUIRES: seriesRefusal(solution) is empty.
 std::vector<orbit::Elements> solutionSeries(const orbit::SolutionInfo& solution);
 
 // Elements from one row of the Laskar et al. (2004) table: eccentricity,
@@ -50,7 +51,15 @@ std::string formatRecord(int kyr, const orbit::Elements& elements);
 // The whole file: header, then record j with time -j.
 std::string seriesText(SeriesSource source, const std::vector<orbit::Elements>& records);
 
-// Writes the series of a library solution to outputPath.
+// Why a solution cannot fill the file (it lacks an element, or does not
+// reach back orbitRecordCount - 1 kyr), naming its span; empty when it can.
+std::string seriesRefusal(const orbit::SolutionInfo& solution);
+
+// "la2004, ...": the keys of the solutions seriesRefusal lets through.
+std::string seriesSolutionKeys();
+
+// Writes the series of a library solution to outputPath; refuses, writing
+// nothing, a solution seriesRefusal names.
 bool writeSolutionFile(const orbit::SolutionInfo& solution, const char* outputPath, std::string& message);
 // Converts the Laskar table at inputPath into a series file at outputPath;
 // nothing is written when the table is rejected.
