@@ -4,6 +4,7 @@
 #include "files/atomic_output.h"
 #include "files/regular_input.h"
 #include "paleoviz_version.h"
+#include "scene/paleo_scene.h"
 
 #include <CLI/CLI.hpp>
 
@@ -171,8 +172,9 @@ std::string elementsProblem(const std::string& text, ProgramOptions& o)
         return start + "the eccentricity must be a number from 0 up to (not including) 1";
     if (!parseReal(text.substr(first + 1, second - first - 1), obl) || !(obl >= 0 && obl <= maxObliquity))
         return start + "the obliquity must be a number of degrees from 0 to 90";
-    if (!parseReal(text.substr(second + 1), varpi))
-        return start + "the precession angle must be a finite number of degrees";
+    // As in the series file: a larger angle turns the view into nothing.
+    if (!parseReal(text.substr(second + 1), varpi) || !(std::fabs(varpi) <= maxAngleDegrees))
+        return start + "the precession angle must be a finite number of degrees, within +-1e6";
     o.holdElements = true;
     o.heldEcc = e;
     o.heldObl = obl;

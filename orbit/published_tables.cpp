@@ -74,8 +74,8 @@ bool gunzip(FileBytes bytes, std::string& text)
     return status == Z_STREAM_END;
 }
 
-// count finite numbers separated by white space and nothing else; Fortran's
-// D exponent is read as E.
+}  // namespace
+
 bool parseNumbers(const std::string& line, int count, double* fields)
 {
     std::string text = line;
@@ -94,6 +94,8 @@ bool parseNumbers(const std::string& line, int count, double* fields)
         ++p;
     return *p == '\0';
 }
+
+namespace {
 
 // One file's rows, newest first as published, checked row by row.
 struct FileReader {

@@ -80,6 +80,11 @@ struct FileBytes {
 // source orbit_tables_embed generates.
 FileBytes publishedTableBytes(TableId id, int file);
 
+// Reads exactly count finite numbers separated by white space, and nothing
+// else, from line into fields; Fortran's D exponent is read as E. Returns
+// false for anything else (fields then hold what was read so far).
+bool parseNumbers(const std::string& line, int count, double* fields);
+
 // Decompresses (when they start with gzip's magic) and parses the files of
 // table: exactly table.records records with the expected times, finite
 // values, eccentricity in [0, 1). Returns false with a message naming the

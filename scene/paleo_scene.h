@@ -20,6 +20,10 @@ constexpr double referenceEcc = 0.03;
 constexpr double referencePrec = -90.0;  // degrees
 constexpr double referenceObl = 23.5;    // degrees
 constexpr double maxZoom = 325.0;
+// Precession and obliquity angles beyond this many degrees are no orbit's:
+// turning the view by them in single precision leaves nothing to see, so
+// the series reader and --elements refuse them.
+constexpr double maxAngleDegrees = 1e6;
 constexpr int logoWidth = 190;
 constexpr int logoHeight = 206;
 constexpr int logoBytes = logoWidth * logoHeight * 4;  // 156560

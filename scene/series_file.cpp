@@ -83,10 +83,6 @@ bool findImplausible(const ScannedRecord& r, int record, char* problem)
     return false;
 }
 
-// Angles beyond this many degrees are no orbit's: turning the view by them
-// in single precision leaves nothing to see.
-constexpr double maxAngleDegrees = 1e6;
-
 // Why a record read whole cannot be used at all (written into problem,
 // with the line of the field), or false. Such a record holds 0 in all three
 // series, as a missing one does.

@@ -231,6 +231,7 @@ TEST(OptionsTest, ElementsAreCheckedAsSeriesValues)
         {"0.0167,23.44,102.9", ""}, {"0,0,-90", ""}, {"0.99,90,1e3", ""},
         {"1,23,0", "eccentricity"}, {"-0.01,23,0", "eccentricity"}, {"nan,23,0", "eccentricity"},
         {"0.01,90.5,0", "obliquity"}, {"0.01,-1,0", "obliquity"}, {"0.01,23,inf", "precession"},
+        {"0.01,23,-1e6", ""}, {"0.01,23,1.000001e6", "precession"}, {"0.01,23,1e308", "precession"},
         {"0.01,23", "three numbers"}, {"0.01,23,1,2", "three numbers"}, {"0.01,,1", "obliquity"},
     };
     for (const auto& c : cases) {

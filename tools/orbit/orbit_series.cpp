@@ -3,6 +3,7 @@
 #include "math/constants.h"
 #include "files/regular_input.h"
 #include "orbit/la2004_fit_terms.h"
+#include "orbit/published_tables.h"
 
 #include <cctype>
 #include <cmath>
@@ -38,28 +39,6 @@ bool isBlankOrComment(const std::string& line)
     return true;
 }
 
-// Parses exactly four finite numbers separated by white space.
-bool parseRow(const std::string& line, double (&fields)[laskarFields])
-{
-    std::string text = line;
-    for (char& c : text) {
-        if (c == 'D' || c == 'd')
-            c = 'E';
-    }
-    const char* p = text.c_str();
-    for (double& field : fields) {
-        char* end = nullptr;
-        field = std::strtod(p, &end);
-        if (end == p || !std::isfinite(field))
-            return false;
-        if (*end != '\0' && !std::isspace(static_cast<unsigned char>(*end)))
-            return false;
-        p = end;
-    }
-    while (std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    return *p == '\0';
-}
 
 // Checks one parsed row as record j; an empty result means it is good.
 std::string rowFault(const double (&fields)[laskarFields], int j)
@@ -116,7 +95,7 @@ bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, st
         if (isBlankOrComment(line))
             continue;
         double fields[laskarFields];
-        if (!parseRow(line, fields)) {
+        if (!orbit::parseNumbers(line, laskarFields, fields)) {
             message = lineMessage(lineNumber, "expected four numbers: time (kyr), eccentricity, "
                                               "obliquity (rad), perihelion longitude (rad)");
             return false;
