@@ -308,6 +308,22 @@ py::object result(py::array array, bool scalar)
     return std::move(array);
 }
 
+// The outputs of a call: `outputs` arrays of the broadcast shape, each with
+// `trailing` values per element when trailing > 1; data gets their buffers.
+std::vector<py::array_t<double>> outputArrays(const Layout& layout, size_t outputs, size_t trailing,
+                                              std::vector<double*>& data)
+{
+    std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
+    if (trailing > 1)
+        shape.push_back(static_cast<py::ssize_t>(trailing));
+    std::vector<py::array_t<double>> out;
+    for (size_t k = 0; k < outputs; ++k) {
+        out.emplace_back(shape);
+        data.push_back(out.back().mutable_data());
+    }
+    return out;
+}
+
 // The quantities computed element by element: args[0] is the rows' (time
 // or orbit) argument, the kernel gets the element's orbit, the other
 // arguments' values and one pointer per output (to `trailing` values each).
@@ -316,15 +332,8 @@ std::vector<py::array_t<double>> elementwise(const Rows& rows, const std::vector
                                              size_t outputs, size_t trailing, size_t grain, Kernel kernel)
 {
     const Layout layout = broadcast(args);
-    std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
-    if (trailing > 1)
-        shape.push_back(static_cast<py::ssize_t>(trailing));
-    std::vector<py::array_t<double>> out;
     std::vector<double*> data;
-    for (size_t k = 0; k < outputs; ++k) {
-        out.emplace_back(shape);
-        data.push_back(out.back().mutable_data());
-    }
+    std::vector<py::array_t<double>> out = outputArrays(layout, outputs, trailing, data);
     py::gil_scoped_release release;
     parallelFor(layout.size, grain, [&](size_t begin, size_t end) {
         std::vector<double> values(args.size());
@@ -565,15 +574,8 @@ std::vector<py::array_t<double>> latitudeWise(const Rows& rows, const std::vecto
     const insolation::LatitudeGrid grid = latitudeGridOf(layout, *args[1], axis);
     size_t stride = 1;
     const Layout outer = outerLayout(layout, axis, stride);
-    std::vector<py::ssize_t> shape(layout.shape.begin(), layout.shape.end());
-    if (trailing > 1)
-        shape.push_back(static_cast<py::ssize_t>(trailing));
-    std::vector<py::array_t<double>> out;
     std::vector<double*> data;
-    for (size_t k = 0; k < outputs; ++k) {
-        out.emplace_back(shape);
-        data.push_back(out.back().mutable_data());
-    }
+    std::vector<py::array_t<double>> out = outputArrays(layout, outputs, trailing, data);
     const size_t width = outputs * trailing;
     py::gil_scoped_release release;
     parallelFor(outer.size, 1, [&](size_t begin, size_t end) {
