@@ -4,7 +4,8 @@
 # timed to glFinish) and the browser's (headless Chromium with SwiftShader,
 # each frame waited for by reading a pixel back), at mesh steps 8 and 2,
 # and the browser's frame not waited for: the program's own share (its
-# work and the handing of its GL calls to the browser, not the drawing);
+# work and the handing of its GL calls to the browser, not the drawing),
+# for the same frame again and for frames whose globes all change colour;
 # the running page's frames per second; load to first frame; the site's size;
 # the page's map: its recomputation after a slider move or a time step
 # (target under 20 ms) and the frame rate with and without it (within 10%).
@@ -34,13 +35,13 @@ LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1024x768x24" "$frame_bench" "$
 node "$root/bench/web_bench.mjs" "$root/build-web/site" "$frames" | tee -a "$out"
 echo "load average after: $(cut -d' ' -f1 /proc/loadavg)"
 echo
-echo "step  native ms  browser ms  browser/native  browser fps running  program's share ms"
+echo "step  native ms  browser ms  browser/native  browser fps running  program's share ms  with new colours ms"
 awk -F'[ =]' '
     $1 == "frame" { native[$3] = $5 }
-    $1 == "web" && $2 == "frame" { web[$4] = $6; fps[$4] = $10; own[$4] = $12 }
+    $1 == "web" && $2 == "frame" { web[$4] = $6; fps[$4] = $10; own[$4] = $12; fresh[$4] = $14 }
     END {
         for (s = 8; s >= 2; s -= 6)
             if (s in native && s in web)
-                printf "%4d  %9.1f  %10.1f  %14.2f  %19s  %18.1f\n", s, native[s], web[s], web[s] / native[s],
-                       fps[s], own[s]
+                printf "%4d  %9.1f  %10.1f  %14.2f  %19s  %18.1f  %19.1f\n", s, native[s], web[s], web[s] / native[s],
+                       fps[s], own[s], fresh[s]
     }' "$out"

@@ -33,6 +33,9 @@ bool shortGridReported = false;
 std::string pipedGridName;
 std::vector<int16_t> pipedGrid;
 
+BandDrawer bandDrawer = nullptr;
+unsigned meshesBuilt = 0;
+
 bool isPipe(const char* fileName)
 {
     struct stat status;
@@ -50,6 +53,8 @@ bool isPipe(const char* fileName)
 }
 
 }  // namespace
+
+void setBandDrawer(BandDrawer drawer) { bandDrawer = drawer; }
 
 bool hostIsBigEndian()
 {
@@ -130,6 +135,7 @@ void Globe::load(const char* fileName, bool verbose)
 
 void Globe::buildVertices()
 {
+    meshGeneration = ++meshesBuilt;
     // Each angle depends only on the row or only on the column, so the
     // trigonometry is done once per row and once per column. The products
     // are formed in the same order as sin(theta) * (cos(phi) * radius), so
@@ -175,6 +181,12 @@ void Globe::draw() const
         const int lowerIndex = colourIndex(static_cast<float>(latitudeOfRow(lowerRow)));
         const int16_t* upper = elevation[upperRow];
         const int16_t* lower = elevation[lowerRow];
+        if (bandDrawer != nullptr) {
+            bandDrawer(GlobeBand{vertices[upperRow], vertices[lowerRow], upper, lower, oceanPalette[upperIndex],
+                                 landPalette[upperIndex], oceanPalette[lowerIndex], landPalette[lowerIndex], cols,
+                                 stride, meshGeneration});
+            continue;
+        }
         glBegin(GL_QUAD_STRIP);
         for (int col = 0; col < cols - stride; col += stride) {
             setColour(upper[col], upperIndex);

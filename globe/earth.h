@@ -55,6 +55,8 @@ public:
     // Solstice caps coloured by their value (polar day by its insolation,
     // polar night index 0) instead of the grey of entry 0 for both.
     bool capsByValue = false;
+    // Set anew, from a count over all globes, whenever the mesh is built.
+    unsigned meshGeneration = 0;
 
     // Builds the palettes and reads the grid file through load(). A file
     // that cannot be opened or read ends the process with status -1.
@@ -97,6 +99,37 @@ public:
 private:
     void buildPalettes();
 };
+
+// One latitude band of a globe's mesh, as draw() would give it to GL as a
+// quad strip: for each column 0, stride, 2 stride ... below cols - stride,
+// then column 0 again to close the ring, the upper row's vertex then the
+// lower row's, each in its row's ocean colour where its sample is below sea
+// level (other than -32768) and its land colour otherwise.
+struct GlobeBand {
+    const float (*upper)[3];   // the upper row's vertices, cols of them
+    const float (*lower)[3];
+    const int16_t* upperElevation;  // the upper row's samples
+    const int16_t* lowerElevation;
+    const float* upperOcean;   // RGB colours of the two rows
+    const float* upperLand;
+    const float* lowerOcean;
+    const float* lowerLand;
+    int cols;
+    int stride;  // at least 1
+    // The globe's mesh generation: rows with the same addresses and
+    // generation hold the same samples and vertices, so a drawer may reuse
+    // what it made of them.
+    unsigned generation;
+};
+
+// Draws a whole band at once, in place of the strip's per-vertex GL calls.
+// It must draw exactly what that strip draws and leave the current colour
+// as the strip leaves it (the lower row's colour at column 0).
+using BandDrawer = void (*)(const GlobeBand& band);
+// Sets the drawer every globe's draw() hands its bands to; null (the
+// default) draws them through glBegin, glColor3fv and glVertex3fv. A GL
+// implementation that pays for each call (the web build's) sets one.
+void setBandDrawer(BandDrawer drawer);
 
 // A globe in its own mapping on huge-page boundaries, the kernel asked for
 // transparent huge pages where it offers them (silently ordinary pages

@@ -11,6 +11,8 @@
 
 #include "web/bitmap_font.h"
 
+#include "globe/earth.h"
+
 #include "math/constants.h"
 
 #include <GL/gl.h>
@@ -516,7 +518,143 @@ void halveImage(const uint8_t* in, int w, int h, uint8_t* out, int& wOut, int& h
         }
 }
 
+// Makes room for `count` more kept vertices after the frame's used ones. New
+// places are marked for upload whatever they hold, since the device has
+// nothing there yet.
+Vertex* keptRoom(size_t count)
+{
+    Frame& f = state.frame;
+    const size_t need = f.used + count, had = f.vertices.size();
+    if (need > had) {
+        f.vertices.resize(need);
+        if (f.dirtyFirst >= f.dirtyEnd)
+            f.dirtyFirst = had;
+        f.dirtyFirst = std::min(f.dirtyFirst, had);
+        f.dirtyEnd = need;
+    }
+    return f.vertices.data() + f.used;
+}
+
+// What a band's vertices were made from, and where they lie in the kept
+// vertices: a band drawn from the same at the same place as in the frame
+// before finds its vertices there already.
+struct BandRecord {
+    const void* rows[4];
+    uint32_t colours[4];
+    float texCoord[2];
+    int cols, stride;
+    unsigned generation;
+    size_t base;
+
+    bool operator==(const BandRecord& o) const
+    {
+        return std::equal(rows, rows + 4, o.rows) && std::equal(colours, colours + 4, o.colours) &&
+               std::memcmp(texCoord, o.texCoord, sizeof texCoord) == 0 && cols == o.cols && stride == o.stride &&
+               generation == o.generation && base == o.base;
+    }
+};
+
+// The bands of the frame before, in the order drawn, and of this frame so
+// far. Only the frame before counts: its vertices are the ones kept, and a
+// band is found at the same place in it when the frame is drawn as it was.
+struct BandMemory {
+    std::vector<BandRecord> previous, current;
+    size_t next = 0;  // the entry of `previous` this frame's next band would match
+} bands;
+
+// Whether the globe colours a sample as ocean: below sea level, other than
+// the -32768 that marks missing data.
+bool isOcean(int16_t sample) { return static_cast<uint16_t>(sample) > 32768u; }
+
+// A band's vertex: a mesh point, a packed colour and the current texture
+// coordinate, as glVertex3fv makes it.
+Vertex bandVertex(const float* p, uint32_t colour)
+{
+    Vertex v{p[0], p[1], p[2], 0, 0, 0, 0, state.texCoord[0], state.texCoord[1]};
+    std::memcpy(&v.r, &colour, sizeof colour);
+    return v;
+}
+
+uint32_t packedColour(const float* rgb)
+{
+    const uint8_t bytes[4] = {toByte(rgb[0]), toByte(rgb[1]), toByte(rgb[2]), 255};
+    uint32_t packed;
+    std::memcpy(&packed, bytes, sizeof packed);
+    return packed;
+}
+
+// The band's strip b0 a0 b1 a1 ... written over the kept vertices after the
+// used ones, marking for upload only the span that changed.
+void writeBand(const GlobeBand& band, const uint32_t upperColours[2], const uint32_t lowerColours[2], int open,
+               size_t count)
+{
+    Frame& f = state.frame;
+    Vertex* kept = keptRoom(count);
+    size_t firstChanged = count, lastChanged = 0, at = 0;
+    const auto put = [&](const float* p, uint32_t colour) {
+        const Vertex v = bandVertex(p, colour);
+        if (!sameBytes(kept[at], v)) {
+            kept[at] = v;
+            firstChanged = std::min(firstChanged, at);
+            lastChanged = at;
+        }
+        ++at;
+    };
+    const int stride = band.stride;
+    for (int k = 0; k <= open; ++k) {
+        const int col = k < open ? k * stride : 0;
+        put(band.lower[col], lowerColours[isOcean(band.lowerElevation[col])]);
+        put(band.upper[col], upperColours[isOcean(band.upperElevation[col])]);
+    }
+    if (firstChanged > lastChanged)
+        return;
+    const size_t first = f.used + firstChanged, end = f.used + lastChanged + 1;
+    if (f.dirtyFirst >= f.dirtyEnd) {
+        f.dirtyFirst = first;
+        f.dirtyEnd = end;
+    } else {
+        f.dirtyFirst = std::min(f.dirtyFirst, first);
+        f.dirtyEnd = std::max(f.dirtyEnd, end);
+    }
+}
+
 }  // namespace
+
+void drawGlobeBand(const GlobeBand& band)
+{
+    const int stride = band.stride, cols = band.cols;
+    // Columns 0, stride, ... below cols - stride, then column 0 again.
+    const int open = cols - stride > 0 ? (cols - stride + stride - 1) / stride : 0;
+    const size_t count = 2 * static_cast<size_t>(open + 1);
+    const uint32_t upperColours[2] = {packedColour(band.upperLand), packedColour(band.upperOcean)};
+    const uint32_t lowerColours[2] = {packedColour(band.lowerLand), packedColour(band.lowerOcean)};
+    const bool lowerOcean0 = isOcean(band.lowerElevation[0]);
+
+    // As addQuadStripPair: the strip b0 a0 b1 a1 ..., joined to the
+    // segment's last strip.
+    Segment& segment = surfaceSegment();
+    openStrip(segment, bandVertex(band.lower[0], lowerColours[lowerOcean0]));
+
+    Frame& f = state.frame;
+    const BandRecord record{{band.upper, band.lower, band.upperElevation, band.lowerElevation},
+                            {upperColours[0], upperColours[1], lowerColours[0], lowerColours[1]},
+                            {state.texCoord[0], state.texCoord[1]},
+                            cols,
+                            stride,
+                            band.generation,
+                            f.used};
+    const bool kept = bands.next < bands.previous.size() && bands.previous[bands.next] == record &&
+                      f.used + count <= f.vertices.size();
+    ++bands.next;
+    bands.current.push_back(record);
+    if (!kept)
+        writeBand(band, upperColours, lowerColours, open, count);
+    f.used += count;
+    segment.count += static_cast<int>(count);
+
+    // The current colour, as the strip's last glColor3fv left it.
+    glColor3fv(lowerOcean0 ? band.lowerOcean : band.lowerLand);
+}
 
 void flushFrame()
 {
@@ -529,6 +667,9 @@ void endFrame()
 {
     flushFrame();
     state.frame.used = 0;
+    bands.previous.swap(bands.current);
+    bands.current.clear();
+    bands.next = 0;
 }
 
 void viewportSize(int& width, int& height)

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+struct GlobeBand;
+
 namespace webgl_layer {
 
 // One vertex as the device takes it: a position (object coordinates under
@@ -73,6 +75,11 @@ void flushFrame();
 // Draws the pending part and ends the frame (glutSwapBuffers): the next
 // frame's vertices are compared with this one's.
 void endFrame();
+// A globe's latitude band as one quad strip, the same vertices that its
+// glBegin, glColor3fv and glVertex3fv calls would give, made in one loop:
+// the globes are nearly all of a frame's vertices, and a call per vertex
+// costs more in WebAssembly than the vertex's own work.
+void drawGlobeBand(const GlobeBand& band);
 // The frame buffer's size in pixels, set by glViewport.
 void viewportSize(int& width, int& height);
 

@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 
+// In keep_runtime.js.
+extern "C" void paleoviz_keep_runtime();
+
 namespace {
 
 const char* const canvas = "#canvas";
@@ -194,8 +197,11 @@ void frame()
     ++framesDrawn;
     EM_ASM({ if (Module.paleovizFrame) Module.paleovizFrame($0); }, framesDrawn);
     if (framesLeft > 0 && --framesLeft == 0) {
-        // Paused, not cancelled: a cancelled loop would let the runtime exit.
+        // Paused, not cancelled, and the runtime kept alive: a paused loop
+        // otherwise lets the runtime exit at its next tick, which destroys
+        // the layer's buffers while the page may still ask for frames.
         emscripten_pause_main_loop();
+        paleoviz_keep_runtime();
         EM_ASM({ if (Module.paleovizStopped) Module.paleovizStopped(); });
     }
 }

@@ -4,12 +4,14 @@
 // and along the panel's window, the latitude x season map, the globes'
 // palettes) and the few things it changes (held elements, caps, keys).
 #include "app/shell.h"
+#include "globe/earth.h"
 #include "insolation/daily_grid.h"
 #include "insolation/daily_insolation.h"
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
+#include "web/gl_layer.h"
 #include "web/glut_window.h"
 
 #include <emscripten.h>
@@ -56,6 +58,7 @@ const insolation::LatitudeGrid& gridOf(int latitudes)
 }  // namespace
 
 // The window's options, plus --still: draw one frame, then stop the loop.
+// The globes hand their bands to the GL layer whole.
 int main(int argc, char** argv)
 {
     std::vector<char*> args;
@@ -66,10 +69,18 @@ int main(int argc, char** argv)
             args.push_back(argv[i]);
     }
     args.push_back(nullptr);
+    setBandDrawer(webgl_layer::drawGlobeBand);
     return runProgram(static_cast<int>(args.size()) - 1, args.data());
 }
 
 extern "C" {
+
+// For the tests: the globes' bands whole (1, as the page runs) or through
+// the per-vertex calls (0), which must give the same vertices.
+EMSCRIPTEN_KEEPALIVE void paleoviz_whole_bands(int on)
+{
+    setBandDrawer(on != 0 ? webgl_layer::drawGlobeBand : nullptr);
+}
 
 // The current state into out[0..11]: time on the axis (kyr, negative in the
 // past), e, varpi and obliquity in degrees as the globes use them, the
