@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -136,57 +137,148 @@ namespace {
 // The daily mean over the year on a grid of true longitude, for the parts
 // of the year above a level. At lambda_i = i h (i = 0..n, lambda_n = 2 pi):
 // the cosine sum g (energy per radian is energyPerRadian times g), the
-// daily mean q and the days per radian w = dt / dlambda.
+// daily mean q and the days per radian w = dt / dlambda. The arrays belong
+// to the calling thread's YearNodes and last until its next profile.
 struct YearProfile {
     int n;
     double h;
     double perRadian;
-    std::vector<double> g, q, w;
+    const double *g, *q, *w;
 };
+
+// What the profile's nodes share across latitudes for one orbit and solar
+// constant: the Sun's declination (its sine, cosine and tangent, from the
+// declination itself, as cosineSumAt forms them, so that the profile's
+// values are the same to the bit), the distance factor and w. A caller
+// going through the latitudes of one orbit (the tool, the Python module)
+// works them out once instead of once per latitude.
+struct YearNodes {
+    bool filled = false;
+    Orbit orbit{};
+    double solarConstant = 0;
+    int n = 0;
+    double h = 0;
+    std::vector<double> sinD, cosD, tanD, scale, w;
+    std::vector<double> g, q;  // the latest latitude's
+};
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+YearNodes& yearNodes(const Orbit& orbit, double solarConstant)
+{
+    thread_local YearNodes nodes;
+    if (nodes.filled && sameBits(nodes.orbit.eccentricity, orbit.eccentricity) &&
+        sameBits(nodes.orbit.perihelion, orbit.perihelion) && sameBits(nodes.orbit.obliquity, orbit.obliquity) &&
+        sameBits(nodes.solarConstant, solarConstant))
+        return nodes;
+    nodes.orbit = orbit;
+    nodes.solarConstant = solarConstant;
+    nodes.n = static_cast<int>(std::ceil(twoPi / longitudeStep));
+    nodes.h = twoPi / nodes.n;
+    const size_t count = static_cast<size_t>(nodes.n) + 1;
+    for (std::vector<double>* v : {&nodes.sinD, &nodes.cosD, &nodes.tanD, &nodes.scale, &nodes.w, &nodes.g, &nodes.q})
+        v->resize(count);
+    const double e = orbit.eccentricity;
+    const double daysPerRadian = yearDays / (twoPi * std::sqrt(1.0 - e * e));
+    for (size_t i = 0; i < count; ++i) {
+        const double lambda = static_cast<double>(i) * nodes.h;
+        const double d = declination(orbit.obliquity, lambda);
+        nodes.sinD[i] = std::sin(d);
+        nodes.cosD[i] = std::cos(d);
+        nodes.tanD[i] = std::tan(d);
+        const double scale = distanceScale(orbit, solarConstant, lambda);
+        nodes.scale[i] = scale;
+        // (r / a)^2 = S0 / (pi scale)
+        nodes.w[i] = daysPerRadian * solarConstant / (pi * scale);
+    }
+    nodes.filled = true;
+    return nodes;
+}
 
 YearProfile yearProfile(const Orbit& orbit, double solarConstant, double latitude)
 {
     const LatitudeGeometry lat = latitudeGeometry(latitude);
-    YearProfile p;
-    p.n = static_cast<int>(std::ceil(twoPi / longitudeStep));
-    p.h = twoPi / p.n;
-    p.perRadian = energyPerRadian(orbit, solarConstant);
-    const double e = orbit.eccentricity;
-    const double daysPerRadian = yearDays / (twoPi * std::sqrt(1.0 - e * e));
-    for (int i = 0; i <= p.n; ++i) {
-        const double lambda = i * p.h;
-        const double g = cosineSumAt(orbit, lat, lambda);
-        const double scale = distanceScale(orbit, solarConstant, lambda);
-        p.g.push_back(g);
-        p.q.push_back(scale * g);
-        // (r / a)^2 = S0 / (pi scale)
-        p.w.push_back(daysPerRadian * solarConstant / (pi * scale));
+    YearNodes& nodes = yearNodes(orbit, solarConstant);
+    const size_t count = static_cast<size_t>(nodes.n) + 1;
+    for (size_t i = 0; i < count; ++i) {
+        const double c = cosSunsetHourAngle(lat.tanLatitude, nodes.tanD[i]);
+        const double g = dailyCosineSum(lat.sinLatitude, lat.cosLatitude, nodes.sinD[i], nodes.cosD[i],
+                                        std::acos(c), std::sqrt(1.0 - c * c));
+        nodes.g[i] = g;
+        nodes.q[i] = nodes.scale[i] * g;
     }
-    return p;
+    return YearProfile{nodes.n, nodes.h, energyPerRadian(orbit, solarConstant), nodes.g.data(), nodes.q.data(),
+                       nodes.w.data()};
 }
 
-// Trapezoids over the profile's cells; a cell where the daily mean crosses
-// the level counts only its part above, found by linear interpolation of
-// the daily mean. Energy in J/m^2.
+// Cell i's (from lambda_{i-1} to lambda_i) trapezoid of the cosine sum
+// and of the days, counting only its part above the level, found by linear
+// interpolation of the daily mean where the mean crosses it.
+struct CellPart {
+    double g, days;
+};
+
+CellPart cellAbove(const YearProfile& p, int i, double level)
+{
+    const double qa = p.q[i - 1], qb = p.q[i];
+    if (qa > level && qb > level)
+        return CellPart{p.h * (p.g[i - 1] + p.g[i]) / 2, p.h * (p.w[i - 1] + p.w[i]) / 2};
+    if (!(qa > level || qb > level))
+        return CellPart{0, 0};
+    const int high = qa > level ? i - 1 : i;
+    const int low = qa > level ? i : i - 1;
+    const double f = (p.q[high] - level) / std::fabs(qa - qb);
+    const double gCross = p.g[high] + f * (p.g[low] - p.g[high]);
+    const double wCross = p.w[high] + f * (p.w[low] - p.w[high]);
+    return CellPart{f * p.h * (p.g[high] + gCross) / 2, f * p.h * (p.w[high] + wCross) / 2};
+}
+
+// Trapezoids over the profile's cells, each counting its part above the
+// level. Energy in J/m^2.
 Exceedance above(const YearProfile& p, double level)
 {
     double g = 0, days = 0;
     for (int i = 1; i <= p.n; ++i) {
-        const double qa = p.q[i - 1], qb = p.q[i];
-        if (qa > level && qb > level) {
-            g += p.h * (p.g[i - 1] + p.g[i]) / 2;
-            days += p.h * (p.w[i - 1] + p.w[i]) / 2;
-        } else if (qa > level || qb > level) {
-            const int high = qa > level ? i - 1 : i;
-            const int low = qa > level ? i : i - 1;
-            const double f = (p.q[high] - level) / std::fabs(qa - qb);
-            const double gCross = p.g[high] + f * (p.g[low] - p.g[high]);
-            const double wCross = p.w[high] + f * (p.w[low] - p.w[high]);
-            g += f * p.h * (p.g[high] + gCross) / 2;
-            days += f * p.h * (p.w[high] + wCross) / 2;
-        }
+        const CellPart part = cellAbove(p, i, level);
+        g += part.g;
+        days += part.days;
     }
     return Exceedance{p.perRadian * g, days};
+}
+
+// The level between low and high above which the daily mean stays for
+// `days` days, by bisection to about 1e-13 relatively: the time above a
+// level falls as the level rises. A cell whose two nodes lie at or above
+// the bracket's top is wholly above every level still to be tried, one at
+// or below its bottom wholly below: such cells leave the loop, their days
+// kept as a sum, so that after the first steps only the few cells where
+// the profile crosses the bracket are visited.
+double levelAboveFor(const YearProfile& p, double days, double low, double high)
+{
+    thread_local std::vector<int> open;
+    open.resize(static_cast<size_t>(p.n));
+    for (int i = 1; i <= p.n; ++i)
+        open[static_cast<size_t>(i - 1)] = i;
+    double settled = 0;  // days of the cells wholly above
+    for (int k = 0; k < 200 && high - low > 1e-13 * (1.0 + high); ++k) {
+        const double mid = (low + high) / 2;
+        double total = 0;
+        size_t kept = 0;
+        for (const int i : open) {
+            const double qa = p.q[i - 1], qb = p.q[i];
+            if (std::min(qa, qb) >= high) {
+                settled += cellAbove(p, i, mid).days;
+                continue;
+            }
+            if (std::max(qa, qb) <= low)
+                continue;
+            open[kept++] = i;
+            total += cellAbove(p, i, mid).days;
+        }
+        open.resize(kept);
+        (settled + total > days ? low : high) = mid;
+    }
+    return high;
 }
 
 // Where the daily mean rises through the level (start) and falls through
@@ -223,18 +315,13 @@ double energyAbove(const Orbit& orbit, double solarConstant, double latitude, do
 
 CaloricHalfYears caloricHalfYears(const Orbit& orbit, double solarConstant, double latitude)
 {
-    // The level q* above which the daily mean stays for half the year, by
-    // bisection: the time above a level falls as the level rises. The
+    // The level q* above which the daily mean stays for half the year. The
     // half-year is half the profile's own year, so that the halves tile it.
     const YearProfile p = yearProfile(orbit, solarConstant, latitude);
     const Exceedance year = above(p, -1.0);
     const double half = year.days / 2;
-    double low = *std::min_element(p.q.begin(), p.q.end()) - 1.0;
-    double high = *std::max_element(p.q.begin(), p.q.end());
-    for (int k = 0; k < 200 && high - low > 1e-13 * (1.0 + high); ++k) {
-        const double mid = (low + high) / 2;
-        (above(p, mid).days > half ? low : high) = mid;
-    }
+    const double high = levelAboveFor(p, half, *std::min_element(p.q, p.q + p.n + 1) - 1.0,
+                                      *std::max_element(p.q, p.q + p.n + 1));
     // Days at exactly q* (a stretch without sunlight, say) make up the rest
     // of the summer and bring it q* each.
     const Exceedance summer = above(p, high);

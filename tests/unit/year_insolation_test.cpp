@@ -16,6 +16,7 @@
 #include <functional>
 #include <cmath>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using math::pi;
@@ -164,6 +165,34 @@ TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMe
     EXPECT_TRUE(std::isnan(insolation::caloricHalfYears(today, s0, 0.0).summerStart));
     EXPECT_FALSE(std::isnan(insolation::caloricHalfYears(today, s0, halfPi).summerStart));
     EXPECT_TRUE(std::isnan(insolation::caloricHalfYears(today, s0, -halfPi).summerStart));
+}
+
+// The year's profile is shared between calls for one orbit and solar
+// constant: values must not depend on what was asked before. Each call in
+// a mixed order against the same call on a thread of its own.
+TEST(YearInsolation, ThresholdAndCaloricDoNotDependOnEarlierCalls)
+{
+    struct Call {
+        const Orbit* orbit;
+        double s0, latitude;
+    };
+    std::vector<Call> calls;
+    for (double solar : {s0, 1361.0})
+        for (const Orbit& o : orbits)
+            for (double latDeg : {65.0, -30.0})
+                calls.push_back(Call{&o, solar, latDeg * degree});
+    std::reverse(calls.begin() + calls.size() / 2, calls.end());
+    for (const Call& c : calls) {
+        const double energy = insolation::energyAbove(*c.orbit, c.s0, c.latitude, 275);
+        const double summer = insolation::caloricHalfYears(*c.orbit, c.s0, c.latitude).summerEnergy;
+        double freshEnergy = 0, freshSummer = 0;
+        std::thread([&] {
+            freshEnergy = insolation::energyAbove(*c.orbit, c.s0, c.latitude, 275);
+            freshSummer = insolation::caloricHalfYears(*c.orbit, c.s0, c.latitude).summerEnergy;
+        }).join();
+        EXPECT_EQ(energy, freshEnergy) << "e " << c.orbit->eccentricity << " S0 " << c.s0;
+        EXPECT_EQ(summer, freshSummer) << "e " << c.orbit->eccentricity << " S0 " << c.s0;
+    }
 }
 
 TEST(YearInsolation, MonthlyMeansAreAveragesOverEachMonth)
