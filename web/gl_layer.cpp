@@ -188,60 +188,86 @@ Segment& segmentFor(Primitive primitive, Shading shading, unsigned texture, int 
     return segments.back();
 }
 
-// Whether two vertices have the same bytes: three 8-byte words (memcpy of
-// a fixed size compiles to plain loads), cheaper than a call to memcmp.
-bool sameBytes(const Vertex& a, const Vertex& b)
+Place placeOf(const Vertex& v) { return Place{v.x, v.y, v.z, v.s, v.t}; }
+
+uint32_t colourOf(const Vertex& v)
 {
-    uint64_t x[3], y[3];
+    uint32_t c;
+    std::memcpy(&c, &v.r, sizeof c);
+    return c;
+}
+
+Vertex vertexAt(const Frame& f, size_t at)
+{
+    const Place& p = f.places[at];
+    Vertex v{p.x, p.y, p.z, 0, 0, 0, 0, p.s, p.t};
+    std::memcpy(&v.r, &f.colours[at], sizeof f.colours[at]);
+    return v;
+}
+
+// Whether two places have the same bytes: 8 + 8 + 4 bytes (memcpy of a
+// fixed size compiles to plain loads), cheaper than a call to memcmp.
+bool sameBytes(const Place& a, const Place& b)
+{
+    uint64_t x[2], y[2];
+    uint32_t xz, yz;
     std::memcpy(x, &a, sizeof x);
     std::memcpy(y, &b, sizeof y);
-    return ((x[0] ^ y[0]) | (x[1] ^ y[1]) | (x[2] ^ y[2])) == 0;
+    std::memcpy(&xz, &a.t, sizeof xz);
+    std::memcpy(&yz, &b.t, sizeof yz);
+    return ((x[0] ^ y[0]) | (x[1] ^ y[1]) | (xz ^ yz)) == 0;
 }
 
-// Writes the frame's next vertex over the one kept at its place, marking
-// it for upload only when it differs: comparing 24 bytes costs far less
-// than sending them to the browser again.
+// Writes vertex `at` of the frame over the one kept there, marking its
+// place and its colour for upload only where they differ: comparing costs
+// far less than sending them to the browser again.
+void keep(Frame& f, size_t at, const Place& place, uint32_t colour)
+{
+    if (!sameBytes(f.places[at], place)) {
+        f.places[at] = place;
+        f.placesChanged.add(at, at + 1);
+    }
+    if (f.colours[at] != colour) {
+        f.colours[at] = colour;
+        f.coloursChanged.add(at, at + 1);
+    }
+}
+
+// Makes room for `count` more kept vertices after the frame's used ones,
+// returning the first's index. New places are marked for upload whatever
+// they hold, since the device has nothing there yet.
+size_t keptRoom(size_t count)
+{
+    Frame& f = state.frame;
+    const size_t need = f.used + count, had = f.places.size();
+    if (need > had) {
+        f.places.resize(need);
+        f.colours.resize(need);
+        f.placesChanged.add(had, need);
+        f.coloursChanged.add(had, need);
+    }
+    return f.used;
+}
+
+// Writes the frame's next vertex over the one kept at its place.
 void append(Segment& segment, const Vertex& v)
 {
-    Frame& f = state.frame;
-    const size_t at = f.used++;
+    const size_t at = keptRoom(1);
+    ++state.frame.used;
     ++segment.count;
-    if (at < f.vertices.size()) {
-        Vertex& kept = f.vertices.data()[at];
-        if (sameBytes(kept, v))
-            return;
-        kept = v;
-    } else {
-        f.vertices.push_back(v);
-    }
-    if (f.dirtyFirst >= f.dirtyEnd)
-        f.dirtyFirst = at;
-    f.dirtyEnd = at + 1;
+    keep(state.frame, at, placeOf(v), colourOf(v));
 }
 
-// append(segment, first) then append(segment, second), in one step where
-// both have a kept vertex in place (the globes' quad strips, nearly every
-// vertex of a frame): one bound check, one count.
+// append(segment, first) then append(segment, second), in one step (the
+// globes' quad strips through the per-vertex calls): one bound check, one
+// count.
 void appendPair(Segment& segment, const Vertex& first, const Vertex& second)
 {
-    Frame& f = state.frame;
-    const size_t at = f.used;
-    if (at + 2 > f.vertices.size()) {
-        append(segment, first);
-        append(segment, second);
-        return;
-    }
-    f.used = at + 2;
+    const size_t at = keptRoom(2);
+    state.frame.used += 2;
     segment.count += 2;
-    Vertex* kept = f.vertices.data() + at;
-    const bool firstSame = sameBytes(kept[0], first), secondSame = sameBytes(kept[1], second);
-    if (firstSame && secondSame)
-        return;
-    kept[0] = first;
-    kept[1] = second;
-    if (f.dirtyFirst >= f.dirtyEnd)
-        f.dirtyFirst = at;
-    f.dirtyEnd = at + 2;
+    keep(state.frame, at, placeOf(first), colourOf(first));
+    keep(state.frame, at + 1, placeOf(second), colourOf(second));
 }
 
 // Starts a triangle strip in the segment: when the segment already holds a
@@ -250,7 +276,7 @@ void appendPair(Segment& segment, const Vertex& first, const Vertex& second)
 void openStrip(Segment& segment, const Vertex& first)
 {
     if (segment.count > 0) {
-        const Vertex last = state.frame.vertices[state.frame.used - 1];
+        const Vertex last = vertexAt(state.frame, state.frame.used - 1);
         append(segment, last);
         append(segment, first);
     }
@@ -518,26 +544,10 @@ void halveImage(const uint8_t* in, int w, int h, uint8_t* out, int& wOut, int& h
         }
 }
 
-// Makes room for `count` more kept vertices after the frame's used ones. New
-// places are marked for upload whatever they hold, since the device has
-// nothing there yet.
-Vertex* keptRoom(size_t count)
-{
-    Frame& f = state.frame;
-    const size_t need = f.used + count, had = f.vertices.size();
-    if (need > had) {
-        f.vertices.resize(need);
-        if (f.dirtyFirst >= f.dirtyEnd)
-            f.dirtyFirst = had;
-        f.dirtyFirst = std::min(f.dirtyFirst, had);
-        f.dirtyEnd = need;
-    }
-    return f.vertices.data() + f.used;
-}
-
 // What a band's vertices were made from, and where they lie in the kept
 // vertices: a band drawn from the same at the same place as in the frame
-// before finds its vertices there already.
+// before finds its vertices there already, and one drawn from the same rows
+// in new colours finds its places.
 struct BandRecord {
     const void* rows[4];
     uint32_t colours[4];
@@ -546,12 +556,12 @@ struct BandRecord {
     unsigned generation;
     size_t base;
 
-    bool operator==(const BandRecord& o) const
+    bool samePlaces(const BandRecord& o) const
     {
-        return std::equal(rows, rows + 4, o.rows) && std::equal(colours, colours + 4, o.colours) &&
-               std::memcmp(texCoord, o.texCoord, sizeof texCoord) == 0 && cols == o.cols && stride == o.stride &&
-               generation == o.generation && base == o.base;
+        return std::equal(rows, rows + 4, o.rows) && std::memcmp(texCoord, o.texCoord, sizeof texCoord) == 0 &&
+               cols == o.cols && stride == o.stride && generation == o.generation && base == o.base;
     }
+    bool sameColours(const BandRecord& o) const { return std::equal(colours, colours + 4, o.colours); }
 };
 
 // The bands of the frame before, in the order drawn, and of this frame so
@@ -566,15 +576,6 @@ struct BandMemory {
 // the -32768 that marks missing data.
 bool isOcean(int16_t sample) { return static_cast<uint16_t>(sample) > 32768u; }
 
-// A band's vertex: a mesh point, a packed colour and the current texture
-// coordinate, as glVertex3fv makes it.
-Vertex bandVertex(const float* p, uint32_t colour)
-{
-    Vertex v{p[0], p[1], p[2], 0, 0, 0, 0, state.texCoord[0], state.texCoord[1]};
-    std::memcpy(&v.r, &colour, sizeof colour);
-    return v;
-}
-
 uint32_t packedColour(const float* rgb)
 {
     const uint8_t bytes[4] = {toByte(rgb[0]), toByte(rgb[1]), toByte(rgb[2]), 255};
@@ -583,38 +584,17 @@ uint32_t packedColour(const float* rgb)
     return packed;
 }
 
-// The band's strip b0 a0 b1 a1 ... written over the kept vertices after the
-// used ones, marking for upload only the span that changed.
-void writeBand(const GlobeBand& band, const uint32_t upperColours[2], const uint32_t lowerColours[2], int open,
-               size_t count)
+// A band's strip b0 a0 b1 a1 ...: for its vertices in order, the mesh point
+// and the colour, as the per-vertex calls give them.
+template <class Visit>
+void walkBand(const GlobeBand& band, const uint32_t upperColours[2], const uint32_t lowerColours[2], int open,
+              Visit visit)
 {
-    Frame& f = state.frame;
-    Vertex* kept = keptRoom(count);
-    size_t firstChanged = count, lastChanged = 0, at = 0;
-    const auto put = [&](const float* p, uint32_t colour) {
-        const Vertex v = bandVertex(p, colour);
-        if (!sameBytes(kept[at], v)) {
-            kept[at] = v;
-            firstChanged = std::min(firstChanged, at);
-            lastChanged = at;
-        }
-        ++at;
-    };
     const int stride = band.stride;
     for (int k = 0; k <= open; ++k) {
         const int col = k < open ? k * stride : 0;
-        put(band.lower[col], lowerColours[isOcean(band.lowerElevation[col])]);
-        put(band.upper[col], upperColours[isOcean(band.upperElevation[col])]);
-    }
-    if (firstChanged > lastChanged)
-        return;
-    const size_t first = f.used + firstChanged, end = f.used + lastChanged + 1;
-    if (f.dirtyFirst >= f.dirtyEnd) {
-        f.dirtyFirst = first;
-        f.dirtyEnd = end;
-    } else {
-        f.dirtyFirst = std::min(f.dirtyFirst, first);
-        f.dirtyEnd = std::max(f.dirtyEnd, end);
+        visit(band.lower[col], lowerColours[isOcean(band.lowerElevation[col])]);
+        visit(band.upper[col], upperColours[isOcean(band.upperElevation[col])]);
     }
 }
 
@@ -629,26 +609,47 @@ void drawGlobeBand(const GlobeBand& band)
     const uint32_t upperColours[2] = {packedColour(band.upperLand), packedColour(band.upperOcean)};
     const uint32_t lowerColours[2] = {packedColour(band.lowerLand), packedColour(band.lowerOcean)};
     const bool lowerOcean0 = isOcean(band.lowerElevation[0]);
+    const float s = state.texCoord[0], t = state.texCoord[1];
 
-    // As addQuadStripPair: the strip b0 a0 b1 a1 ..., joined to the
-    // segment's last strip.
+    // As addQuadStripPair: joined to the segment's last strip.
     Segment& segment = surfaceSegment();
-    openStrip(segment, bandVertex(band.lower[0], lowerColours[lowerOcean0]));
+    const float* b0 = band.lower[0];
+    Vertex first{b0[0], b0[1], b0[2], 0, 0, 0, 0, s, t};
+    std::memcpy(&first.r, &lowerColours[lowerOcean0], sizeof lowerColours[0]);
+    openStrip(segment, first);
 
     Frame& f = state.frame;
     const BandRecord record{{band.upper, band.lower, band.upperElevation, band.lowerElevation},
                             {upperColours[0], upperColours[1], lowerColours[0], lowerColours[1]},
-                            {state.texCoord[0], state.texCoord[1]},
+                            {s, t},
                             cols,
                             stride,
                             band.generation,
                             f.used};
-    const bool kept = bands.next < bands.previous.size() && bands.previous[bands.next] == record &&
-                      f.used + count <= f.vertices.size();
+    const BandRecord* before = bands.next < bands.previous.size() ? &bands.previous[bands.next] : nullptr;
+    const bool placesKept = before != nullptr && before->samePlaces(record) && f.used + count <= f.places.size();
     ++bands.next;
     bands.current.push_back(record);
-    if (!kept)
-        writeBand(band, upperColours, lowerColours, open, count);
+    const size_t base = keptRoom(count);
+    size_t at = base;
+    if (!placesKept) {
+        walkBand(band, upperColours, lowerColours, open, [&](const float* p, uint32_t colour) {
+            keep(f, at++, Place{p[0], p[1], p[2], s, t}, colour);
+        });
+    } else if (!before->sameColours(record)) {
+        // The same places in new colours: only colours are written.
+        size_t first = base + count, end = base;
+        walkBand(band, upperColours, lowerColours, open, [&](const float*, uint32_t colour) {
+            if (f.colours[at] != colour) {
+                f.colours[at] = colour;
+                first = std::min(first, at);
+                end = at + 1;
+            }
+            ++at;
+        });
+        if (first < end)
+            f.coloursChanged.add(first, end);
+    }
     f.used += count;
     segment.count += static_cast<int>(count);
 

@@ -14,7 +14,7 @@ struct GlobeBand;
 
 namespace webgl_layer {
 
-// One vertex as the device takes it: a position (object coordinates under
+// One vertex as the layer builds it: a position (object coordinates under
 // the segment's matrix, or normalised device coordinates under the
 // identity), a colour and a texture coordinate (texels of the glyph atlas
 // for text).
@@ -23,6 +23,15 @@ struct Vertex {
     uint8_t r, g, b, a;
     float s, t;
 };
+
+// The device keeps a vertex in two buffers, its place (position and
+// texture coordinate) in one and its colour in the other, so that a frame
+// whose colours change (the globes at a new time) uploads 4 bytes a vertex
+// and not the places, which stay.
+struct Place {
+    float x, y, z, s, t;
+};
+static_assert(sizeof(Place) == 20, "places are compared as bytes: no padding");
 
 enum class Primitive : uint8_t { triangleStrip, lines };
 enum class Shading : uint8_t { colour, decal, glyph };
@@ -36,19 +45,46 @@ struct Segment {
     int first, count;
 };
 
-static_assert(sizeof(Vertex) == 24, "vertices are compared as bytes: no padding");
+// A span of vertex indices [first, end), empty when first >= end.
+struct Span {
+    size_t first = 0, end = 0;
+    bool empty() const { return first >= end; }
+};
+
+// The vertices changed since the device's buffer was brought up to date:
+// spans, each one upload. A change near the last span (within `gap`
+// vertices) widens it, one further away starts a new span, so that a
+// frame whose text moves at its start and its end does not send the
+// unchanged globes between them.
+struct Changes {
+    static constexpr size_t gap = 64;
+    std::vector<Span> spans;
+    void add(size_t from, size_t to)
+    {
+        if (!spans.empty()) {
+            Span& last = spans.back();
+            if (from <= last.end + gap && to + gap >= last.first) {
+                last.first = from < last.first ? from : last.first;
+                last.end = to > last.end ? to : last.end;
+                return;
+            }
+        }
+        spans.push_back(Span{from, to});
+    }
+};
 
 // The primitives of one frame (from one swap of buffers to the next),
 // drawn in parts: each clear, switch or swap draws what came since the
-// last. vertices[0, used) are the frame's so far, each part's after the
+// last. Vertices [0, used) are the frame's so far, each part's after the
 // previous part's; the rest are left from an earlier frame. The device's
-// vertex buffer holds the same as `vertices` except [dirtyFirst, dirtyEnd):
-// a frame that draws what the one before drew uploads nothing, and one that
-// changes some colours uploads only the span of them.
+// buffers hold the same as `places` and `colours` except the spans marked
+// changed: a frame that draws what the one before drew uploads nothing,
+// and one that changes some colours uploads only the spans of those colours.
 struct Frame {
-    std::vector<Vertex> vertices;
+    std::vector<Place> places;
+    std::vector<uint32_t> colours;  // RGBA bytes, r first in memory
     size_t used = 0;
-    size_t dirtyFirst = 0, dirtyEnd = 0;  // empty when dirtyFirst >= dirtyEnd
+    Changes placesChanged, coloursChanged;
     std::vector<Segment> segments;  // of the part not drawn yet
     std::vector<float> matrices;  // 16 per matrix, column-major
 };

@@ -1,5 +1,6 @@
-// The WebGL 2 side of the layer: one program for the three kinds of
-// shading, one vertex buffer reused every frame, the glyph atlas.
+// The WebGL 2 side of the layer: one program for each of the three kinds
+// of shading, two vertex buffers (places, colours) reused every frame, the
+// glyph atlas.
 #include "web/gl_layer.h"
 
 #include <GLES3/gl3.h>
@@ -58,9 +59,9 @@ constexpr GLuint atlasUnit = 1;
 
 struct Device {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
-    GLuint programs[shadingCount] = {}, buffer = 0, vertexArray = 0, atlas = 0;
+    GLuint programs[shadingCount] = {}, places = 0, colours = 0, vertexArray = 0, atlas = 0;
     GLint matrix[shadingCount] = {-1, -1, -1};
-    size_t capacity = 0;  // vertices the buffer holds
+    size_t capacity = 0;  // vertices the buffers hold
     // What the context holds already, so that a call that would set the
     // same again is not made: each call crosses into JavaScript and the
     // browser. The program in use, and each program's matrix.
@@ -120,15 +121,17 @@ bool createDevice(const char* canvasSelector, int width, int height)
 
     glGenVertexArrays(1, &device.vertexArray);
     glBindVertexArray(device.vertexArray);
-    glGenBuffers(1, &device.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, device.buffer);
+    glGenBuffers(1, &device.places);
+    glGenBuffers(1, &device.colours);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glEnableVertexAttribArray(2);
-    const GLsizei stride = sizeof(Vertex);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
-    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, r)));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, s)));
+    glBindBuffer(GL_ARRAY_BUFFER, device.colours);
+    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(uint32_t), nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, device.places);
+    const GLsizei stride = sizeof(Place);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Place, x)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Place, s)));
     emscripten_glViewport(0, 0, width, height);
     return true;
 }
@@ -147,24 +150,38 @@ void uploadAtlas(const std::vector<uint8_t>& texels, int width, int height)
 
 namespace {
 
-// Brings the device's buffer up to date with frame.vertices: the changed
-// span only, or everything when the buffer had to grow (which loses its
-// contents).
+// Uploads the changed spans of one of the frame's arrays into its buffer.
+template <class T>
+void upload(GLuint buffer, const std::vector<T>& values, Changes& changes)
+{
+    if (changes.spans.empty())
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    for (const Span& span : changes.spans)
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(span.first * sizeof(T)),
+                        static_cast<GLsizeiptr>((span.end - span.first) * sizeof(T)), &values[span.first]);
+    changes.spans.clear();
+}
+
+// Brings the device's buffers up to date with the frame's places and
+// colours: the changed spans only, or everything when the buffers had to
+// grow (which loses their contents).
 void uploadChanged(Frame& frame)
 {
-    const size_t n = frame.vertices.size();
+    const size_t n = frame.places.size();
     if (n > device.capacity) {
         device.capacity = n + n / 2;
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(device.capacity * sizeof(Vertex)), nullptr,
+        glBindBuffer(GL_ARRAY_BUFFER, device.places);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(device.capacity * sizeof(Place)), nullptr,
                      GL_DYNAMIC_DRAW);
-        frame.dirtyFirst = 0;
-        frame.dirtyEnd = n;
+        glBindBuffer(GL_ARRAY_BUFFER, device.colours);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(device.capacity * sizeof(uint32_t)), nullptr,
+                     GL_DYNAMIC_DRAW);
+        frame.placesChanged.spans.assign(1, Span{0, n});
+        frame.coloursChanged.spans.assign(1, Span{0, n});
     }
-    if (frame.dirtyFirst < frame.dirtyEnd)
-        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frame.dirtyFirst * sizeof(Vertex)),
-                        static_cast<GLsizeiptr>((frame.dirtyEnd - frame.dirtyFirst) * sizeof(Vertex)),
-                        &frame.vertices[frame.dirtyFirst]);
-    frame.dirtyFirst = frame.dirtyEnd = 0;
+    upload(device.places, frame.places, frame.placesChanged);
+    upload(device.colours, frame.colours, frame.coloursChanged);
 }
 
 void setMatrix(int shading, const float* m)

@@ -146,7 +146,8 @@ const tests = {
   },
 
   // Frames reuse the vertices the browser holds: a frame like the one
-  // before uploads none, one whose colours changed uploads some. The globes'
+  // before uploads none, one whose colours changed uploads those colours and
+  // not the places of their vertices. The globes'
   // bands made whole (some kept from the frame before, some made anew)
   // give byte for byte the vertices of the per-vertex calls, so switching
   // between the two uploads nothing either, at steps that divide the grid's
@@ -159,12 +160,16 @@ const tests = {
       await withPage(`?embed=1&still=1&spin=90&step=${step}&time=-21`, async (page, errors) => {
         await waitFor(page, () => window.paleoviz.stopped);
         const uploads = await page.evaluate(() => {
-          const P = WebGL2RenderingContext.prototype, sub = P.bufferSubData;
-          let bytes = 0;
+          const P = WebGL2RenderingContext.prototype, sub = P.bufferSubData, draw = P.drawArrays;
+          let bytes = 0, vertices = 0;
           // WebGL 2's form: (target, offset, source, sourceOffset, length).
           P.bufferSubData = function (...a) {
             bytes += a.length >= 5 ? a[4] : a[2].byteLength;
             return sub.apply(this, a);
+          };
+          P.drawArrays = function (mode, first, count) {
+            vertices = Math.max(vertices, first + count);
+            return draw.call(this, mode, first, count);
           };
           const m = window.paleovizModule, frame = () => { bytes = 0; m._paleoviz_draw_frame_waited(); return bytes; };
           frame();
@@ -174,12 +179,15 @@ const tests = {
           m._paleoviz_whole_bands(0);
           const perVertex = frame();
           m._paleoviz_whole_bands(1);
-          return { again, changed, perVertex, whole: frame() };
+          return { again, changed, perVertex, whole: frame(), vertices };
         });
         if (uploads.again !== 0) fail(`step ${step}: the same frame again uploaded ${uploads.again} bytes`);
         if (uploads.perVertex !== 0 || uploads.whole !== 0)
           fail(`step ${step}: whole bands and per-vertex calls differ (${uploads.perVertex}, ${uploads.whole} bytes uploaded)`);
         if (!(uploads.changed > 0)) fail(`step ${step}: a frame with new colours uploaded nothing`);
+        // New colours are 4 bytes a vertex; the places (20 bytes) stay.
+        if (uploads.changed > 8 * uploads.vertices)
+          fail(`step ${step}: new colours uploaded ${uploads.changed} bytes for ${uploads.vertices} vertices`);
         if (errors.length > 0) fail(errors.join("\n"));
       });
     }
