@@ -7,6 +7,7 @@
 #ifndef PALEOVIZ_WEB_GL_LAYER_H
 #define PALEOVIZ_WEB_GL_LAYER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
