@@ -437,19 +437,48 @@ insolation::LatitudeGrid latitudeGridOf(const Layout& layout, const Argument& la
     return insolation::LatitudeGrid(radians);
 }
 
+// Rows of the latitude grid whose results lie side by side (the
+// latitudes not the last axis, as in (time, lat, lon)) are made this many
+// at a time in a block of our own and written out across: a run of
+// neighbouring values per latitude instead of one value every `stride`.
+constexpr size_t rowsAcross = 64;
+
 template <class T>
 void dailyGrid(const Layout& layout, const DailyCall& call, size_t axis, T* out)
 {
     // One grid of the latitudes along the axis for every (time, day).
     const insolation::LatitudeGrid grid = latitudeGridOf(layout, call.lat, axis);
+    const size_t n = grid.size();
     size_t stride = 1;
     const Layout outer = outerLayout(layout, axis, stride);
     parallelFor(outer.size, 256, [&](size_t begin, size_t end) {
+        std::vector<T> block(stride == 1 ? 0 : rowsAcross * n);
+        size_t rows = 0, first = 0;  // the block's rows and the first one's result offset
+        const auto flush = [&] {
+            for (size_t k = 0; k < n; ++k) {
+                T* to = out + first + k * stride;
+                for (size_t r = 0; r < rows; ++r)
+                    to[r] = block[r * n + k];
+            }
+            rows = 0;
+        };
         visit(outer, begin, end, [&](size_t, const size_t* offsets) {
             const Orbit& o = call.orbits[offsets[0]];
             const double lambda = trueLongitudeOf(o, call.third.data()[offsets[2]], call.byDay, call.calendar);
-            grid.dailyMeans(insolation::dayGeometry(o, call.s0, lambda), out + offsets[3], stride);
+            const insolation::DayGeometry day = insolation::dayGeometry(o, call.s0, lambda);
+            if (stride == 1) {
+                grid.dailyMeans(day, out + offsets[3]);
+                return;
+            }
+            if (rows > 0 && (rows == rowsAcross || offsets[3] != first + rows))
+                flush();
+            if (rows == 0)
+                first = offsets[3];
+            grid.dailyMeans(day, block.data() + rows * n);
+            ++rows;
         });
+        if (rows > 0)
+            flush();
     });
 }
 

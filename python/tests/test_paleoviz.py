@@ -105,6 +105,13 @@ def test_arguments_broadcast_and_scalars_give_floats():
                           .transpose(0, 1, 2))
     assert np.array_equal(grid.transpose(0, 2, 1),
                           paleoviz.daily_insolation(t[:, None, None], lat, lon[:, None]))
+    # Latitudes not last, with more longitudes than the kernel writes across
+    # at a time (and not a multiple of them), in both precisions.
+    many = np.arange(0.0, 360.0, 2.4)
+    for dtype in (np.float64, np.float32):
+        assert np.array_equal(paleoviz.daily_insolation(t[:, None, None], lat[:, None], many, dtype=dtype),
+                              paleoviz.daily_insolation(t[:, None, None], lat, many[:, None], dtype=dtype)
+                              .transpose(0, 2, 1))
     each = [[[paleoviz.daily_insolation(a, b, c) for c in lon] for b in lat] for a in t]
     assert np.array_equal(grid, np.array(each))
     assert isinstance(each[0][0][0], float)
