@@ -11,7 +11,7 @@
 //
 // Prints the machine, the thread count, the kernel's path and the
 // instruction set its dispatch chose, the seconds for the orbital elements
-// and for the grid (median of three runs), and a checksum that keeps the
+// and for the grid (median of five runs), and a checksum that keeps the
 // work alive. "scalar" measures the kernel's scalar path instead.
 #include "bench/bench_support.h"
 #include "math/constants.h"
@@ -36,7 +36,7 @@ constexpr int timeCount = 5801;
 constexpr int latitudeCount = 181;
 constexpr int longitudeCount = 360;
 constexpr double solarConstant = math::defaultSolarConstant;
-constexpr int runs = 3;
+constexpr int runs = 5;
 
 // Times a worker takes at once: 2 MB of the grid, so two workers meet in
 // at most the cache line at each end of a take, and on a shared machine the

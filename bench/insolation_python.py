@@ -5,7 +5,7 @@ C++ side lays them out (time, true longitude, latitude).
 
 usage: PYTHONPATH=BUILD/python insolation_python.py
 Prints the seconds of the whole call (orbital elements included), the
-median of three runs into the same array (out=), and of one call into a
+median of five runs into the same array (out=), and of one call into a
 new array.
 """
 import statistics
@@ -15,7 +15,7 @@ import numpy as np
 
 import paleoviz
 
-RUNS = 3
+RUNS = 5
 ORBIT = "la2004-fit"
 
 
