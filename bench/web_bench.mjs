@@ -41,30 +41,20 @@ try {
       return times.slice(3);
     }, frames);
     // The program's own share: the same frames, not waited for (the last
-    // one is, so that none is left drawing).
-    const own = await page.evaluate((n) => {
+    // one is, so that none is left drawing); then frames whose globes all
+    // change colour (the time moved between two ages each frame).
+    const ownShare = (newColours) => page.evaluate((n, newColours) => {
       const m = window.paleovizModule, times = [];
       for (let i = 0; i < n + 3; ++i) {
+        if (newColours) m._paleoviz_set_time(i % 2 === 0 ? -21 : -100);
         const t0 = performance.now();
         m._paleoviz_draw_frame();
         times.push(performance.now() - t0);
         m._paleoviz_draw_frame_waited();
       }
       return times.slice(3);
-    }, frames);
-    // The same when every frame's globes change colour (the time moved
-    // between two ages), so that no band is found as the frame before left it.
-    const ownNew = await page.evaluate((n) => {
-      const m = window.paleovizModule, times = [];
-      for (let i = 0; i < n + 3; ++i) {
-        m._paleoviz_set_time(i % 2 === 0 ? -21 : -100);
-        const t0 = performance.now();
-        m._paleoviz_draw_frame();
-        times.push(performance.now() - t0);
-        m._paleoviz_draw_frame_waited();
-      }
-      return times.slice(3);
-    }, frames);
+    }, frames, newColours);
+    const own = await ownShare(false), ownNew = await ownShare(true);
     await page.close();
     // The running page: animation frames over five seconds.
     const live = await open(browser, `${server.url}?embed=1&step=${step}`);
