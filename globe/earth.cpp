@@ -206,8 +206,7 @@ void Globe::draw() const
 
 void Globe::setColour(int16_t sample, int index) const
 {
-    const unsigned u = static_cast<uint16_t>(sample);
-    glColor3fv(u > 32768u ? oceanPalette[index] : landPalette[index]);
+    glColor3fv(isOceanSample(sample) ? oceanPalette[index] : landPalette[index]);
 }
 
 void Globe::drawAxis() const

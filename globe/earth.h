@@ -33,6 +33,10 @@ using InsolationPalette = float[paletteSize][3];
 // floats in 0..1. For h > 256 the outputs are left unwritten.
 void hsvToRgb(unsigned h, unsigned s, unsigned v, float& red, float& green, float& blue);
 
+// Whether a globe colours a sample as ocean: below sea level, other than
+// the -32768 that marks missing data (sea level counts as land).
+inline bool isOceanSample(int16_t sample) { return static_cast<uint16_t>(sample) > 32768u; }
+
 // True when the host stores the low byte of an integer last.
 bool hostIsBigEndian();
 // Exchanges the two bytes of one sample in place.

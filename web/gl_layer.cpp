@@ -572,10 +572,6 @@ struct BandMemory {
     size_t next = 0;  // the entry of `previous` this frame's next band would match
 } bands;
 
-// Whether the globe colours a sample as ocean: below sea level, other than
-// the -32768 that marks missing data.
-bool isOcean(int16_t sample) { return static_cast<uint16_t>(sample) > 32768u; }
-
 uint32_t packedColour(const float* rgb)
 {
     const uint8_t bytes[4] = {toByte(rgb[0]), toByte(rgb[1]), toByte(rgb[2]), 255};
@@ -593,8 +589,8 @@ void walkBand(const GlobeBand& band, const uint32_t upperColours[2], const uint3
     const int stride = band.stride;
     for (int k = 0; k <= open; ++k) {
         const int col = k < open ? k * stride : 0;
-        visit(band.lower[col], lowerColours[isOcean(band.lowerElevation[col])]);
-        visit(band.upper[col], upperColours[isOcean(band.upperElevation[col])]);
+        visit(band.lower[col], lowerColours[isOceanSample(band.lowerElevation[col])]);
+        visit(band.upper[col], upperColours[isOceanSample(band.upperElevation[col])]);
     }
 }
 
@@ -608,7 +604,7 @@ void drawGlobeBand(const GlobeBand& band)
     const size_t count = 2 * static_cast<size_t>(open + 1);
     const uint32_t upperColours[2] = {packedColour(band.upperLand), packedColour(band.upperOcean)};
     const uint32_t lowerColours[2] = {packedColour(band.lowerLand), packedColour(band.lowerOcean)};
-    const bool lowerOcean0 = isOcean(band.lowerElevation[0]);
+    const bool lowerOcean0 = isOceanSample(band.lowerElevation[0]);
     const float s = state.texCoord[0], t = state.texCoord[1];
 
     // As addQuadStripPair: joined to the segment's last strip.
