@@ -80,8 +80,8 @@ int main(int argc, char** argv)
     for (int t = 0; t < timeCount; ++t) {
         const double kyr = span.newest - (span.newest - span.oldest) * t / (timeCount - 1);
         const orbit::Elements e = orbit::elementsAt(orbit::Solution::laskar2004Fit, kyr);
-        orbits[t] = insolation::Orbit{e.eccentricity, e.perihelion * radiansPerDegree,
-                                      e.obliquity * radiansPerDegree};
+        orbits[t] = insolation::Orbit{e.eccentricity, e.obliquity * radiansPerDegree,
+                                      e.perihelion * radiansPerDegree};
     }
     const double elementSeconds = bench::secondsSince(start);
 

@@ -23,13 +23,13 @@ double trueAnomaly(double trueLongitude, double perihelion)
     return trueLongitude - perihelion - pi;
 }
 
-double dailyMean(double solarConstant, double latitude, double obliquity, double eccentricity,
-                 double perihelion, double trueLongitude)
+double dailyMean(const Orbit& orbit, double solarConstant, double latitude, double trueLongitude)
 {
-    const double d = declination(obliquity, trueLongitude);
+    const double e = orbit.eccentricity;
+    const double d = declination(orbit.obliquity, trueLongitude);
     const double h0 = sunsetHourAngle(latitude, d);
-    const double v = trueAnomaly(trueLongitude, perihelion);
-    const double q = inverseDistance(eccentricity, std::cos(v), eccentricity * eccentricity);
+    const double v = trueAnomaly(trueLongitude, orbit.perihelion);
+    const double q = inverseDistance(e, std::cos(v), e * e);
     const double sum = dailyCosineSum(std::sin(latitude), std::cos(latitude), std::sin(d),
                                       std::cos(d), h0, std::sin(h0));
     return solarConstant / pi * q * q * sum;
@@ -40,19 +40,18 @@ double hourAngleAt(double hours)
     return (hours - 12.0) * (pi / 12.0);
 }
 
-double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
-                     double perihelion, double trueLongitude, double hourAngle)
+double instantaneous(const Orbit& orbit, double solarConstant, double latitude, double trueLongitude,
+                     double hourAngle)
 {
-    return instantaneous(sunPosition(solarConstant, obliquity, eccentricity, perihelion, trueLongitude),
-                         latitude, hourAngle);
+    return instantaneous(sunPosition(orbit, solarConstant, trueLongitude), latitude, hourAngle);
 }
 
-SunPosition sunPosition(double solarConstant, double obliquity, double eccentricity, double perihelion,
-                        double trueLongitude)
+SunPosition sunPosition(const Orbit& orbit, double solarConstant, double trueLongitude)
 {
-    const double d = declination(obliquity, trueLongitude);
-    const double v = trueAnomaly(trueLongitude, perihelion);
-    const double q = inverseDistance(eccentricity, std::cos(v), eccentricity * eccentricity);
+    const double e = orbit.eccentricity;
+    const double d = declination(orbit.obliquity, trueLongitude);
+    const double v = trueAnomaly(trueLongitude, orbit.perihelion);
+    const double q = inverseDistance(e, std::cos(v), e * e);
     return SunPosition{std::sin(d), std::cos(d), solarConstant * q * q};
 }
 

@@ -16,6 +16,14 @@
 
 namespace insolation {
 
+// The radians form of orbit::Elements, which insolation::toOrbit makes;
+// fields in the same order.
+struct Orbit {
+    double eccentricity;  // 0 <= e < 1
+    double obliquity;     // radians
+    double perihelion;    // varpi, radians from the moving equinox, heliocentric
+};
+
 // Declination of the Sun, radians in [-eps, eps].
 double declination(double obliquity, double trueLongitude);
 
@@ -50,8 +58,7 @@ inline double dailyCosineSum(double sinLatitude, double cosLatitude, double sinD
 }
 
 // Q in the units of solarConstant; latitude in [-pi/2, pi/2].
-double dailyMean(double solarConstant, double latitude, double obliquity, double eccentricity,
-                 double perihelion, double trueLongitude);
+double dailyMean(const Orbit& orbit, double solarConstant, double latitude, double trueLongitude);
 
 // Hour angle h in radians at local apparent solar time `hours` (0 to 24,
 // 12 at noon, when the Sun crosses the meridian): h = (hours - 12) pi / 12.
@@ -63,8 +70,8 @@ double hourAngleAt(double hours);
 // with the Sun held at true longitude lambda for the whole day (its
 // declination and distance change little in a day), so that the average of
 // I over the hour angle is dailyMean.
-double instantaneous(double solarConstant, double latitude, double obliquity, double eccentricity,
-                     double perihelion, double trueLongitude, double hourAngle);
+double instantaneous(const Orbit& orbit, double solarConstant, double latitude, double trueLongitude,
+                     double hourAngle);
 
 // The same in two steps, for callers that evaluate one instant at many
 // latitudes and hours: the Sun's declination and distance once, then each
@@ -74,8 +81,7 @@ struct SunPosition {
     double cosDeclination;
     double flux;  // solarConstant (a / r)^2
 };
-SunPosition sunPosition(double solarConstant, double obliquity, double eccentricity, double perihelion,
-                        double trueLongitude);
+SunPosition sunPosition(const Orbit& orbit, double solarConstant, double trueLongitude);
 double instantaneous(const SunPosition& sun, double latitude, double hourAngle);
 
 }  // namespace insolation

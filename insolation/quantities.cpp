@@ -43,7 +43,7 @@ std::string calendarProblem(const DayCalendar& calendar, const std::string& year
 
 Orbit toOrbit(const orbit::Elements& e)
 {
-    return Orbit{e.eccentricity, e.perihelion * radiansPerDegree, e.obliquity * radiansPerDegree};
+    return Orbit{e.eccentricity, e.obliquity * radiansPerDegree, e.perihelion * radiansPerDegree};
 }
 
 double toDegrees(double radians)
@@ -94,7 +94,7 @@ double dailyValueOfDay(const Orbit& orbit, double s0, double latitude, double da
     const double phi = latitude * radiansPerDegree;
     const double lambda1 = trueLongitudeOfDay(orbit, day, calendar);
     if (!calendar.dayMean)
-        return dailyMean(s0, phi, orbit.obliquity, orbit.eccentricity, orbit.perihelion, lambda1);
+        return dailyMean(orbit, s0, phi, lambda1);
     return meanBetween(orbit, s0, phi, lambda1, trueLongitudeOfDay(orbit, day + 1.0, calendar));
 }
 
@@ -141,7 +141,7 @@ double instantValue(const Orbit& orbit, double s0, double latitude, double lambd
 
 SunPosition sunAt(const Orbit& orbit, double s0, double lambda)
 {
-    return sunPosition(s0, orbit.obliquity, orbit.eccentricity, orbit.perihelion, lambda);
+    return sunPosition(orbit, s0, lambda);
 }
 
 double instantValue(const SunPosition& sun, double latitude, double hour)

@@ -1,5 +1,6 @@
 #include "insolation/request.h"
 
+#include "insolation/registry.h"
 #include "math/number_text.h"
 
 #include <algorithm>
@@ -12,10 +13,15 @@ using math::formatNumber;
 
 namespace insolation {
 
-const Names commandLineNames = {"--time", "--lat", "--lon", "--day", "--hour", "--solar-constant",
-                                "--start", "--end", "--threshold", "--year-days", "--equinox-day"};
-const Names pythonNames = {"time_kyr", "lat_deg", "lon_deg", "day", "hour", "solar_constant",
-                           "start_deg", "end_deg", "threshold", "year_days", "equinox_day"};
+namespace a = arguments;
+const Names commandLineNames = {a::time.option,      a::latitude.option, a::longitude.option, a::day.option,
+                                a::hour.option,      a::solarConstant.option, a::start.option, a::end.option,
+                                a::threshold.option, a::yearDays.option, a::equinoxDay.option,
+                                a::monthCalendar.option};
+const Names pythonNames = {a::time.keyword,      a::latitude.keyword, a::longitude.keyword, a::day.keyword,
+                           a::hour.keyword,      a::solarConstant.keyword, a::start.keyword, a::end.keyword,
+                           a::threshold.keyword, a::yearDays.keyword, a::equinoxDay.keyword,
+                           a::monthCalendar.keyword};
 
 namespace {
 
@@ -78,16 +84,35 @@ std::string longitudeOrDayProblem(const Names& names, const double* values, size
                  : rangeProblem(names.longitude, values, n, 0, degreesPerTurn);
 }
 
+// A month calendar among the choices of the quantity that takes one.
+std::string monthCalendarProblem(const Quantity* q, const Request& r, const Names& names)
+{
+    const ArgumentUse* use = q == nullptr ? nullptr : q->use(a::monthCalendar.name);
+    if (use == nullptr)
+        return "";
+    std::string known;
+    for (const char* choice : use->choices) {
+        if (r.calendar == choice)
+            return "";
+        known += std::string(known.empty() ? "" : ",") + choice;
+    }
+    return names.calendar + ": " + r.calendar + " not in {" + known + "}";
+}
+
 std::string requestProblem(const Request& r, const Names& names)
 {
     const std::string calendar = calendarProblem(r.dayCalendar, names.yearDays, names.equinoxDay);
     const double bounds[] = {r.start, r.end, r.threshold};
+    const Quantity* q = findQuantity(r.command);
+    const bool arc = q != nullptr && q->use(a::start.name) != nullptr;
     const std::string checks[] = {
+        monthCalendarProblem(q, r, names),
         calendar,
-        rangeProblem(names.latitude, r.latitudes.data(), r.latitudes.size(), -90, 90),
+        rangeProblem(names.latitude, r.latitudes.data(), r.latitudes.size(), a::latitude.lowest,
+                     a::latitude.highest),
         calendar.empty() ? longitudeOrDayProblem(names, r.days.data(), r.days.size(), true, r.dayCalendar) : "",
         longitudeOrDayProblem(names, r.longitudes.data(), r.longitudes.size(), false, r.dayCalendar),
-        rangeProblem(names.hour, r.hours.data(), r.hours.size(), 0, hoursPerDay),
+        rangeProblem(names.hour, r.hours.data(), r.hours.size(), a::hour.lowest, a::hour.highest),
         distinctProblem(names.latitude, r.latitudes),
         distinctProblem(names.longitude, r.longitudes),
         distinctProblem(names.day, r.days),
@@ -95,8 +120,8 @@ std::string requestProblem(const Request& r, const Names& names)
         solarConstantProblem(names.solarConstant, r.solarConstant),
         finiteProblem(names.start + ", " + names.end + " and " + names.threshold, bounds, 3),
         // Arcs are measured within one turn, as the longitudes of a grid are.
-        r.command == "integrated" ? rangeProblem(names.start, &r.start, 1, 0, degreesPerTurn) : "",
-        r.command == "integrated" ? rangeProblem(names.end, &r.end, 1, 0, degreesPerTurn) : "",
+        arc ? rangeProblem(names.start, &r.start, 1, a::start.lowest, a::start.highest) : "",
+        arc ? rangeProblem(names.end, &r.end, 1, a::end.lowest, a::end.highest) : "",
     };
     for (const std::string& problem : checks)
         if (!problem.empty())

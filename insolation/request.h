@@ -23,7 +23,7 @@
 namespace insolation {
 
 struct Request {
-    std::string command;  // elements, daily, integrated, threshold, caloric, monthly, instant or annual
+    std::string command;  // a quantity of the registry (insolation/registry.h)
     std::vector<double> times;       // kyr, negative in the past
     // Orbits given by hand instead of times (one row each).
     std::vector<orbit::Elements> orbits;
@@ -50,7 +50,7 @@ void prepare(Request& request);
 // What a front end calls each value in its messages.
 struct Names {
     std::string time, latitude, longitude, day, hour, solarConstant, start, end, threshold, yearDays,
-        equinoxDay;
+        equinoxDay, calendar;
 };
 extern const Names commandLineNames;
 extern const Names pythonNames;

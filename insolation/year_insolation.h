@@ -22,11 +22,6 @@ constexpr double secondsPerDay = 86400.0;
 // Largest step of true longitude in the integrals over the year: 0.1 degree.
 constexpr double longitudeStep = math::pi / 1800.0;
 
-struct Orbit {
-    double eccentricity;  // 0 <= e < 1
-    double perihelion;    // varpi, radians from the moving equinox, heliocentric
-    double obliquity;     // radians
-};
 
 // Brings an angle in radians into [0, 2 pi).
 double wrapRadians(double angle);

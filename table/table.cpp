@@ -1,24 +1,17 @@
 #include "table/table.h"
 
+#include "insolation/registry.h"
 #include "math/constants.h"
 #include "math/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 using insolation::Request;
 using orbit::OrbitSource;
 
 namespace table {
 namespace {
-
-std::string number(double x)
-{
-    std::ostringstream out;
-    out << x;
-    return out.str();
-}
 
 // Rows of orbits given by hand are numbered from 1; the elements
 // themselves are variables of the row, added by describeTable.
@@ -47,9 +40,12 @@ Axis latitudeAxis(const Request& request)
     return Axis{"lat", "latitude", "degrees_north", "latitude", "lat", "Y", request.latitudes};
 }
 
-Axis thirdAxis(const Request& request)
+Axis axisOf(insolation::AxisKind kind, const Request& request)
 {
-    if (request.command == "monthly")
+    using insolation::AxisKind;
+    switch (kind) {
+    case AxisKind::latitude: return latitudeAxis(request);
+    case AxisKind::month:
         return Axis{"month",
                     request.calendar == "angular"
                         ? "month of the angular calendar: month m is the arc of true longitude from "
@@ -57,13 +53,17 @@ Axis thirdAxis(const Request& request)
                         : "calendar month of a 365.2422-day year, March equinox on day 80 "
                           "(21 March): 1 January .. 12 December",
                     "1", "", "month", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
-    if (request.command == "instant")
+    case AxisKind::hour:
         return Axis{"hour", "local apparent solar time, 12 at noon (hour angle (t - 12) x 15 degrees)",
                     "hour", "", "hour", "", request.hours};
-    if (!request.days.empty())
-        return Axis{"day", calendarText(request.dayCalendar), "day", "", "day", "", request.days};
-    return Axis{"solar_longitude", "true solar longitude from the March equinox", "degree", "",
-                "lon", "", request.longitudes};
+    case AxisKind::longitudeOrDay:
+        if (!request.days.empty())
+            return Axis{"day", calendarText(request.dayCalendar), "day", "", "day", "", request.days};
+        return Axis{"solar_longitude", "true solar longitude from the March equinox", "degree", "",
+                    "lon", "", request.longitudes};
+    case AxisKind::none: break;
+    }
+    return Axis{};
 }
 
 std::vector<std::pair<std::string, std::string>> conventions(const Request& request,
@@ -98,32 +98,12 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
             }
         }
     }
-    if (request.command == "instant")
-        a.push_back({"instant",
-                     "insolation on a horizontal surface at the top of the atmosphere at one moment, "
-                     "I = S0 (a/r)^2 max(0, sin(lat) sin(dec) + cos(lat) cos(dec) cos(h)), h the hour "
-                     "angle; the Sun is held at the day's true longitude "
-                     + (request.days.empty() ? number(request.longitudes[0]) + " degrees"
-                                             : "on day " + number(request.days[0]))
-                     + " for the whole day, so the average over the day is the daily mean"});
-    if (request.command == "caloric")
-        a.push_back({"caloric_half_year",
-                     "Milankovitch's caloric summer: the half of the tropical year (182.6211 days) "
-                     "whose days have greater daily-mean insolation than any day of the other half, "
-                     "the caloric winter; start and end are the true longitudes where the summer "
-                     "begins and ends, NaN where it is not one arc (near the equator, where the "
-                     "daily mean peaks twice a year)"});
-    if (request.command == "monthly")
-        a.push_back({"months", request.calendar == "angular"
-                                   ? "angular calendar: twelve arcs of 30 degrees of true longitude, "
-                                     "month 1 from 0 to 30 degrees (beginning at the March equinox); "
-                                     "means over each arc's duration (Kepler's second law)"
-                                   : "equinox calendar: the day counts of a 365-day year (31, 28, "
-                                     "31, ...) stretched to 365.2422 days, 1 January beginning at "
-                                     "day 1.0 and the March equinox at day 80.0 (21 March 00:00); "
-                                     "means over each month's duration"});
+    const insolation::Quantity* q = insolation::findQuantity(request.command);
+    if (q != nullptr && q->attributes != nullptr)
+        for (const auto& attribute : q->attributes(request))
+            a.push_back(attribute);
     const insolation::DayCalendar& c = request.dayCalendar;
-    if (!request.days.empty() && request.command != "monthly")
+    if (!request.days.empty())
         a.push_back({"calendar", "March equinox fixed at day " + math::formatNumber(c.equinoxDay) + " of a "
                                  + math::formatNumber(c.yearDays) + "-day year, each day 1/"
                                  + math::formatNumber(c.yearDays)
@@ -131,69 +111,25 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
                                  "the true longitude follows from Kepler's equation; "
                                  + (c.dayMean ? "each value is the mean over the day [d, d + 1)"
                                               : "a day d is the instant d")});
-    if (request.command == "integrated")
-        a.push_back({"interval", "true longitudes " + number(request.start) + " to "
-                                     + number(request.end) + " degrees, forward"});
-    if (request.command == "threshold")
-        a.push_back({"threshold", number(request.threshold) + " W m-2: energy and duration of the "
-                                                              "part of the year whose daily mean exceeds it"});
     return a;
 }
 
-std::vector<Variable> variables(const std::string& command)
+Extent extentOf(insolation::Extent extent)
 {
-    const std::string toa = "toa_incoming_shortwave_flux";
-    if (command == "elements")
-        return {{"eccentricity", "eccentricity of the Earth's orbit", "1", "", Extent::time},
-                {"perihelion", "longitude of perihelion varpi from the moving equinox", "degree", "",
-                 Extent::time},
-                {"obliquity", "obliquity of the ecliptic", "degree", "", Extent::time},
-                {"precession_index", "precession index e sin(varpi)", "1", "", Extent::time}};
-    if (command == "daily")
-        return {{"insolation", "daily-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}};
-    if (command == "integrated")
-        return {{"energy", "top-of-atmosphere energy received over the interval", "GJ m-2", "",
-                 Extent::latitude},
-                {"mean_insolation", "mean insolation over the interval's duration", "W m-2", toa,
-                 Extent::latitude},
-                {"duration", "duration of the interval", "day", "", Extent::time}};
-    if (command == "threshold")
-        return {{"energy", "energy of the days whose daily-mean insolation exceeds the threshold",
-                 "GJ m-2", "", Extent::latitude},
-                {"duration", "days whose daily-mean insolation exceeds the threshold", "day", "",
-                 Extent::latitude}};
-    if (command == "caloric")
-        return {{"summer_energy", "energy of the caloric summer half-year", "GJ m-2", "", Extent::latitude},
-                {"summer_mean", "mean insolation of the caloric summer half-year", "W m-2", toa,
-                 Extent::latitude},
-                {"summer_start", "true longitude where the caloric summer begins", "degree", "",
-                 Extent::latitude, true},
-                {"summer_end", "true longitude where the caloric summer ends", "degree", "",
-                 Extent::latitude, true},
-                {"winter_energy", "energy of the caloric winter half-year", "GJ m-2", "", Extent::latitude},
-                {"winter_mean", "mean insolation of the caloric winter half-year", "W m-2", toa,
-                 Extent::latitude},
-                {"winter_start", "true longitude where the caloric winter begins", "degree", "",
-                 Extent::latitude, true},
-                {"winter_end", "true longitude where the caloric winter ends", "degree", "",
-                 Extent::latitude, true}};
-    if (command == "monthly")
-        return {{"insolation", "monthly-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}};
-    if (command == "instant")
-        return {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface",
-                 "W m-2", toa, Extent::grid}};
-    return {{"insolation", "annual-mean top-of-atmosphere insolation", "W m-2", toa, Extent::latitude}};
+    switch (extent) {
+    case insolation::Extent::row: return Extent::time;
+    case insolation::Extent::first: return Extent::latitude;
+    case insolation::Extent::grid: return Extent::grid;
+    }
+    return Extent::time;
 }
 
-std::vector<Variable> calendarVariables(bool byDay)
+std::vector<Variable> variablesOf(const std::vector<insolation::OutputSpec>& outputs)
 {
-    const Variable perihelion{"perihelion_day", "calendar day of perihelion (true longitude varpi + 180 degrees)",
-                              "day", "", Extent::time};
-    if (byDay)
-        return {perihelion, {"true_longitude", "true solar longitude from the March equinox at the day",
-                             "degree", "", Extent::latitude}};
-    return {perihelion, {"calendar_day", "calendar day when the Sun reaches the true longitude", "day", "",
-                         Extent::latitude}};
+    std::vector<Variable> v;
+    for (const insolation::OutputSpec& o : outputs)
+        v.push_back({o.name, o.longName, o.units, o.standardName, extentOf(o.extent), o.nanWhereUndefined});
+    return v;
 }
 
 }  // namespace
@@ -268,27 +204,21 @@ std::string sizeProblem(const Table& table, bool netcdf, bool longForm)
 
 Table describeTable(const Request& request, const OrbitSource& source)
 {
+    const insolation::Quantity& q = *insolation::findQuantity(request.command);
     Table table;
     table.title = "paleoviz-insolation " + request.command;
     table.attributes = conventions(request, source);
     table.numbers = {{"solar_constant", request.solarConstant, "W m-2"}};
     table.time = timeAxis(request, source);
-    if (request.command == "calendar") {
-        // Conversions have no latitude: the days or longitudes take its place.
-        table.latitude = thirdAxis(request);
-        table.variables = calendarVariables(!request.days.empty());
-    } else {
-        if (request.command != "elements")
-            table.latitude = latitudeAxis(request);
-        if (request.command == "daily" || request.command == "monthly" || request.command == "instant")
-            table.third = thirdAxis(request);
-        table.variables = variables(request.command);
-    }
-    // An eccentricity-only solution gives the first column alone.
-    if (request.command == "elements" && !source.insolationProblem().empty())
+    table.latitude = axisOf(q.firstAxis, request);
+    table.third = axisOf(q.secondAxis, request);
+    table.variables = variablesOf(q.outputsFor(!request.days.empty()));
+    // The orbit's own elements: an eccentricity-only solution gives the
+    // first column alone.
+    if (q.point == nullptr && !source.insolationProblem().empty())
         table.variables.resize(1);
-    if (!request.orbits.empty() && request.command != "elements") {
-        const std::vector<Variable> labels = variables("elements");
+    if (!request.orbits.empty() && q.point != nullptr) {
+        const std::vector<Variable> labels = variablesOf(insolation::quantities().front().outputs);
         table.variables.insert(table.variables.begin(), labels.begin(), labels.begin() + 3);
     }
     return table;

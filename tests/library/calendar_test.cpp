@@ -15,9 +15,9 @@ using math::radiansPerDegree;
 
 namespace {
 
-const Orbit orbits[] = {{0.0167, 102.9 * radiansPerDegree, 23.44 * radiansPerDegree},
-                        {0.058, 270.0 * radiansPerDegree, 22.1 * radiansPerDegree},
-                        {0.0, 0.0, 24.5 * radiansPerDegree}};
+const Orbit orbits[] = {{0.0167, 23.44 * radiansPerDegree, 102.9 * radiansPerDegree},
+                        {0.058, 22.1 * radiansPerDegree, 270.0 * radiansPerDegree},
+                        {0.0, 24.5 * radiansPerDegree, 0.0}};
 
 DayCalendar calendar(double yearDays, double equinoxDay, bool dayMean = false)
 {

@@ -44,10 +44,10 @@ TEST(InsolationGrid, ArccosineMatchesTheLibraryOverMinusOneToOne)
 TEST(InsolationGrid, AgreesWithTheScalarDailyMeanAtPolesPolarCirclesAndAllSeasons)
 {
     const Orbit orbits[] = {
-        {0.0, 0.0, 23.44 * degree},
-        {0.0167, 102.9 * degree, 23.44 * degree},
-        {0.058, 250.0 * degree, 22.1 * degree},
-        {0.04, 10.0 * degree, 24.5 * degree},
+        {0.0, 23.44 * degree, 0.0},
+        {0.0167, 23.44 * degree, 102.9 * degree},
+        {0.058, 22.1 * degree, 250.0 * degree},
+        {0.04, 24.5 * degree, 10.0 * degree},
     };
     for (const Orbit& o : orbits) {
         // Every degree from pole to pole, the polar circles of this obliquity
@@ -73,8 +73,7 @@ TEST(InsolationGrid, AgreesWithTheScalarDailyMeanAtPolesPolarCirclesAndAllSeason
             grid.dailyMeans(day, means.data(), stride);
             grid.dailyMeans(day, floats.data());
             for (size_t k = 0; k < latitudes.size(); ++k) {
-                const double exact = insolation::dailyMean(s0, latitudes[k], o.obliquity, o.eccentricity,
-                                                           o.perihelion, lambda);
+                const double exact = insolation::dailyMean(o, s0, latitudes[k], lambda);
                 const double tolerance = std::fmax(1e-9, 1e-12 * std::fabs(exact));
                 ASSERT_NEAR(means[k * stride], exact, tolerance) << "lat " << latitudes[k] / degree << " lon " << l;
                 // Float output is computed in float lanes.

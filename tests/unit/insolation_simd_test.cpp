@@ -37,7 +37,7 @@ TEST(InsolationSimd, VectorPathAgreesWithScalarPath)
     };
     const Case cases[] = {{0.0, 0.0}, {0.07, 0.0}, {0.0, 90.0}, {0.07, 90.0}, {0.07, 23.44}, {0.0167, 66.0}};
     for (const Case& c : cases) {
-        const Orbit orbit{c.eccentricity, 281.0 * degree, c.obliquityDegrees * degree};
+        const Orbit orbit{c.eccentricity, c.obliquityDegrees * degree, 281.0 * degree};
         // Poles, equator, both polar circles of this obliquity and points
         // just beside them, and an odd count so that a partial vector remains.
         const double circle = 90.0 - c.obliquityDegrees;
@@ -81,7 +81,7 @@ TEST(InsolationSimd, EvenlySpacedListsGoStraightToTheirPlaces)
     const List lists[] = {{-90, 90, 1, true},     {90, -90, -1, true},   {-89.5, 89.5, 1, true},
                           {89.5, -89.5, -1, true}, {-90, 90, 0.25, true}, {-3, 3, 3, true},
                           {0, 90, 1, false},       {-90, 0, 1, false},    {-90, 90, 0.5, true}};
-    const Orbit orbit{0.07, 100.0 * degree, 50.0 * degree};
+    const Orbit orbit{0.07, 50.0 * degree, 100.0 * degree};
     for (const List& l : lists) {
         std::vector<double> latitudes;
         for (double phi = l.first; (phi - l.last) * l.spacing <= 1e-9; phi += l.spacing)

@@ -3,6 +3,7 @@
 // numbers, and series files interpolated through e exp(i varpi).
 #include "command_run.h"
 #include "math/constants.h"
+#include "insolation/quantities.h"
 #include "insolation/year_insolation.h"
 #include "orbit/orbit_source.h"
 #include "test_dir.h"
@@ -223,24 +224,23 @@ TEST(InsolationTool, PrintedValuesFollowTheStatedConventions)
     // solution's elements at that time, in the past and in the future.
     for (const char* time : {"-10", "10"}) {
     const orbit::Elements now = orbit::elementsAt(orbit::Solution::laskar2004, std::stod(time));
-    const insolation::Orbit o{now.eccentricity, now.perihelion * radiansPerDegree, now.obliquity * radiansPerDegree};
+    const insolation::Orbit o = insolation::toOrbit(now);
     const double phi = 65 * radiansPerDegree;
     struct Case {
         const char* args;
         double expected;
     };
     const Case cases[] = {
-        {"daily --lat 65 --lon 90", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
-        {"daily --lat 65 --day 80", insolation::dailyMean(1365, phi, o.obliquity, o.eccentricity, o.perihelion, 0)},
+        {"daily --lat 65 --lon 90", insolation::dailyMean(o, 1365, phi, halfPi)},
+        {"daily --lat 65 --day 80", insolation::dailyMean(o, 1365, phi, 0)},
         {"daily --lat 65 --lon 90 --solar-constant 1361",
-         insolation::dailyMean(1361, phi, o.obliquity, o.eccentricity, o.perihelion, halfPi)},
+         insolation::dailyMean(o, 1361, phi, halfPi)},
         {"threshold --lat 65", insolation::energyAbove(o, 1365, phi, 275) / 1e9},
         {"caloric --lat 65", insolation::caloricHalfYears(o, 1365, phi).summerEnergy / 1e9},
         {"monthly --lat 65", insolation::meanBetween(o, 1365, phi, insolation::trueLongitudeOfDay(o, 1),
                                                      insolation::trueLongitudeOfDay(o, 1 + 31 * insolation::yearDays / 365))},
         {"monthly --lat 65 --calendar angular", insolation::meanBetween(o, 1365, phi, 0, pi / 6)},
-        {"instant --lat 65 --lon 90 --hour 10", insolation::instantaneous(1365, phi, o.obliquity, o.eccentricity,
-                                                                          o.perihelion, halfPi, -pi / 6)},
+        {"instant --lat 65 --lon 90 --hour 10", insolation::instantaneous(o, 1365, phi, halfPi, -pi / 6)},
         {"annual --lat 65", insolation::annualMean(o, 1365, phi)},
     };
     for (const Case& c : cases) {

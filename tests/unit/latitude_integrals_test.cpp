@@ -15,8 +15,8 @@ constexpr double degree = math::radiansPerDegree;
 
 TEST(LatitudeIntegrals, AgreeWithTheOneLatitudeIntegral)
 {
-    const insolation::Orbit orbits[] = {{0.0, 0.0, 23.44 * degree}, {0.07, 250.0 * degree, 22.1 * degree},
-                                        {0.03, 10.0 * degree, 0.0}, {0.07, 90.0 * degree, 90.0 * degree}};
+    const insolation::Orbit orbits[] = {{0.0, 23.44 * degree, 0.0}, {0.07, 22.1 * degree, 250.0 * degree},
+                                        {0.03, 0.0, 10.0 * degree}, {0.07, 90.0 * degree, 90.0 * degree}};
     // A whole year, half a year, a month, an arc across the equinox.
     const double arcs[][2] = {{0, 0}, {0, 180}, {30, 60}, {350, 10}, {123.4, 301.7}};
     std::vector<double> latitudes;
@@ -41,7 +41,7 @@ TEST(LatitudeIntegrals, AgreeWithTheOneLatitudeIntegral)
 // both calendars, annual) against the same quantities one latitude at a time.
 TEST(LatitudeIntegrals, RowsOfTheQuantitiesMatchTheirOneLatitudeValues)
 {
-    const insolation::Orbit orbits[] = {{0.0167, 282.9 * degree, 23.44 * degree},
+    const insolation::Orbit orbits[] = {{0.0167, 23.44 * degree, 282.9 * degree},
                                         {0.07, 90.0 * degree, 90.0 * degree}};
     // Degrees, in no order, a latitude twice and both poles.
     const std::vector<double> latitudes = {65, -90, 0, 66.56, -23.5, 90, 65, -66.56, 12.25};

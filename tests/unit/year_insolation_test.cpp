@@ -32,10 +32,10 @@ constexpr double degree = radiansPerDegree;
 constexpr double yearSeconds = insolation::yearDays * insolation::secondsPerDay;
 
 const Orbit orbits[] = {
-    {0.0, 0.0, 23.44 * degree},
-    {0.0167, 102.9 * degree, 23.44 * degree},
-    {0.058, 250.0 * degree, 22.1 * degree},
-    {0.04, 10.0 * degree, 24.5 * degree},
+    {0.0, 23.44 * degree, 0.0},
+    {0.0167, 23.44 * degree, 102.9 * degree},
+    {0.058, 22.1 * degree, 250.0 * degree},
+    {0.04, 24.5 * degree, 10.0 * degree},
 };
 
 // Daily mean as the average over the hour angle of S0 (a/r)^2 max(0, cos z).
@@ -70,7 +70,7 @@ TimeSums sumOverTime(const Orbit& o, double phi, double threshold)
     TimeSums s;
     for (int k = 0; k < steps; ++k) {
         const double lambda = insolation::trueLongitudeAt(o, (k + 0.5) * 2 * pi / steps);
-        const double q = insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda);
+        const double q = insolation::dailyMean(o, s0, phi, lambda);
         s.annualMean += q / steps;
         if (lambda < pi) {
             s.firstHalf += q * dt;
@@ -94,7 +94,7 @@ TEST(DailyInsolation, ClosedFormMatchesTheHourAngleAverage)
             for (int lambdaDeg = 0; lambdaDeg < 360; lambdaDeg += 15) {
                 const double phi = latDeg * degree, lambda = lambdaDeg * degree;
                 const double closed =
-                    insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda);
+                    insolation::dailyMean(o, s0, phi, lambda);
                 EXPECT_NEAR(closed, hourAngleAverage(o, phi, lambda), 1e-3)
                     << "e " << o.eccentricity << " lat " << latDeg << " lambda " << lambdaDeg;
             }
@@ -132,8 +132,7 @@ TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMe
             const double phi = latDeg * degree;
             std::vector<double> q(steps);
             for (int k = 0; k < steps; ++k)
-                q[k] = insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion,
-                                             insolation::trueLongitudeAt(o, (k + 0.5) * 2 * pi / steps));
+                q[k] = insolation::dailyMean(o, s0, phi, insolation::trueLongitudeAt(o, (k + 0.5) * 2 * pi / steps));
             std::sort(q.begin(), q.end(), std::greater<double>());
             double summer = 0, winter = 0;
             for (int k = 0; k < steps; ++k)
@@ -154,7 +153,7 @@ TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMe
                 << where;
             const double median = (q[steps / 2 - 1] + q[steps / 2]) / 2;
             for (double lambda : {c.summerStart, c.summerEnd})
-                EXPECT_NEAR(insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda),
+                EXPECT_NEAR(insolation::dailyMean(o, s0, phi, lambda),
                             median, 0.05) << where;
         }
     }
@@ -210,7 +209,7 @@ TEST(YearInsolation, MonthlyMeansAreAveragesOverEachMonth)
             for (int k = 0; k < steps; ++k) {
                 const double day = insolation::monthStartDay(0) + (k + 0.5) * dt;
                 const double lambda = insolation::trueLongitudeOfDay(o, day);
-                const double q = insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda);
+                const double q = insolation::dailyMean(o, s0, phi, lambda);
                 int month = 0;
                 while (day >= insolation::monthStartDay(month + 1))
                     ++month;
@@ -243,8 +242,7 @@ TEST(DailyInsolation, InstantaneousAveragesToTheDailyMeanAndPeaksAtNoon)
             for (int lambdaDeg = 0; lambdaDeg < 360; lambdaDeg += 45) {
                 const double phi = latDeg * degree, lambda = lambdaDeg * degree;
                 const auto at = [&](double hours) {
-                    return insolation::instantaneous(s0, phi, o.obliquity, o.eccentricity, o.perihelion,
-                                                     lambda, insolation::hourAngleAt(hours));
+                    return insolation::instantaneous(o, s0, phi, lambda, insolation::hourAngleAt(hours));
                 };
                 const int steps = 4800;
                 double sum = 0;
@@ -252,7 +250,7 @@ TEST(DailyInsolation, InstantaneousAveragesToTheDailyMeanAndPeaksAtNoon)
                     sum += at((k + 0.5) * 24.0 / steps);
                 const std::string where = "lat " + std::to_string(latDeg) + " lambda " + std::to_string(lambdaDeg);
                 EXPECT_NEAR(sum / steps,
-                            insolation::dailyMean(s0, phi, o.obliquity, o.eccentricity, o.perihelion, lambda),
+                            insolation::dailyMean(o, s0, phi, lambda),
                             2e-3) << where;
                 // At noon the Sun stands at 90 - |phi - d| degrees.
                 const double d = std::asin(std::sin(o.obliquity) * std::sin(lambda));
@@ -324,7 +322,7 @@ TEST(InsolationPhysics, ColourIndexIsTheFlooredDailyMeanAtWholeThousandsOfYears)
                 const float phi = static_cast<float>(globe->latitudeOfRow(row));
                 if (season % 2 == 1 && std::fabs(phi) > halfPi - eps)
                     continue;  // the solstice caps are grey on the globe
-                const double q = insolation::dailyMean(s0, phi, eps, e, varpi, season * halfPi);
+                const double q = insolation::dailyMean(Orbit{e, eps, varpi}, s0, phi, season * halfPi);
                 const double value = q * pi / s0 / 1.3 * 192;
                 const int expected = std::clamp(static_cast<int>(std::floor(value)), 0, 191);
                 const int got = globe->colourIndex(phi);

@@ -1,120 +1,105 @@
 #include "commands.h"
 
-#include "insolation/quantities.h"
-
 #include <iterator>
 
 using namespace insolation;
 
 namespace {
 
-void dailyStep(const Request& request, const Orbit& orbit, std::vector<double>& out)
+// The coordinates of an axis of the quantity's table.
+const std::vector<double>* axisValues(const Request& r, AxisKind axis)
 {
-    const bool byDay = !request.days.empty();
-    const std::vector<double>& columns = byDay ? request.days : request.longitudes;
-    const size_t n = columns.size();
-    const DayCalendar& calendar = request.dayCalendar;
-    for (size_t j = 0; j < n; ++j) {
-        // The mean over a whole day is an integral at each latitude.
-        if (byDay && calendar.dayMean) {
-            for (size_t i = 0; i < request.latitudes.size(); ++i)
-                out[i * n + j] = dailyValueOfDay(orbit, request.solarConstant, request.latitudes[i],
-                                                 columns[j], calendar);
-            continue;
+    switch (axis) {
+    case AxisKind::latitude: return &r.latitudes;
+    case AxisKind::longitudeOrDay: return r.days.empty() ? &r.longitudes : &r.days;
+    case AxisKind::hour: return &r.hours;
+    case AxisKind::none:
+    case AxisKind::month: break;
+    }
+    return nullptr;
+}
+
+void setCoordinate(Point& p, AxisKind axis, double value)
+{
+    if (axis == AxisKind::latitude)
+        p.latitude = value;
+    else if (axis == AxisKind::longitudeOrDay)
+        p.lonOrDay = value;
+    else if (axis == AxisKind::hour)
+        p.hour = value;
+}
+
+// The values every point of the row shares: the interval, the threshold,
+// and one longitude or day given alone (instant's).
+Point basePoint(const Request& r)
+{
+    Point p;
+    p.start = r.start;
+    p.end = r.end;
+    p.threshold = r.threshold;
+    if (!r.days.empty() || !r.longitudes.empty())
+        p.lonOrDay = r.days.empty() ? r.longitudes[0] : r.days[0];
+    return p;
+}
+
+// Moves the values of the first axis's points (row k of `points`, width
+// values each) at second-axis column j (of n) into the table's variables.
+void store(const Quantity& q, const std::vector<double>& points, size_t j, size_t n,
+           std::vector<std::vector<double>>& values)
+{
+    const size_t width = q.valueCount(), trailing = static_cast<size_t>(q.trailing);
+    const size_t rows = points.size() / width;
+    for (size_t i = 0; i < rows; ++i) {
+        for (size_t k = 0; k < values.size(); ++k) {
+            const double* v = &points[i * width + k * trailing];
+            std::vector<double>& out = values[k];
+            if (out.size() == 1)
+                out[0] = v[0];
+            else if (trailing > 1)
+                std::copy(v, v + trailing, &out[i * trailing]);
+            else if (out.size() == rows)
+                out[i] = v[0];
+            else
+                out[i * n + j] = v[0];
         }
-        const double lambda = trueLongitudeOf(orbit, columns[j], byDay, calendar);
-        const DayGeometry day = dayGeometry(orbit, request.solarConstant, lambda);
-        request.latitudeGrid.dailyMeans(day, &out[j], n);
     }
 }
 
-// Commands with a row of values per latitude: value k of latitude i goes
-// to values[k][i] (to values[k][0] for a variable of time alone, the same
-// at every latitude), or for a row per month or hour, to values[0][i * n + k].
-void storeRow(std::vector<std::vector<double>>& values, size_t i, size_t n, const double* row)
+void computeStep(const Quantity& q, const Request& r, const orbit::Elements& e,
+                 std::vector<std::vector<double>>& values)
 {
-    for (size_t k = 0; k < n; ++k) {
-        if (values.size() == 1)
-            values[0][i * n + k] = row[k];
-        else
-            values[k][values[k].size() == 1 ? 0 : i] = row[k];
-    }
-}
-
-template <class Row>
-void latitudeRows(const Request& request, std::vector<std::vector<double>>& values, size_t n, Row row)
-{
-    std::vector<double> out(n);
-    for (size_t i = 0; i < request.latitudes.size(); ++i) {
-        row(request.latitudes[i], out.data());
-        storeRow(values, i, n, out.data());
-    }
-}
-
-// The same for commands computed at every latitude at once: fill(out)
-// writes latitude i's row to out[i * n ...].
-template <class Fill>
-void latitudeGridRows(const Request& request, std::vector<std::vector<double>>& values, size_t n, Fill fill)
-{
-    std::vector<double> out(request.latitudes.size() * n);
-    fill(out.data());
-    for (size_t i = 0; i < request.latitudes.size(); ++i)
-        storeRow(values, i, n, &out[i * n]);
-}
-
-void computeStep(const Request& request, const orbit::Elements& e, std::vector<std::vector<double>>& values)
-{
-    if (request.command == "elements") {
-        const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
-        for (size_t k = 0; k < values.size(); ++k)
-            values[k][0] = row[k];
-        return;
-    }
     const Orbit orbit = toOrbit(e);
-    const double s0 = request.solarConstant;
-    if (request.command == "calendar") {
-        const DayCalendar& calendar = request.dayCalendar;
-        const bool byDay = !request.days.empty();
-        const std::vector<double>& given = byDay ? request.days : request.longitudes;
-        values[0][0] = perihelionDay(orbit, calendar);
-        for (size_t i = 0; i < given.size(); ++i)
-            values[1][i] = byDay ? longitudeDegrees(trueLongitudeOfDay(orbit, given[i], calendar))
-                                 : calendarDayOf(orbit, given[i], calendar);
-        return;
-    }
-    if (request.command == "daily") {
-        dailyStep(request, orbit, values[0]);
-        return;
-    }
-    const Request& r = request;
-    // The year integrals of all latitudes at once: a few vector lanes per
-    // latitude and node instead of a call to the maths library each.
+    const Settings settings = settingsOf(r);
+    const std::vector<double>* first = axisValues(r, q.firstAxis);
+    const std::vector<double>* second = axisValues(r, q.secondAxis);
+    const size_t rows = first == nullptr ? 1 : first->size(), columns = second == nullptr ? 1 : second->size();
+    const size_t width = q.valueCount();
+    std::vector<double> points(rows * width);
     GridScratch scratch;
-    if (r.command == "caloric") {
-        latitudeRows(r, values, caloricValueCount,
-                     [&](double lat, double* out) { caloricValues(orbit, s0, lat, out); });
-    } else if (r.command == "monthly") {
-        latitudeGridRows(r, values, monthCount, [&](double* out) {
-            monthlyGrid(orbit, s0, r.latitudeGrid, calendarOf(r.calendar), out, scratch);
-        });
-    } else if (r.command == "instant") {
-        const bool byDay = !r.days.empty();
-        const double lambda = trueLongitudeOf(orbit, byDay ? r.days[0] : r.longitudes[0], byDay, r.dayCalendar);
-        const SunPosition sun = sunAt(orbit, s0, lambda);
-        latitudeRows(r, values, r.hours.size(), [&](double lat, double* out) {
-            for (size_t j = 0; j < r.hours.size(); ++j)
-                out[j] = instantValue(sun, lat, r.hours[j]);
-        });
-    } else if (r.command == "integrated") {
-        latitudeGridRows(r, values, 3, [&](double* out) {
-            integratedGrid(orbit, s0, r.latitudeGrid, r.start, r.end, out, scratch);
-        });
-    } else if (r.command == "threshold") {
-        latitudeRows(r, values, 2,
-                     [&](double lat, double* out) { thresholdValues(orbit, s0, lat, r.threshold, out); });
-    } else {
-        latitudeGridRows(r, values, 1, [&](double* out) { annualGrid(orbit, s0, r.latitudeGrid, out, scratch); });
+    Point p = basePoint(r);
+    for (size_t j = 0; j < columns; ++j) {
+        if (second != nullptr)
+            setCoordinate(p, q.secondAxis, (*second)[j]);
+        // Every latitude at once where the quantity can: a few vector lanes
+        // per latitude instead of a call to the maths library each.
+        const bool whole = q.firstAxis == AxisKind::latitude && q.latitudes != nullptr
+                           && q.latitudes(orbit, settings, p, r.latitudeGrid, points.data(), scratch);
+        for (size_t i = 0; i < rows && !whole; ++i) {
+            if (first != nullptr)
+                setCoordinate(p, q.firstAxis, (*first)[i]);
+            q.point(orbit, settings, p, &points[i * width]);
+        }
+        store(q, points, j, columns, values);
     }
+}
+
+// A quantity without a kernel is the orbit's own elements: the first
+// `count` of them, in the order of its outputs.
+void storeElements(const orbit::Elements& e, std::vector<std::vector<double>>& values, size_t count)
+{
+    const double row[] = {e.eccentricity, e.perihelion, e.obliquity, e.precessionIndex};
+    for (size_t k = 0; k < count; ++k)
+        values[k][0] = row[k];
 }
 
 }  // namespace
@@ -126,17 +111,20 @@ orbit::Elements rowElements(const Request& request, const OrbitSource& source, s
 
 void computeRow(const Request& request, const orbit::Elements& e, std::vector<std::vector<double>>& values)
 {
-    if (request.orbits.empty() || request.command == "elements") {
-        computeStep(request, e, values);
+    const Quantity& q = *findQuantity(request.command);
+    if (q.point == nullptr) {
+        storeElements(e, values, values.size());
+        return;
+    }
+    if (request.orbits.empty()) {
+        computeStep(q, request, e, values);
         return;
     }
     // The row's label: its eccentricity, perihelion and obliquity.
     constexpr size_t labels = 3;
-    values[0][0] = e.eccentricity;
-    values[1][0] = e.perihelion;
-    values[2][0] = e.obliquity;
+    storeElements(e, values, labels);
     std::vector<std::vector<double>> rest(std::make_move_iterator(values.begin() + labels),
                                           std::make_move_iterator(values.end()));
-    computeStep(request, e, rest);
+    computeStep(q, request, e, rest);
     std::move(rest.begin(), rest.end(), values.begin() + labels);
 }

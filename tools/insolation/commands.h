@@ -1,9 +1,11 @@
-// The commands of paleoviz-insolation: the values of one row of the table
-// (one time, or one orbit given by hand), computed through the insolation
-// library. What the table holds is table::describeTable's.
+// The values of one row of the tool's table (one time, or one orbit given
+// by hand), computed through the kernels of the request's quantity in the
+// insolation library's registry. What the table holds is
+// table::describeTable's.
 #ifndef PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 #define PALEOVIZ_TOOLS_INSOLATION_COMMANDS_H
 
+#include "insolation/registry.h"
 #include "insolation/request.h"
 #include "orbit/orbit_source.h"
 #include "table_output.h"
@@ -19,6 +21,7 @@ orbit::Elements rowElements(const Request& request, const OrbitSource& source, s
 
 // The values of every variable for elements e, laid out as describeTable
 // says (for orbits given by hand, the elements' own columns first).
+// REQUIRES: request.command names a quantity; values sized by the table.
 void computeRow(const Request& request, const orbit::Elements& e, std::vector<std::vector<double>>& values);
 
 #endif

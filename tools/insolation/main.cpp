@@ -3,6 +3,7 @@
 // Exit status 0 on success, 2 for a wrong command line or input, 1 when the
 // output cannot be written. Messages go to standard error.
 #include "commands.h"
+#include "insolation/registry.h"
 #include "value_lists.h"
 
 #include "files/atomic_output.h"
@@ -11,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -21,14 +23,14 @@ constexpr int exitWriteFailure = 1;
 constexpr int exitBadInput = 2;
 const char* const programName = "paleoviz-insolation";
 const char* const netcdfSuffix = ".nc";
+// The command that lists the registry instead of computing.
+const char* const registryCommand = "quantities";
 
 struct Options {
     Request request;
     std::vector<std::string> times{"0"};
-    std::vector<std::string> latitudes;
-    std::vector<std::string> longitudes;
-    std::vector<std::string> days;
-    std::vector<std::string> hours;
+    // The texts of each list argument of the registry, before expansion.
+    std::map<const insolation::ArgumentSpec*, std::vector<std::string>> lists;
     std::vector<std::string> elements;  // "E,OBL,VARPI" each
     std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
@@ -105,6 +107,8 @@ std::string orbitHelp()
            "orbit95b series file (interpolated in e*exp(i*varpi) and obliquity)";
 }
 
+// The options every command has: where the orbit comes from and where the
+// table goes.
 CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const std::string& what,
                      const std::string& example)
 {
@@ -133,95 +137,47 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
         ->check(CLI::IsMember({"csv", "netcdf"}));
     c->add_flag("--long", o.longForm,
                 "CSV with one row per time, latitude and longitude or day instead of one per time");
-    if (name != "elements" && name != "calendar") {
-        c->add_option("--lat", o.latitudes, "latitudes in degrees north, -90..90; numbers or ranges, e.g. 65 or -90:90:1")
-            ->delimiter(',')
-            ->required();
-        addNumber(c, "--solar-constant", o.request.solarConstant, "S0 in W/m^2, above 0 and at most 100000");
-    }
     return c;
 }
 
-// The calendar of --day: how long the year is, where the equinox falls and
-// whether a day is an instant or the whole day.
-void addCalendarOptions(CLI::App* c, Options& o, bool dayMean)
+// One argument of a quantity as an option of its command.
+CLI::Option* addArgument(CLI::App* c, Options& o, const insolation::ArgumentUse& use)
 {
-    c->add_option("--year-days", o.request.dayCalendar.yearDays,
-                  "days of the calendar's year, 365.2422, 365 or 360; a day is always 1/year-days of "
-                  "the tropical year")
-        ->check(decimalNumber)
-        ->capture_default_str();
-    addNumber(c, "--equinox-day", o.request.dayCalendar.equinoxDay,
-              "calendar day of the March equinox (80 is 21 March 00:00 when 1 January is day 1; "
-              "80.5 is also common)");
-    if (dayMean)
-        c->add_flag("--day-mean", o.request.dayCalendar.dayMean,
-                    "with --day: the mean over the whole day [d, d+1) instead of the instant d");
+    const insolation::ArgumentSpec& spec = *use.spec;
+    switch (use.shape) {
+    case insolation::ArgumentShape::list:
+        return c->add_option(spec.option, o.lists[&spec], use.help)->delimiter(',');
+    case insolation::ArgumentShape::one:
+        return c->add_option(spec.option, o.lists[&spec], use.help);
+    case insolation::ArgumentShape::number:
+        return addNumber(c, spec.option, spec.number(o.request), use.help);
+    case insolation::ArgumentShape::flag:
+        return c->add_flag(spec.option, spec.flag(o.request), use.help);
+    case insolation::ArgumentShape::choice:
+        return c->add_option(spec.option, spec.text(o.request), use.help)
+            ->check(CLI::IsMember(std::vector<std::string>(use.choices.begin(), use.choices.end())))
+            ->capture_default_str();
+    }
+    return nullptr;
 }
 
+// A command for each quantity of the registry, with its arguments in the
+// row's order.
 void defineCommands(CLI::App& app, Options& o)
 {
-    addCommand(app, o, "elements", "e, varpi (degrees from the moving equinox), obliquity, e sin(varpi)",
-               "paleoviz-insolation elements --time -800:0:1");
-    CLI::App* daily = addCommand(app, o, "daily",
-        "daily-mean insolation (W/m^2) at true solar longitudes (0 March equinox, 90 June solstice) or calendar days",
-        "paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv");
-    auto* lon = daily->add_option("--lon", o.longitudes, "true solar longitudes in degrees, 0..360; numbers or ranges, e.g. 0:359:1")
-                    ->delimiter(',');
-    auto* day = daily->add_option("--day", o.days,
-        "calendar days 0..year-days of a year of --year-days days with the March equinox on day "
-        "--equinox-day (default 365.2422 and 80; true longitude by Kepler's equation)")
-                    ->delimiter(',');
-    lon->excludes(day);
-    addCalendarOptions(daily, o, true);
-    CLI::App* integrated = addCommand(app, o, "integrated",
-        "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
-        "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180");
-    addNumber(integrated, "--start", o.request.start, "first true longitude, degrees");
-    addNumber(integrated, "--end", o.request.end, "last true longitude, degrees (forward from --start)");
-    CLI::App* threshold = addCommand(app, o, "threshold",
-        "energy (GJ/m^2) and duration (days) of the part of the year whose daily mean exceeds a threshold",
-        "paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275");
-    addNumber(threshold, "--threshold", o.request.threshold, "threshold in W/m^2");
-    addCommand(app, o, "caloric",
-        "Milankovitch's caloric summer and winter half-years: the 182.62 days (half the tropical year) "
-        "whose daily means are greater than on any day of the other half, and the other half; energy "
-        "(GJ/m^2), mean (W/m^2), and the true longitudes (degrees) where each begins and ends (NaN "
-        "where the summer is not one arc, near the equator)",
-        "paleoviz-insolation caloric --time -1000:0:1 --lat 65");
-    CLI::App* monthly = addCommand(app, o, "monthly",
-        "monthly-mean insolation (W/m^2) over the 12 months of a calendar",
-        "paleoviz-insolation monthly --time -21,0 --lat 65 --calendar angular");
-    monthly->add_option("--calendar", o.request.calendar,
-        "equinox: calendar months of a 365.2422-day year with the March equinox on day 80 (day counts "
-        "31, 28, 31, ... stretched to the tropical year); angular: 12 arcs of 30 degrees of true "
-        "longitude, month 1 beginning at the March equinox")
-        ->check(CLI::IsMember({"equinox", "angular"}))
-        ->capture_default_str();
-    CLI::App* instant = addCommand(app, o, "instant",
-        "instantaneous insolation (W/m^2) on a horizontal surface at one true longitude or calendar day "
-        "and local solar times, I = S0 (a/r)^2 max(0, cos(zenith)), the Sun held at that day's place",
-        "paleoviz-insolation instant --time 0 --lat 65 --lon 90 --hour 0:24:1");
-    auto* instantLon = instant->add_option("--lon", o.longitudes, "one true solar longitude in degrees");
-    auto* instantDay = instant->add_option("--day", o.days,
-        "one calendar day of a year of --year-days days with the March equinox on day --equinox-day");
-    instantLon->excludes(instantDay);
-    addCalendarOptions(instant, o, false);
-    instant->add_option("--hour", o.hours,
-        "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5")
-        ->delimiter(',')
-        ->required();
-    addCommand(app, o, "annual", "annual-mean insolation (W/m^2)",
-               "paleoviz-insolation annual --time 0 --lat -90:90:5");
-    CLI::App* calendar = addCommand(app, o, "calendar",
-        "calendar conversions: the true longitude (degrees) of calendar days (--day), or the calendar "
-        "day of true longitudes (--lon), and the calendar day of perihelion",
-        "paleoviz-insolation calendar --time -21,0 --day 80,172 --year-days 365");
-    auto* calendarLon = calendar->add_option("--lon", o.longitudes, "true solar longitudes in degrees, 0..360")
-                            ->delimiter(',');
-    auto* calendarDay = calendar->add_option("--day", o.days, "calendar days 0..year-days")->delimiter(',');
-    calendarLon->excludes(calendarDay);
-    addCalendarOptions(calendar, o, false);
+    for (const insolation::Quantity& q : insolation::quantities()) {
+        CLI::App* c = addCommand(app, o, q.name, q.definition, q.example);
+        std::map<const insolation::ArgumentSpec*, CLI::Option*> added;
+        for (const insolation::ArgumentUse& use : q.arguments) {
+            CLI::Option* option = addArgument(c, o, use);
+            if (use.required)
+                option->required();
+            added[use.spec] = option;
+        }
+        for (const insolation::ArgumentUse& use : q.arguments)
+            if (use.excludes != nullptr)
+                added[use.spec]->excludes(added[use.excludes]);
+    }
 }
 
 bool isCommand(CLI::App& app, const std::string& name)
@@ -282,30 +238,49 @@ bool parseElements(const std::vector<std::string>& items, Request& r, std::strin
     return true;
 }
 
+// A list option's values within the argument's limits; a limit that is
+// not finite bounds nothing.
+bool expandArgument(const Options& o, const insolation::ArgumentSpec& spec, Request& r, std::string& error)
+{
+    const auto texts = o.lists.find(&spec);
+    if (texts == o.lists.end())
+        return true;
+    const double bound = 1e300;
+    return expandList(spec.option, texts->second, std::max(spec.lowest, -bound), std::min(spec.highest, bound),
+                      spec.list(r), error);
+}
+
+// A quantity at true longitudes or calendar days needs them: one of each
+// list, or exactly one value when it takes one.
+std::string longitudeOrDayNeeded(const insolation::Quantity& q, const Request& r)
+{
+    const insolation::ArgumentUse* lon = q.use(insolation::arguments::longitude.name);
+    if (lon == nullptr)
+        return "";
+    const size_t given = r.longitudes.size() + r.days.size();
+    if (lon->shape == insolation::ArgumentShape::one)
+        return given == 1 ? "" : r.command + " needs one true longitude (--lon) or one calendar day (--day)";
+    return given > 0 ? "" : r.command + " needs true longitudes (--lon) or calendar days (--day)";
+}
+
 // Turns the option texts into numbers and checks them. False with a message.
-bool buildRequest(Options& o, const OrbitSource& source, std::string& error)
+bool buildRequest(Options& o, const insolation::Quantity& q, const OrbitSource& source, std::string& error)
 {
     Request& r = o.request;
     if (!parseElements(o.elements, r, error)
-        || (r.orbits.empty() && !expandList("--time", o.times, -1e300, 1e300, r.times, error))
-        || !expandList("--lat", o.latitudes, -90, 90, r.latitudes, error)
-        || !expandList("--lon", o.longitudes, 0, insolation::degreesPerTurn, r.longitudes, error)
-        || !expandList("--day", o.days, -1e300, 1e300, r.days, error)
-        || !expandList("--hour", o.hours, 0, insolation::hoursPerDay, r.hours, error)
-        || !resolveFormat(o, error))
+        || (r.orbits.empty() && !expandList("--time", o.times, -1e300, 1e300, r.times, error)))
         return false;
-    if ((r.command == "daily" || r.command == "calendar") && r.longitudes.empty() && r.days.empty()) {
-        error = r.command + " needs true longitudes (--lon) or calendar days (--day)";
+    for (const insolation::ArgumentUse& use : q.arguments)
+        if (!expandArgument(o, *use.spec, r, error))
+            return false;
+    if (!resolveFormat(o, error))
         return false;
-    }
-    if (r.command == "instant" && r.longitudes.size() + r.days.size() != 1) {
-        error = "instant needs one true longitude (--lon) or one calendar day (--day)";
-        return false;
-    }
-    error = insolation::requestProblem(r, insolation::commandLineNames);
+    error = longitudeOrDayNeeded(q, r);
+    if (error.empty())
+        error = insolation::requestProblem(r, insolation::commandLineNames);
     if (!error.empty())
         return false;
-    if (r.command != "elements" && !source.insolationProblem().empty()) {
+    if (q.point != nullptr && !source.insolationProblem().empty()) {
         error = "--orbit: " + source.insolationProblem();
         return false;
     }
@@ -404,10 +379,16 @@ int runTool(int argc, char** argv)
                "--format netcdf -o daily.nc");
     Options o;
     defineCommands(app, o);
+    std::string listFormat = "json";
+    app.add_subcommand(registryCommand, "the quantities above as data: each one's arguments (option, "
+                                        "Python keyword, units, limits, default) and outputs (units, "
+                                        "long name, CF standard name)")
+        ->add_option("--format", listFormat, "json")
+        ->check(CLI::IsMember({"json"}))
+        ->capture_default_str();
     if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1]))
-        return fail(exitBadInput, std::string("unknown command \"") + argv[1]
-                                      + "\"; use elements, daily, integrated, threshold, caloric, "
-                                        "monthly, instant, annual or calendar");
+        return fail(exitBadInput, std::string("unknown command \"") + argv[1] + "\"; use "
+                                      + insolation::quantityNames());
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -420,11 +401,16 @@ int runTool(int argc, char** argv)
         return fail(exitBadInput, e.what());
     }
     o.request.command = app.get_subcommands().front()->get_name();
+    if (o.request.command == registryCommand) {
+        std::fputs(insolation::registryJson().c_str(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : fail(exitWriteFailure, "standard output: write failed");
+    }
 
     OrbitSource source;
     std::string error;
     const bool byHand = !o.elements.empty();
-    if ((!byHand && !source.open(o.orbit, error)) || !buildRequest(o, source, error))
+    const insolation::Quantity& quantity = *insolation::findQuantity(o.request.command);
+    if ((!byHand && !source.open(o.orbit, error)) || !buildRequest(o, quantity, source, error))
         return fail(exitBadInput, error);
     if (byHand) {
         const orbit::Elements& first = o.request.orbits[0];

@@ -1,0 +1,36 @@
+// The kernels of the registry's rows (registry.h): one point, and where a
+// quantity has one, every latitude of a grid at once. Only registry.cpp
+// names them; front ends reach them through the rows.
+#ifndef PALEOVIZ_INSOLATION_KERNELS_H
+#define PALEOVIZ_INSOLATION_KERNELS_H
+
+#include "insolation/registry.h"
+
+namespace insolation {
+namespace kernels {
+
+void daily(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+bool dailyLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                    double* out, GridScratch& scratch);
+void integrated(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+bool integratedLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                         double* out, GridScratch& scratch);
+void threshold(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+void caloric(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+void monthly(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+bool monthlyLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                      double* out, GridScratch& scratch);
+void instant(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+void annual(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+bool annualLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                     double* out, GridScratch& scratch);
+// perihelion day, then the true longitude of a day or the day of a longitude.
+void calendar(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+// The Earth-Sun distance r in astronomical units (semi-major axes):
+// r / a = (1 - e^2) / (1 + e cos v).
+void distance(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+
+}  // namespace kernels
+}  // namespace insolation
+
+#endif

@@ -1,0 +1,289 @@
+// The rows of the registry of quantities (registry.h): one per quantity,
+// in the order of the tool's help. Adding a quantity is a kernel in
+// kernels.cpp and a row here.
+#include "insolation/registry.h"
+
+#include "insolation/kernels.h"
+
+#include <sstream>
+
+namespace insolation {
+namespace {
+
+namespace a = arguments;
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+const char* const toa = "toa_incoming_shortwave_flux";
+
+std::string number(double x)
+{
+    std::ostringstream out;
+    out << x;
+    return out.str();
+}
+
+// The arguments most quantities share, with their help on the command line.
+const ArgumentUse latitudes{&a::latitude, ArgumentShape::list,
+                            "latitudes in degrees north, -90..90; numbers or ranges, e.g. 65 or -90:90:1", true};
+const ArgumentUse solarConstant{&a::solarConstant, ArgumentShape::number,
+                                "S0 in W/m^2, above 0 and at most 100000"};
+const ArgumentUse yearDays{&a::yearDays, ArgumentShape::number,
+                           "days of the calendar's year, 365.2422, 365 or 360; a day is always 1/year-days of "
+                           "the tropical year"};
+const ArgumentUse equinoxDay{&a::equinoxDay, ArgumentShape::number,
+                             "calendar day of the March equinox (80 is 21 March 00:00 when 1 January is day 1; "
+                             "80.5 is also common)"};
+
+Attributes instantAttributes(const Request& r)
+{
+    return {{"instant",
+             "insolation on a horizontal surface at the top of the atmosphere at one moment, "
+             "I = S0 (a/r)^2 max(0, sin(lat) sin(dec) + cos(lat) cos(dec) cos(h)), h the hour "
+             "angle; the Sun is held at the day's true longitude "
+                 + (r.days.empty() ? number(r.longitudes[0]) + " degrees" : "on day " + number(r.days[0]))
+                 + " for the whole day, so the average over the day is the daily mean"}};
+}
+
+Attributes caloricAttributes(const Request&)
+{
+    return {{"caloric_half_year",
+             "Milankovitch's caloric summer: the half of the tropical year (182.6211 days) "
+             "whose days have greater daily-mean insolation than any day of the other half, "
+             "the caloric winter; start and end are the true longitudes where the summer "
+             "begins and ends, NaN where it is not one arc (near the equator, where the "
+             "daily mean peaks twice a year)"}};
+}
+
+Attributes monthlyAttributes(const Request& r)
+{
+    return {{"months", r.calendar == "angular"
+                           ? "angular calendar: twelve arcs of 30 degrees of true longitude, "
+                             "month 1 from 0 to 30 degrees (beginning at the March equinox); "
+                             "means over each arc's duration (Kepler's second law)"
+                           : "equinox calendar: the day counts of a 365-day year (31, 28, "
+                             "31, ...) stretched to 365.2422 days, 1 January beginning at "
+                             "day 1.0 and the March equinox at day 80.0 (21 March 00:00); "
+                             "means over each month's duration"}};
+}
+
+Attributes integratedAttributes(const Request& r)
+{
+    return {{"interval", "true longitudes " + number(r.start) + " to " + number(r.end) + " degrees, forward"}};
+}
+
+Attributes thresholdAttributes(const Request& r)
+{
+    return {{"threshold",
+             number(r.threshold) + " W m-2: energy and duration of the part of the year whose daily mean exceeds it"}};
+}
+
+Attributes distanceAttributes(const Request&)
+{
+    return {{"distance", "Earth-Sun distance r in astronomical units (the orbit's semi-major axis a = 1), "
+                         "r = (1 - e^2) / (1 + e cos(v)), v = lambda - varpi - 180 degrees the true anomaly"}};
+}
+
+// clang-format off
+Quantity elementsRow()
+{
+    return {"elements", "e, varpi (degrees from the moving equinox), obliquity, e sin(varpi)",
+            "paleoviz-insolation elements --time -800:0:1",
+            {},
+            {{"eccentricity", "eccentricity of the Earth's orbit", "1", "", Extent::row},
+             {"perihelion", "longitude of perihelion varpi from the moving equinox", "degree", "", Extent::row},
+             {"obliquity", "obliquity of the ecliptic", "degree", "", Extent::row},
+             {"precession_index", "precession index e sin(varpi)", "1", "", Extent::row}},
+            {"elements"}, AxisKind::none, AxisKind::none};
+}
+
+Quantity dailyRow()
+{
+    return {"daily",
+            "daily-mean insolation (W/m^2) at true solar longitudes (0 March equinox, 90 June solstice) or calendar days",
+            "paleoviz-insolation daily --time -1000:0:1 --lat 65 --lon 90 -o june65N.csv",
+            {latitudes, solarConstant,
+             {&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360; numbers or ranges, e.g. 0:359:1",
+              false, &a::day},
+             {&a::day, ArgumentShape::list,
+              "calendar days 0..year-days of a year of --year-days days with the March equinox on day "
+              "--equinox-day (default 365.2422 and 80; true longitude by Kepler's equation)"},
+             yearDays, equinoxDay,
+             {&a::dayMean, ArgumentShape::flag, "with --day: the mean over the whole day [d, d+1) instead of the instant d"}},
+            {{"insolation", "daily-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}},
+            {"daily_insolation"}, AxisKind::latitude, AxisKind::longitudeOrDay, 1,
+            kernels::daily, kernels::dailyLatitudes};
+}
+
+Quantity integratedRow()
+{
+    return {"integrated", "energy (GJ/m^2) between two true longitudes and its mean (W/m^2) over that duration",
+            "paleoviz-insolation integrated --time -1000:0:1 --lat 65 --start 0 --end 180",
+            {latitudes, solarConstant,
+             {&a::start, ArgumentShape::number, "first true longitude, degrees"},
+             {&a::end, ArgumentShape::number, "last true longitude, degrees (forward from --start)"}},
+            {{"energy", "top-of-atmosphere energy received over the interval", "GJ m-2", "", Extent::first},
+             {"mean_insolation", "mean insolation over the interval's duration", "W m-2", toa, Extent::first},
+             {"duration", "duration of the interval", "day", "", Extent::row}},
+            {"integrated_insolation"}, AxisKind::latitude, AxisKind::none, 1,
+            kernels::integrated, kernels::integratedLatitudes, integratedAttributes};
+}
+
+Quantity thresholdRow()
+{
+    return {"threshold",
+            "energy (GJ/m^2) and duration (days) of the part of the year whose daily mean exceeds a threshold",
+            "paleoviz-insolation threshold --time -1000:0:1 --lat 65 --threshold 275",
+            {latitudes, solarConstant, {&a::threshold, ArgumentShape::number, "threshold in W/m^2"}},
+            {{"energy", "energy of the days whose daily-mean insolation exceeds the threshold", "GJ m-2", "",
+              Extent::first},
+             {"duration", "days whose daily-mean insolation exceeds the threshold", "day", "", Extent::first}},
+            {"threshold_energy"}, AxisKind::latitude, AxisKind::none, 1, kernels::threshold, nullptr,
+            thresholdAttributes};
+}
+
+Quantity caloricRow()
+{
+    return {"caloric",
+            "Milankovitch's caloric summer and winter half-years: the 182.62 days (half the tropical year) "
+            "whose daily means are greater than on any day of the other half, and the other half; energy "
+            "(GJ/m^2), mean (W/m^2), and the true longitudes (degrees) where each begins and ends (NaN "
+            "where the summer is not one arc, near the equator)",
+            "paleoviz-insolation caloric --time -1000:0:1 --lat 65",
+            {latitudes, solarConstant},
+            {{"summer_energy", "energy of the caloric summer half-year", "GJ m-2", "", Extent::first},
+             {"summer_mean", "mean insolation of the caloric summer half-year", "W m-2", toa, Extent::first},
+             {"summer_start", "true longitude where the caloric summer begins", "degree", "", Extent::first, true},
+             {"summer_end", "true longitude where the caloric summer ends", "degree", "", Extent::first, true},
+             {"winter_energy", "energy of the caloric winter half-year", "GJ m-2", "", Extent::first},
+             {"winter_mean", "mean insolation of the caloric winter half-year", "W m-2", toa, Extent::first},
+             {"winter_start", "true longitude where the caloric winter begins", "degree", "", Extent::first, true},
+             {"winter_end", "true longitude where the caloric winter ends", "degree", "", Extent::first, true}},
+            {"caloric_half_year"}, AxisKind::latitude, AxisKind::none, 1, kernels::caloric, nullptr,
+            caloricAttributes};
+}
+
+Quantity monthlyRow()
+{
+    return {"monthly", "monthly-mean insolation (W/m^2) over the 12 months of a calendar",
+            "paleoviz-insolation monthly --time -21,0 --lat 65 --calendar angular",
+            {latitudes, solarConstant,
+             {&a::monthCalendar, ArgumentShape::choice,
+              "equinox: calendar months of a 365.2422-day year with the March equinox on day 80 (day counts "
+              "31, 28, 31, ... stretched to the tropical year); angular: 12 arcs of 30 degrees of true "
+              "longitude, month 1 beginning at the March equinox",
+              false, nullptr, {"equinox", "angular"}}},
+            {{"insolation", "monthly-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}},
+            {"monthly_insolation"}, AxisKind::latitude, AxisKind::month, monthCount,
+            kernels::monthly, kernels::monthlyLatitudes, monthlyAttributes};
+}
+
+Quantity instantRow()
+{
+    return {"instant",
+            "instantaneous insolation (W/m^2) on a horizontal surface at one true longitude or calendar day "
+            "and local solar times, I = S0 (a/r)^2 max(0, cos(zenith)), the Sun held at that day's place",
+            "paleoviz-insolation instant --time 0 --lat 65 --lon 90 --hour 0:24:1",
+            {latitudes, solarConstant,
+             {&a::longitude, ArgumentShape::one, "one true solar longitude in degrees", false, &a::day},
+             {&a::day, ArgumentShape::one,
+              "one calendar day of a year of --year-days days with the March equinox on day --equinox-day"},
+             yearDays, equinoxDay,
+             {&a::hour, ArgumentShape::list,
+              "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5", true}},
+            {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface", "W m-2", toa,
+              Extent::grid}},
+            {"instant_insolation"}, AxisKind::latitude, AxisKind::hour, 1, kernels::instant, nullptr,
+            instantAttributes};
+}
+
+Quantity annualRow()
+{
+    return {"annual", "annual-mean insolation (W/m^2)", "paleoviz-insolation annual --time 0 --lat -90:90:5",
+            {latitudes, solarConstant},
+            {{"insolation", "annual-mean top-of-atmosphere insolation", "W m-2", toa, Extent::first}},
+            {"annual_insolation"}, AxisKind::latitude, AxisKind::none, 1, kernels::annual, kernels::annualLatitudes};
+}
+
+Quantity calendarRow()
+{
+    return {"calendar",
+            "calendar conversions: the true longitude (degrees) of calendar days (--day), or the calendar "
+            "day of true longitudes (--lon), and the calendar day of perihelion",
+            "paleoviz-insolation calendar --time -21,0 --day 80,172 --year-days 365",
+            {{&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360", false, &a::day},
+             {&a::day, ArgumentShape::list, "calendar days 0..year-days"},
+             yearDays, equinoxDay},
+            {{"perihelion_day", "calendar day of perihelion (true longitude varpi + 180 degrees)", "day", "",
+              Extent::row},
+             {"calendar_day", "calendar day when the Sun reaches the true longitude", "day", "", Extent::first}},
+            {"true_longitude", "calendar_day", "perihelion_day"}, AxisKind::longitudeOrDay, AxisKind::none, 1,
+            kernels::calendar, nullptr, nullptr,
+            {{"perihelion_day", "calendar day of perihelion (true longitude varpi + 180 degrees)", "day", "",
+              Extent::row},
+             {"true_longitude", "true solar longitude from the March equinox at the day", "degree", "",
+              Extent::first}}};
+}
+
+// The Earth-Sun distance: the first quantity added through the registry
+// alone.
+Quantity distanceRow()
+{
+    return {"distance",
+            "Earth-Sun distance (astronomical units) at true solar longitudes or calendar days",
+            "paleoviz-insolation distance --time -21,0 --lon 0:270:90",
+            {{&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360; numbers or ranges",
+              false, &a::day},
+             {&a::day, ArgumentShape::list, "calendar days 0..year-days of a year of --year-days days"},
+             yearDays, equinoxDay},
+            {{"distance", "Earth-Sun distance", "au", "", Extent::first}},
+            {"earth_sun_distance"}, AxisKind::longitudeOrDay, AxisKind::none, 1, kernels::distance, nullptr,
+            distanceAttributes};
+}
+// clang-format on
+
+const std::vector<Quantity> registry = {elementsRow(), dailyRow(),  integratedRow(), thresholdRow(),
+                                        caloricRow(),  monthlyRow(), instantRow(),    annualRow(),
+                                        calendarRow(), distanceRow()};
+
+}  // namespace
+
+Settings settingsOf(const Request& request)
+{
+    Settings s;
+    s.solarConstant = request.solarConstant;
+    s.dayCalendar = request.dayCalendar;
+    s.byDay = !request.days.empty();
+    s.monthCalendar = request.calendar == "angular" ? Calendar::angular : Calendar::equinox;
+    return s;
+}
+
+const ArgumentUse* Quantity::use(const char* argumentName) const
+{
+    for (const ArgumentUse& u : arguments)
+        if (std::string(u.spec->name) == argumentName)
+            return &u;
+    return nullptr;
+}
+
+const std::vector<Quantity>& quantities()
+{
+    return registry;
+}
+
+const Quantity* findQuantity(const std::string& name)
+{
+    for (const Quantity& q : registry)
+        if (name == q.name)
+            return &q;
+    return nullptr;
+}
+
+std::string quantityNames()
+{
+    std::string names;
+    for (size_t k = 0; k < registry.size(); ++k)
+        names += std::string(k == 0 ? "" : k + 1 == registry.size() ? " or " : ", ") + registry[k].name;
+    return names;
+}
+
+}  // namespace insolation
