@@ -15,8 +15,8 @@ ROOT = pathlib.Path(__file__).parent.resolve()
 
 
 def version():
-    text = (ROOT / "CMakeLists.txt").read_text()
-    return re.search(r"project\(paleoviz VERSION ([0-9.]+)", text).group(1)
+    text = (ROOT / "cmake" / "version.cmake").read_text()
+    return re.search(r"set\(PALEOVIZ_VERSION ([0-9.]+)\)", text).group(1)
 
 
 class CMakeExtension(Extension):

@@ -1,9 +1,10 @@
 // The web build's own GL/GLU/GLUT layer: the subset of the fixed-function
 // API the window calls, drawn through WebGL 2. The window's code calls the
-// usual gl*, glu* and glut* functions (gl_layer.cpp, glut_window.cpp); they
-// collect one frame's primitives into reused buffers as segments that
-// share a matrix and a shading mode, and the device (webgl_device.cpp)
-// draws the segments in order when the frame ends or the screen is cleared.
+// usual gl*, glu* and glut* functions (gl_layer.cpp and the gl_*.cpp
+// beside it, glut_window.cpp); they collect one frame's primitives into
+// reused buffers as segments that share a matrix and a shading mode, and
+// the device (webgl_device.cpp) draws the segments in order when the frame
+// ends or the screen is cleared.
 #ifndef PALEOVIZ_WEB_GL_LAYER_H
 #define PALEOVIZ_WEB_GL_LAYER_H
 
