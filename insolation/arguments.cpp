@@ -6,6 +6,7 @@
 
 #include "math/number_text.h"
 
+#include <iterator>
 #include <limits>
 #include <sstream>
 
@@ -49,6 +50,30 @@ const ArgumentSpec monthCalendar{"calendar", "--calendar", "calendar", "", "", 0
 // clang-format on
 
 }  // namespace arguments
+
+namespace {
+
+const PointField pointFieldList[] = {
+    {&arguments::latitude, &Point::latitude}, {&arguments::longitude, &Point::lonOrDay},
+    {&arguments::day, &Point::lonOrDay},      {&arguments::hour, &Point::hour},
+    {&arguments::start, &Point::start},       {&arguments::end, &Point::end},
+    {&arguments::threshold, &Point::threshold},
+};
+
+}  // namespace
+
+std::vector<PointField> pointFields()
+{
+    return {std::begin(pointFieldList), std::end(pointFieldList)};
+}
+
+double Point::*pointFieldOf(const ArgumentSpec& spec)
+{
+    for (const PointField& p : pointFieldList)
+        if (p.spec == &spec)
+            return p.field;
+    return nullptr;
+}
 
 namespace {
 
@@ -140,13 +165,27 @@ std::string listJson(const std::vector<T>& items, F item)
     return out + "]";
 }
 
+const char* axisName(AxisKind axis)
+{
+    switch (axis) {
+    case AxisKind::none: return "";
+    case AxisKind::latitude: return "latitude";
+    case AxisKind::longitudeOrDay: return "longitude_or_day";
+    case AxisKind::hour: return "hour";
+    case AxisKind::month: return "month";
+    }
+    return "";
+}
+
 std::string quantityJson(const Quantity& q)
 {
     std::vector<std::string> functions(q.pythonFunctions.begin(), q.pythonFunctions.end());
     return "{\"name\": " + quoted(q.name) + ", \"definition\": " + quoted(q.definition)
            + ", \"example\": " + quoted(q.example)
            + ", \"python_functions\": " + listJson(functions, quoted)
-           + ", \"trailing\": " + std::to_string(q.trailing)
+           + ", \"trailing\": " + std::to_string(q.trailing) + ", \"axes\": ["
+           + (q.firstAxis == AxisKind::none ? "" : quoted(axisName(q.firstAxis)))
+           + (q.secondAxis == AxisKind::none ? "" : ", " + quoted(axisName(q.secondAxis))) + "]"
            + ",\n   \"arguments\": " + listJson(q.arguments, argumentJson)
            + ",\n   \"outputs\": " + listJson(q.outputs, outputJson) + "}";
 }

@@ -101,6 +101,17 @@ struct Point {
     double threshold = 0;  // W/m^2
 };
 
+// Where each point argument's values go in a kernel's Point; a row's other
+// arguments are settings, shared by every point of a call. A new point
+// argument is an ArgumentSpec, a Point member and a line of this list.
+struct PointField {
+    const ArgumentSpec* spec;
+    double Point::*field;
+};
+std::vector<PointField> pointFields();
+// The member an argument fills, or nullptr for a setting.
+double Point::*pointFieldOf(const ArgumentSpec& spec);
+
 // What every point of a call shares.
 struct Settings {
     double solarConstant = math::defaultSolarConstant;

@@ -22,26 +22,6 @@ namespace {
 using namespace insolation;
 namespace a = insolation::arguments;
 
-// Where each point argument's values go in a kernel's Point; the row's
-// other arguments are settings, shared by every point of a call.
-struct PointField {
-    const ArgumentSpec* spec;
-    double Point::*field;
-};
-const PointField pointFields[] = {
-    {&a::latitude, &Point::latitude}, {&a::longitude, &Point::lonOrDay}, {&a::day, &Point::lonOrDay},
-    {&a::hour, &Point::hour},         {&a::start, &Point::start},        {&a::end, &Point::end},
-    {&a::threshold, &Point::threshold},
-};
-
-double Point::*fieldOf(const ArgumentSpec* spec)
-{
-    for (const PointField& p : pointFields)
-        if (p.spec == spec)
-            return p.field;
-    return nullptr;
-}
-
 // The most values one point of a quantity may have (outputs x trailing).
 constexpr size_t maxPointValues = 64;
 
@@ -84,7 +64,7 @@ std::vector<std::pair<const ArgumentSpec*, py::object>> pointValues(const Quanti
     Request defaults;
     for (const ArgumentUse& use : q.arguments) {
         const ArgumentSpec& spec = *use.spec;
-        if (fieldOf(&spec) == nullptr)
+        if (pointFieldOf(spec) == nullptr)
             continue;
         py::object value = valueOf(given, spec.keyword);
         if (use.excludes != nullptr)
@@ -108,7 +88,7 @@ Settings callSettings(const Quantity& q, const py::dict& given)
     for (const ArgumentUse& use : q.arguments) {
         const ArgumentSpec& spec = *use.spec;
         const py::object value = valueOf(given, spec.keyword);
-        if (fieldOf(&spec) != nullptr || value.is_none())
+        if (pointFieldOf(spec) != nullptr || value.is_none())
             continue;
         if (spec.number != nullptr)
             spec.number(r) = value.cast<double>();
@@ -137,7 +117,7 @@ QuantityCall callOf(const Quantity& q, const py::dict& args, const py::dict& set
         call.settings.byDay = call.settings.byDay || spec == &a::day;
         call.points.push_back(argument(*spec, value));
         checkValues(call.points.back(), *spec, call.settings.dayCalendar);
-        call.fields.push_back(fieldOf(spec));
+        call.fields.push_back(pointFieldOf(*spec));
     }
     return call;
 }
@@ -228,7 +208,7 @@ void registerQuantities(py::module_& m)
     // What the package's functions made from the rows need beside them:
     // the keywords of the point arguments, and the rows compute() takes.
     py::list keywords, computed;
-    for (const PointField& p : pointFields)
+    for (const PointField& p : pointFields())
         keywords.append(p.spec->keyword);
     for (const Quantity& q : insolation::quantities())
         if (computedPointByPoint(q))
