@@ -73,6 +73,49 @@ else()
   set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 endif()
 set(CPACK_STRIP_FILES ON)
+# "a, b, ... and z" of the items of list, into the variable out.
+function(paleoviz_joined list out)
+  list(POP_BACK list last)
+  list(JOIN list ", " text)
+  if(NOT text STREQUAL "")
+    string(APPEND text " and ")
+  endif()
+  set(${out} "${text}${last}" PARENT_SCOPE)
+endfunction()
+
+# The words of text (no semicolons: they would split it) in lines of at
+# most 74 characters, into out.
+function(paleoviz_wrapped text out)
+  string(REGEX MATCHALL "[^ \n]+" words "${text}")
+  set(lines "")
+  set(line "")
+  foreach(word IN LISTS words)
+    string(LENGTH "${line} ${word}" length)
+    if(line STREQUAL "")
+      set(line "${word}")
+    elseif(length GREATER 74)
+      string(APPEND lines "${line}\n")
+      set(line "${word}")
+    else()
+      string(APPEND line " ${word}")
+    endif()
+  endforeach()
+  set(${out} "${lines}${line}" PARENT_SCOPE)
+endfunction()
+
+# What the tool computes, naming the published tables it carries by the
+# keys of the orbit library's list of them.
+include(${PROJECT_SOURCE_DIR}/orbit/published_tables.cmake)
+paleoviz_read_published_tables(${PROJECT_SOURCE_DIR}/orbit/published_tables.list)
+paleoviz_joined("${PUBLISHED_TABLE_KEYS}" PALEOVIZ_TABLE_KEYS_TEXT)
+paleoviz_wrapped("paleoviz-insolation computes orbital elements and top-of-atmosphere
+insolation (daily, integrated, caloric, monthly, instantaneous, annual) at
+any latitude, season and time of an orbital solution, as CSV or NetCDF: the
+published tables ${PALEOVIZ_TABLE_KEYS_TEXT} (the first the default), a fit
+of Laskar et al. (2004) and the series of Berger (1978).
+paleoviz-orbit-series writes the window's orbital series file."
+                 PALEOVIZ_TOOL_PARAGRAPH)
+
 # Each package's description, its summary on the first line: CPack indents
 # the rest and turns an empty line into Debian's " ." paragraph break. (A
 # CPACK_PACKAGE_DESCRIPTION_SUMMARY would be put above every package's.)
@@ -83,11 +126,7 @@ and solstices coloured by daily-mean insolation, with a panel of
 eccentricity, precession and obliquity, over 5.8 million years, for
 teaching and research.
 
-paleoviz-insolation computes orbital elements and top-of-atmosphere
-insolation (daily, integrated, caloric, monthly, instantaneous, annual) at
-any latitude, season and time of the published solution of Laskar et al.
-(2004), as CSV or NetCDF; paleoviz-orbit-series writes the window's
-orbital series file.")
+${PALEOVIZ_TOOL_PARAGRAPH}")
 set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

@@ -23,8 +23,10 @@ struct Elements {
     double precessionIndex;  // eccentricity * sin(perihelion)
 };
 
-// The largest obliquity an orbit may have, degrees.
+// The largest obliquity an orbit may have, degrees, and the eccentricity
+// an orbit stays below: at e = 1 it is no longer an ellipse.
 constexpr double maxObliquity = 90;
+constexpr double eccentricityLimit = 1;
 
 // "" when the elements may describe an orbit, else what is wrong with the
 // first that may not, e.g. "eccentricity 1.2 is outside [0, 1)": e in
@@ -33,7 +35,7 @@ constexpr double maxObliquity = 90;
 inline std::string elementsProblem(double eccentricity, double obliquity, double perihelion)
 {
     using math::formatNumber;
-    if (!(eccentricity >= 0 && eccentricity < 1))
+    if (!(eccentricity >= 0 && eccentricity < eccentricityLimit))
         return "eccentricity " + formatNumber(eccentricity) + " is outside [0, 1)";
     if (!(obliquity >= 0 && obliquity <= maxObliquity))
         return "obliquity " + formatNumber(obliquity) + " is outside [0, 90] degrees";

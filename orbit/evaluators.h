@@ -9,7 +9,7 @@
 namespace orbit {
 
 Elements la2004Elements(double kyr);
-// Record index of la2004Records, exactly as published.
+// Record index (0: the oldest) of the La2004 table, exactly as published.
 Elements la2004RecordElements(int index);
 Elements la2004FitElements(double kyr);
 Elements berger1978Elements(double kyr);

@@ -38,8 +38,6 @@ std::string where(const std::string& fileName, const Token& token, size_t record
     return where(fileName, token.line) + " (record " + std::to_string(record + 1) + ")";
 }
 
-constexpr double rightAngle = 90;
-
 struct Record {
     double time, e, varpi, obliquity;
 };
@@ -149,17 +147,6 @@ bool parseRecords(const std::string& fileName, const std::vector<Token>& tokens,
 
 }  // namespace
 
-std::string elementsProblem(double eccentricity, double obliquity, double perihelion)
-{
-    if (!(eccentricity >= 0 && eccentricity < 1))
-        return "eccentricity " + formatNumber(eccentricity) + " is outside [0, 1)";
-    if (!(obliquity >= 0 && obliquity <= rightAngle))
-        return "obliquity " + formatNumber(obliquity) + " is outside [0, 90] degrees";
-    if (!std::isfinite(perihelion))
-        return "perihelion " + formatNumber(perihelion) + " is not a finite number of degrees";
-    return "";
-}
-
 bool OrbitSource::open(const std::string& choice, std::string& error)
 {
     solution = findSolution(choice);
@@ -189,7 +176,7 @@ bool OrbitSource::setElements(double eccentricity, double obliquity, double peri
     if (!error.empty())
         return false;
     const double varpi = wrapDegrees(perihelion);
-    fixed = Elements{eccentricity, varpi, obliquity, eccentricity * std::sin(varpi * radiansPerDegree)};
+    fixed = Elements{eccentricity, obliquity, varpi, eccentricity * std::sin(varpi * radiansPerDegree)};
     byHand = true;
     solution = nullptr;
     name = "orbital elements given by hand";
@@ -211,7 +198,7 @@ bool OrbitSource::readSeries(const std::string& fileName, std::string& error)
         zSin.push_back(r.e * std::sin(r.varpi * radiansPerDegree));
         obliquities.push_back(r.obliquity);
         const double varpi = wrapDegrees(r.varpi);
-        records.push_back(Elements{r.e, varpi, r.obliquity, r.e * std::sin(varpi * radiansPerDegree)});
+        records.push_back(Elements{r.e, r.obliquity, varpi, r.e * std::sin(varpi * radiansPerDegree)});
     }
     return true;
 }

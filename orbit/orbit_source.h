@@ -18,16 +18,13 @@
 #ifndef PALEOVIZ_ORBIT_ORBIT_SOURCE_H
 #define PALEOVIZ_ORBIT_ORBIT_SOURCE_H
 
+#include "orbit/elements.h"
 #include "orbit/orbital_elements.h"
 
 #include <string>
 #include <vector>
 
 namespace orbit {
-
-// "" when the elements may describe an orbit, else what is wrong with the
-// first that may not, e.g. "eccentricity 1.2 is outside [0, 1)".
-std::string elementsProblem(double eccentricity, double obliquity, double perihelion);
 
 class OrbitSource {
 public:

@@ -49,8 +49,7 @@ Elements berger1978Elements(double kyr)
         bergerPrecessionPhase;
     const double eccentricity = std::hypot(eSin, eCos);
     const double perihelion = wrapDegrees(fixedPerihelion + precession);
-    return {eccentricity, perihelion,
-            bergerMeanObliquity + obliquityWobble / arcsecondsPerDegree,
+    return {eccentricity, bergerMeanObliquity + obliquityWobble / arcsecondsPerDegree, perihelion,
             eccentricity * std::sin(perihelion * radiansPerDegree)};
 }
 
@@ -193,8 +192,8 @@ Elements la2004FitElements(double kyr)
     }
     const double re = sum(zReal);
     const double im = sum(zImaginary);
-    return {std::hypot(re, im), wrapDegrees(std::atan2(im, re) / radiansPerDegree),
-            la2004MeanObliquity + sum(obliquity), im};
+    return {std::hypot(re, im), la2004MeanObliquity + sum(obliquity),
+            wrapDegrees(std::atan2(im, re) / radiansPerDegree), im};
 }
 
 double wrapDegrees(double degrees)

@@ -19,35 +19,29 @@
 // an extrapolation.
 //
 // Every solution has one entry in the registry below: its key on command
-// lines, name, citation, time origin, span and evaluator. Adding a solution
-// means adding one entry (and its enumerator).
+// lines, name, citation, time origin, span and evaluator. A published
+// table's solution takes its key, span and enumerator from its line of
+// orbit/published_tables.list and the rest from its row in
+// orbit/solutions.cpp (docs/design.md, "Adding a solution").
 #ifndef PALEOVIZ_ORBIT_ORBITAL_ELEMENTS_H
 #define PALEOVIZ_ORBIT_ORBITAL_ELEMENTS_H
+
+#include "orbit/elements.h"
+#include "orbit/published_table_list.h"
 
 #include <string>
 
 namespace orbit {
 
-struct Elements {
-    double eccentricity;
-    double perihelion;       // degrees from the moving equinox, [0, 360)
-    double obliquity;        // degrees
-    double precessionIndex;  // eccentricity * sin(perihelion)
-};
 
 enum class Solution {
-    laskar2004,     // the published table of Laskar et al. (2004), interpolated
-    laskar2004Fit,  // the project's fitted term table of that solution
+    // First the published tables, one per line of
+    // orbit/published_tables.list, named by its symbols and in its order
+    // (laskar2004, the default, first): a table's solution has the value of
+    // its orbit::TableId.
+    PALEOVIZ_PUBLISHED_TABLE_SYMBOLS
+    laskar2004Fit,  // the project's fitted term table of Laskar et al. (2004)
     berger1978,     // the trigonometric series of Berger (1978)
-    berger1990,     // the published table of Berger and Loutre (1991)
-    laskar1993zero, // Laskar et al. (1993), (dynamical ellipticity, tidal dissipation) = (0,1)
-    laskar1993one,  // the same with (1,1)
-    laskar2010a,    // Laskar et al. (2011a), eccentricity only
-    laskar2010b,
-    laskar2010c,
-    laskar2010d,
-    laskar2011,     // Laskar et al. (2011b), eccentricity only
-    zeebe2018a,     // Zeebe and Lourens (2019), eccentricity only
 };
 
 // Which elements a solution gives.

@@ -4,7 +4,9 @@
 // components of z = e exp(i perihelion) and in the obliquity, or in e alone
 // for eccentricity-only tables. A table is decompressed, parsed and splined
 // the first time it is asked for (tens of milliseconds), thread-safely; the
-// build has parsed the same bytes already, so that cannot fail.
+// build has parsed the same bytes already, so that cannot fail. (La2004 is
+// loaded the same way but evaluated in orbit/la2004.cpp, in the radians it
+// is published in.)
 #include "orbit/cubic_spline.h"
 #include "orbit/evaluators.h"
 #include "orbit/published_tables.h"
@@ -35,13 +37,20 @@ struct LoadedTable {
 std::once_flag loadOnce[publishedTableCount];
 LoadedTable loaded[publishedTableCount];
 
+// Angles in degrees, each published angle times the layout's unit.
+void toDegrees(TableRecords& records, double degreesPerUnit)
+{
+    for (double& angle : records.perihelion)
+        angle *= degreesPerUnit;
+    for (double& angle : records.obliquity)
+        angle *= degreesPerUnit;
+}
+
 void load(TableId id)
 {
     LoadedTable& table = loaded[static_cast<int>(id)];
-    std::string message;
-    if (!parseTable(publishedTable(id), publishedTableBytes(id, 0), publishedTableBytes(id, 1),
-                    table.records, message))
-        throw std::logic_error("a compiled-in table does not parse: " + message);
+    table.records = loadPublishedTable(id);
+    toDegrees(table.records, degreesPerAngleUnit(publishedTable(id).layout));
     const TableRecords& r = table.records;
     if (r.perihelion.empty()) {
         table.cEccentricity = splineCurvatures(r.eccentricity);
@@ -68,11 +77,21 @@ Elements recordElements(const TableRecords& r, size_t i)
         const double nan = std::numeric_limits<double>::quiet_NaN();
         return {r.eccentricity[i], nan, nan, nan};
     }
-    return {r.eccentricity[i], wrapDegrees(r.perihelion[i]), r.obliquity[i],
+    return {r.eccentricity[i], r.obliquity[i], wrapDegrees(r.perihelion[i]),
             r.eccentricity[i] * std::sin(r.perihelion[i] * radiansPerDegree)};
 }
 
 }  // namespace
+
+TableRecords loadPublishedTable(TableId id)
+{
+    TableRecords records;
+    std::string message;
+    if (!parseTable(publishedTable(id), publishedTableBytes(id, 0), publishedTableBytes(id, 1),
+                    records, message))
+        throw std::logic_error("a compiled-in table does not parse: " + message);
+    return records;
+}
 
 Elements publishedElements(TableId id, double kyr)
 {
@@ -97,8 +116,8 @@ Elements publishedElements(TableId id, double kyr)
     const double x = splineBetween(t.x[i], t.x[i + 1], t.cx[i], t.cx[i + 1], f);
     const double y = splineBetween(t.y[i], t.y[i + 1], t.cy[i], t.cy[i + 1], f);
     const std::vector<double>& o = t.records.obliquity;
-    return {std::hypot(x, y), wrapDegrees(std::atan2(y, x) / radiansPerDegree),
-            splineBetween(o[i], o[i + 1], t.cObliquity[i], t.cObliquity[i + 1], f), y};
+    return {std::hypot(x, y), splineBetween(o[i], o[i + 1], t.cObliquity[i], t.cObliquity[i + 1], f),
+            wrapDegrees(std::atan2(y, x) / radiansPerDegree), y};
 }
 
 }  // namespace orbit

@@ -10,39 +10,18 @@
 
 namespace orbit {
 
-const PublishedTable publishedTables[publishedTableCount] = {
-    {TableId::berger1990, "ber90", TableLayout::bergerColumns,
-     "ber90/ber90-elements-past-0-5000kyr.txt", nullptr, -5000.0, 1.0, 5001},
-    {TableId::laskar1993zero, "la93_01", TableLayout::laskarColumns,
-     "la93/la93-01-past-0-20000kyr.asc.gz", "la93/la93-01-future-0-10000kyr.asc.gz", -20000.0, 1.0, 30001},
-    {TableId::laskar1993one, "la93_11", TableLayout::laskarColumns,
-     "la93/la93-11-past-0-20000kyr.asc.gz", "la93/la93-11-future-0-10000kyr.asc.gz", -20000.0, 1.0, 30001},
-    {TableId::laskar2010a, "la2010a", TableLayout::eccentricityList,
-     "la2010/la2010a-eccentricity-past-0-249000kyr.txt.gz", nullptr, -249000.0, 1.0,
-     249001},
-    {TableId::laskar2010b, "la2010b", TableLayout::eccentricityList,
-     "la2010/la2010b-eccentricity-past-0-249000kyr.txt.gz", nullptr, -249000.0, 1.0,
-     249001},
-    {TableId::laskar2010c, "la2010c", TableLayout::eccentricityList,
-     "la2010/la2010c-eccentricity-past-0-249000kyr.txt.gz", nullptr, -249000.0, 1.0,
-     249001},
-    {TableId::laskar2010d, "la2010d", TableLayout::eccentricityList,
-     "la2010/la2010d-eccentricity-past-0-249000kyr.txt.gz", nullptr, -249000.0, 1.0,
-     249001},
-    {TableId::laskar2011, "la2011", TableLayout::eccentricityList,
-     "la2011/la2011-eccentricity-past-0-99999kyr.txt.gz", nullptr, -99999.0, 1.0,
-     100000},
-    {TableId::zeebe2018a, "zb18a", TableLayout::zeebeColumns,
-     "zb18a/zb18a-eccentricity-past-0-100000kyr.txt.gz", nullptr, -100000.0, 1.6,
-     62501},
-};
-
-const PublishedTable& publishedTable(TableId id)
-{
-    return publishedTables[static_cast<int>(id)];
-}
-
 namespace {
+
+// Both come from the same list, so a table's TableId is its index.
+constexpr bool idsInOrder()
+{
+    for (int i = 0; i < publishedTableCount; ++i) {
+        if (static_cast<int>(publishedTables[i].id) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(idsInOrder(), "publishedTables is not in TableId order");
 
 // Times are printed with two or three decimals.
 constexpr double timeTolerance = 0.006;
@@ -74,13 +53,9 @@ bool gunzip(FileBytes bytes, std::string& text)
     return status == Z_STREAM_END;
 }
 
-}  // namespace
-
-bool parseNumbers(const std::string& line, int count, double* fields)
+// parseNumbers of a line whose exponents are all written E.
+bool parseExponentE(const char* p, int count, double* fields)
 {
-    std::string text = line;
-    std::replace(text.begin(), text.end(), 'D', 'E');
-    const char* p = text.c_str();
     for (int k = 0; k < count; ++k) {
         char* end = nullptr;
         fields[k] = std::strtod(p, &end);
@@ -93,6 +68,18 @@ bool parseNumbers(const std::string& line, int count, double* fields)
     while (std::isspace(static_cast<unsigned char>(*p)))
         ++p;
     return *p == '\0';
+}
+
+}  // namespace
+
+bool parseNumbers(const std::string& line, int count, double* fields)
+{
+    // Most tables write E: those lines are read in place, with no copy.
+    if (line.find('D') == std::string::npos)
+        return parseExponentE(line.c_str(), count, fields);
+    std::string text = line;
+    std::replace(text.begin(), text.end(), 'D', 'E');
+    return parseExponentE(text.c_str(), count, fields);
 }
 
 namespace {
@@ -145,17 +132,15 @@ struct Layout {
     double direction;  // sign of the times in the file
     char header;       // first character of header lines, or 0
     int eField, perihelionField, obliquityField;  // -1 when absent
-    double angleScale;  // to degrees
 };
 
 Layout layoutOf(TableLayout layout)
 {
-    constexpr double degreesPerRadian = 57.295779513082320876798;
     switch (layout) {
-    case TableLayout::laskarColumns: return {4, 0, -1.0, 0, 1, 3, 2, degreesPerRadian};
-    case TableLayout::bergerColumns: return {5, 0, -1.0, '#', 1, 2, 3, 1.0};
-    case TableLayout::eccentricityList: return {1, -1, -1.0, '"', 0, -1, -1, 1.0};
-    case TableLayout::zeebeColumns: return {3, 0, 1.0, '%', 1, -1, -1, 1.0};
+    case TableLayout::laskarColumns: return {4, 0, -1.0, 0, 1, 3, 2};
+    case TableLayout::bergerColumns: return {5, 0, -1.0, '#', 1, 2, 3};
+    case TableLayout::eccentricityList: return {1, -1, -1.0, '"', 0, -1, -1};
+    case TableLayout::zeebeColumns: return {3, 0, 1.0, '%', 1, -1, -1};
     }
     return {};
 }
@@ -168,6 +153,11 @@ bool readRows(FileReader& reader, const Layout& layout, double direction, double
     std::string line;
     double fields[maxFields];
     int j = 0;
+    records.eccentricity.reserve(records.eccentricity.size() + static_cast<size_t>(rows));
+    if (layout.perihelionField >= 0) {
+        records.perihelion.reserve(records.perihelion.size() + static_cast<size_t>(rows));
+        records.obliquity.reserve(records.obliquity.size() + static_cast<size_t>(rows));
+    }
     while (reader.nextLine(line)) {
         if (layout.header != 0 && !line.empty() && line[0] == layout.header)
             continue;
@@ -186,8 +176,8 @@ bool readRows(FileReader& reader, const Layout& layout, double direction, double
             return reader.fail("eccentricity outside [0, 1)");
         records.eccentricity.push_back(e);
         if (layout.perihelionField >= 0) {
-            records.perihelion.push_back(fields[layout.perihelionField] * layout.angleScale);
-            records.obliquity.push_back(fields[layout.obliquityField] * layout.angleScale);
+            records.perihelion.push_back(fields[layout.perihelionField]);
+            records.obliquity.push_back(fields[layout.obliquityField]);
         }
         ++j;
     }

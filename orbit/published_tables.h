@@ -1,15 +1,20 @@
-// The published tables shipped unchanged under data/ (Berger & Loutre 1991,
-// Laskar et al. 1993, 2011a, 2011b, Zeebe & Lourens 2019) and the one parser
-// that reads them: at build time to check them, at run time to load them.
+// The published tables shipped unchanged under data/ (Laskar et al. 2004,
+// Berger & Loutre 1991, Laskar et al. 1993, 2011a, 2011b, Zeebe & Lourens
+// 2019) and the one parser that reads them: at build time to check them, at
+// run time to load them.
 //
-// Every table is listed once in publishedTables: its files (relative to
-// data/, gzip-compressed unless they end in .txt), their layout and the
-// times of its records. The build checks each file's SHA-256
-// (orbit/CMakeLists.txt), parses it with parseTable (orbit/embed/tables_embed)
-// and only then compiles its bytes, as shipped, into the library, so the
-// same parse at run time cannot fail.
+// Every table is one line of orbit/published_tables.list: its key, symbol,
+// layout, files (relative to data/, gzip-compressed unless they end in
+// .txt), the times of its records and each file's SHA-256. Configuring the
+// project turns the list into TableId and publishedTables below
+// (orbit/published_tables.cmake); the build checks each file's SHA-256,
+// parses it with parseTable (orbit/embed/tables_embed) and only then
+// compiles its bytes, as shipped, into the library, so the same parse at run
+// time cannot fail.
 #ifndef PALEOVIZ_ORBIT_PUBLISHED_TABLES_H
 #define PALEOVIZ_ORBIT_PUBLISHED_TABLES_H
+
+#include "orbit/published_table_list.h"
 
 #include <cstddef>
 #include <string>
@@ -32,37 +37,54 @@ enum class TableLayout {
     zeebeColumns,
 };
 
-enum class TableId {
-    berger1990,
-    laskar1993zero,  // La93 (0,1)
-    laskar1993one,   // La93 (1,1)
-    laskar2010a,
-    laskar2010b,
-    laskar2010c,
-    laskar2010d,
-    laskar2011,
-    zeebe2018a,
-};
-constexpr int publishedTableCount = 9;
+// Radians (laskarColumns) or degrees (the others): the unit of a layout's
+// angles, in degrees.
+constexpr double degreesPerAngleUnit(TableLayout layout)
+{
+    return layout == TableLayout::laskarColumns ? 57.295779513082320876798 : 1.0;
+}
+
+// Whether a layout gives the perihelion and the obliquity besides e.
+constexpr bool givesAllElements(TableLayout layout)
+{
+    return layout == TableLayout::laskarColumns || layout == TableLayout::bergerColumns;
+}
+
+// One per line of orbit/published_tables.list, in its order.
+enum class TableId { PALEOVIZ_PUBLISHED_TABLE_SYMBOLS };
 
 struct PublishedTable {
     TableId id;
-    const char* symbol;     // names its compiled bytes: "ber90"
+    const char* symbol;     // names its compiled bytes: "berger1990"
     TableLayout layout;
     const char* past;       // file under data/, times 0 and before
     const char* future;     // file under data/ for times after 0, or nullptr
     double oldest;          // kyr of the first record, negative in the past
     double step;            // kyr between records
     int records;            // oldest + (records - 1) * step is the newest
+    // Its solution's key on command lines; a table made up for parseTable
+    // alone needs none.
+    const char* key = "";
 };
 
 // Every table, in TableId order.
-extern const PublishedTable publishedTables[publishedTableCount];
-const PublishedTable& publishedTable(TableId id);
+inline constexpr PublishedTable publishedTables[] = {PALEOVIZ_PUBLISHED_TABLE_ROWS};
+constexpr int publishedTableCount = sizeof publishedTables / sizeof publishedTables[0];
 
-// The records of a table, oldest first. perihelion and obliquity are empty
-// for eccentricity-only tables. Angles in degrees; perihelion is as
-// published (any turn).
+constexpr const PublishedTable& publishedTable(TableId id)
+{
+    return publishedTables[static_cast<int>(id)];
+}
+
+// Kyr of the table's last record.
+constexpr double newestKyr(const PublishedTable& table)
+{
+    return table.oldest + (table.records - 1) * table.step;
+}
+
+// The records of a table, oldest first, as published: angles in the
+// layout's unit (degreesPerAngleUnit), perihelion any turn. perihelion and
+// obliquity are empty for eccentricity-only tables.
 struct TableRecords {
     std::vector<double> eccentricity;
     std::vector<double> perihelion;
@@ -79,6 +101,12 @@ struct FileBytes {
 // file; {nullptr, 0} for a file the table does not have. Defined in the
 // source orbit_tables_embed generates.
 FileBytes publishedTableBytes(TableId id, int file);
+
+// The records of a compiled-in table, parsed from its bytes (2 to 60 ms);
+// throws std::logic_error should they not parse, which the build's parse of
+// the same bytes rules out. Defined with the library's evaluators
+// (orbit/published_solutions.cpp), not in the embed tool.
+TableRecords loadPublishedTable(TableId id);
 
 // Reads exactly count finite numbers separated by white space, and nothing
 // else, from line into fields; Fortran's D exponent is read as E. Returns

@@ -1,7 +1,9 @@
-// The registry of solutions: one entry each, the default first.
+// The registry of solutions: one entry each, the default first. A published
+// table's entry takes its key, span and availability from the table's line
+// of orbit/published_tables.list (publishedTables) and its name, citation
+// and notes from its row here.
 #include "orbit/evaluators.h"
 #include "orbit/la2004_fit_terms.h"
-#include "orbit/la2004_records.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,7 +40,6 @@ constexpr const char* laskar2010Span =
 constexpr const char* laskar2010Note =
     "Laskar et al. (2011a) consider the eccentricity reliable to about 50 million years ago; "
     "the four solutions La2010a-d diverge before that";
-constexpr Span laskar2010SpanKyr = {-249000.0, 0.0};
 constexpr double laskar2010ReliableKyr = -50000.0;
 
 // The shortest text that reads back as the same double (NaN and infinity
@@ -54,16 +55,46 @@ std::string shortest(double value)
     return text;
 }
 
+// What a published table's entry takes from its row here rather than from
+// its line of the list.
+struct TableText {
+    const char* name;
+    const char* citation;
+    const char* origin;
+    double reliableOldest;
+    const char* reliabilityNote;
+    const char* spanReason;
+};
+
+constexpr SolutionInfo tableEntry(TableId id, const TableText& text, Elements (*evaluate)(double))
+{
+    const PublishedTable& table = publishedTable(id);
+    return {static_cast<Solution>(id), table.key, text.name, text.citation, text.origin,
+            {table.oldest, newestKyr(table)},
+            givesAllElements(table.layout) ? Availability::allElements
+                                           : Availability::eccentricityOnly,
+            text.reliableOldest, text.reliabilityNote, text.spanReason, evaluate};
+}
+
+// A table evaluated as published_solutions.cpp evaluates them all.
+template <TableId id>
+constexpr SolutionInfo tableEntry(const TableText& text)
+{
+    return tableEntry(id, text, tableElements<id>);
+}
+
 }  // namespace
 
-const SolutionInfo solutionRegistry[] = {
-    {Solution::laskar2004, "la2004", "Laskar et al. (2004), published solution", laskarCitation,
-     "J2000", {la2004OldestKyr, la2004NewestKyr}, Availability::allElements, -40000.0,
-     "Laskar et al. (2004) give the solution as reliable over about the last 40 million years; "
-     "before that the chaotic motion of the inner planets makes it uncertain",
-     "the whole published tables, -51000 to +21000 kyr, one record per kyr; between records a "
-     "not-a-knot cubic spline in e cos(varpi), e sin(varpi) and the obliquity",
-     la2004Elements},
+constexpr SolutionInfo solutionRegistry[] = {
+    tableEntry(TableId::laskar2004,
+               {"Laskar et al. (2004), published solution", laskarCitation, "J2000", -40000.0,
+                "Laskar et al. (2004) give the solution as reliable over about the last 40 "
+                "million years; before that the chaotic motion of the inner planets makes it "
+                "uncertain",
+                "the whole published tables, -51000 to +21000 kyr, one record per kyr; between "
+                "records a not-a-knot cubic spline in e cos(varpi), e sin(varpi) and the "
+                "obliquity"},
+               la2004Elements),
     {Solution::laskar2004Fit, "la2004-fit", "La2004 fit", laskarCitation, "J2000",
      {la2004FitOldestKyr, la2004FitNewestKyr}, Availability::allElements, la2004FitOldestKyr, "",
      "the span of the table's past the project's quasi-periodic series was fitted to "
@@ -78,53 +109,70 @@ const SolutionInfo solutionRegistry[] = {
      "+-1000 kyr, where the series is valid, extended back to -5799 kyr so that it can fill the "
      "window's 5800 records for comparison",
      berger1978Elements},
-    {Solution::berger1990, "berger1990", "Berger and Loutre (1991), BER90",
-     "A. Berger and M. F. Loutre (1991), Insolation values for the climate of the last 10 "
-     "million years, Quaternary Science Reviews 10, 297-317, doi:10.1016/0277-3791(91)90033-Q",
-     "1950", {-5000.0, 0.0}, Availability::allElements, -5000.0, "",
-     "the published table, 0 to -5000 kyr, one record per kyr; between records a not-a-knot "
-     "cubic spline in e cos(varpi), e sin(varpi) and the obliquity",
-     tableElements<TableId::berger1990>},
-    {Solution::laskar1993zero, "la93-01", "Laskar et al. (1993), La93 (0,1)", laskar1993Citation,
-     "J2000", {-20000.0, 10000.0}, Availability::allElements, -20000.0, "", laskar1993Span,
-     tableElements<TableId::laskar1993zero>},
-    {Solution::laskar1993one, "la93-11", "Laskar et al. (1993), La93 (1,1)", laskar1993Citation,
-     "J2000", {-20000.0, 10000.0}, Availability::allElements, -20000.0, "", laskar1993Span,
-     tableElements<TableId::laskar1993one>},
-    {Solution::laskar2010a, "la2010a", "Laskar et al. (2011a), La2010a", laskar2010Citation,
-     "J2000", laskar2010SpanKyr, Availability::eccentricityOnly, laskar2010ReliableKyr,
-     laskar2010Note, laskar2010Span, tableElements<TableId::laskar2010a>},
-    {Solution::laskar2010b, "la2010b", "Laskar et al. (2011a), La2010b", laskar2010Citation,
-     "J2000", laskar2010SpanKyr, Availability::eccentricityOnly, laskar2010ReliableKyr,
-     laskar2010Note, laskar2010Span, tableElements<TableId::laskar2010b>},
-    {Solution::laskar2010c, "la2010c", "Laskar et al. (2011a), La2010c", laskar2010Citation,
-     "J2000", laskar2010SpanKyr, Availability::eccentricityOnly, laskar2010ReliableKyr,
-     laskar2010Note, laskar2010Span, tableElements<TableId::laskar2010c>},
-    {Solution::laskar2010d, "la2010d", "Laskar et al. (2011a), La2010d", laskar2010Citation,
-     "J2000", laskar2010SpanKyr, Availability::eccentricityOnly, laskar2010ReliableKyr,
-     laskar2010Note, laskar2010Span, tableElements<TableId::laskar2010d>},
-    {Solution::laskar2011, "la2011", "Laskar et al. (2011b), La2011",
-     "J. Laskar, M. Gastineau, J.-B. Delisle, A. Farres and A. Fienga (2011), Strong chaos "
-     "induced by close encounters with Ceres and Vesta, Astronomy and Astrophysics 532, L4, "
-     "doi:10.1051/0004-6361/201117504",
-     "J2000", {-99999.0, 0.0}, Availability::eccentricityOnly, -60000.0,
-     "Laskar et al. (2011b) find that close encounters with Ceres and Vesta make the "
-     "eccentricity impossible to determine precisely beyond about 60 million years",
-     "the published eccentricity table, 0 to -99999 kyr, one record per kyr; between records a "
-     "not-a-knot cubic spline in e",
-     tableElements<TableId::laskar2011>},
-    {Solution::zeebe2018a, "zb18a", "Zeebe and Lourens (2019), ZB18a",
-     "R. E. Zeebe and L. J. Lourens (2019), Solar System chaos and the Paleocene-Eocene "
-     "boundary age constrained by geology and astronomy, Science 365, 926-929, "
-     "doi:10.1126/science.aax0612",
-     "J2000", {-100000.0, 0.0}, Availability::eccentricityOnly, -58000.0,
-     "Zeebe and Lourens (2019) constrain the solution with the geological record back to "
-     "about 58 million years ago; before that the chaos of the solar system leaves it "
-     "uncertain",
-     "the published eccentricity table, 0 to -100000 kyr, one record every 1.6 kyr; between "
-     "records a not-a-knot cubic spline in e",
-     tableElements<TableId::zeebe2018a>},
+    tableEntry<TableId::berger1990>(
+        {"Berger and Loutre (1991), BER90",
+         "A. Berger and M. F. Loutre (1991), Insolation values for the climate of the last 10 "
+         "million years, Quaternary Science Reviews 10, 297-317, doi:10.1016/0277-3791(91)90033-Q",
+         "1950", -5000.0, "",
+         "the published table, 0 to -5000 kyr, one record per kyr; between records a not-a-knot "
+         "cubic spline in e cos(varpi), e sin(varpi) and the obliquity"}),
+    tableEntry<TableId::laskar1993zero>({"Laskar et al. (1993), La93 (0,1)", laskar1993Citation,
+                                         "J2000", -20000.0, "", laskar1993Span}),
+    tableEntry<TableId::laskar1993one>({"Laskar et al. (1993), La93 (1,1)", laskar1993Citation,
+                                        "J2000", -20000.0, "", laskar1993Span}),
+    tableEntry<TableId::laskar2010a>({"Laskar et al. (2011a), La2010a", laskar2010Citation,
+                                      "J2000", laskar2010ReliableKyr, laskar2010Note,
+                                      laskar2010Span}),
+    tableEntry<TableId::laskar2010b>({"Laskar et al. (2011a), La2010b", laskar2010Citation,
+                                      "J2000", laskar2010ReliableKyr, laskar2010Note,
+                                      laskar2010Span}),
+    tableEntry<TableId::laskar2010c>({"Laskar et al. (2011a), La2010c", laskar2010Citation,
+                                      "J2000", laskar2010ReliableKyr, laskar2010Note,
+                                      laskar2010Span}),
+    tableEntry<TableId::laskar2010d>({"Laskar et al. (2011a), La2010d", laskar2010Citation,
+                                      "J2000", laskar2010ReliableKyr, laskar2010Note,
+                                      laskar2010Span}),
+    tableEntry<TableId::laskar2011>(
+        {"Laskar et al. (2011b), La2011",
+         "J. Laskar, M. Gastineau, J.-B. Delisle, A. Farres and A. Fienga (2011), Strong chaos "
+         "induced by close encounters with Ceres and Vesta, Astronomy and Astrophysics 532, L4, "
+         "doi:10.1051/0004-6361/201117504",
+         "J2000", -60000.0,
+         "Laskar et al. (2011b) find that close encounters with Ceres and Vesta make the "
+         "eccentricity impossible to determine precisely beyond about 60 million years",
+         "the published eccentricity table, 0 to -99999 kyr, one record per kyr; between records "
+         "a not-a-knot cubic spline in e"}),
+    tableEntry<TableId::zeebe2018a>(
+        {"Zeebe and Lourens (2019), ZB18a",
+         "R. E. Zeebe and L. J. Lourens (2019), Solar System chaos and the Paleocene-Eocene "
+         "boundary age constrained by geology and astronomy, Science 365, 926-929, "
+         "doi:10.1126/science.aax0612",
+         "J2000", -58000.0,
+         "Zeebe and Lourens (2019) constrain the solution with the geological record back to "
+         "about 58 million years ago; before that the chaos of the solar system leaves it "
+         "uncertain",
+         "the published eccentricity table, 0 to -100000 kyr, one record every 1.6 kyr; between "
+         "records a not-a-knot cubic spline in e"}),
 };
+
+namespace {
+
+// A line of the list without a row here would be a table no key reaches.
+constexpr bool everyTableHasOneEntry()
+{
+    for (int t = 0; t < publishedTableCount; ++t) {
+        int entries = 0;
+        for (const SolutionInfo& entry : solutionRegistry)
+            entries += entry.id == static_cast<Solution>(t) ? 1 : 0;
+        if (entries != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(everyTableHasOneEntry(),
+              "every line of orbit/published_tables.list needs one row in solutionRegistry");
+
+}  // namespace
 
 const int solutionCount = sizeof solutionRegistry / sizeof solutionRegistry[0];
 

@@ -1,9 +1,10 @@
 // orbit_tables_embed: the build step that puts the published tables of
-// orbit/published_tables.h into the orbit library. Every file is read and
-// parsed exactly as the library will parse it at run time; only when all of
-// them parse does it write OUTPUT.cpp, which includes each file's bytes, as
-// shipped, with the assembler's .incbin (no text to compile, so the build
-// stays fast however large the tables).
+// orbit/published_tables.list (orbit::publishedTables), La2004 among them,
+// into the orbit library. Every file is read and parsed exactly as the
+// library will parse it at run time; only when all of them parse does it
+// write OUTPUT.cpp, which includes each file's bytes, as shipped, with the
+// assembler's .incbin (no text to compile, so the build stays fast however
+// large the tables).
 //
 //   orbit_tables_embed DATA_DIR OUTPUT.cpp
 //

@@ -10,7 +10,7 @@
 //   la2004_interpolation
 #include "math/constants.h"
 #include "orbit/cubic_spline.h"
-#include "orbit/la2004_records.h"
+#include "orbit/published_tables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,31 +29,33 @@ struct Worst {
 
 int main()
 {
-    using orbit::la2004Records;
+    // As published: angles in radians, one record per kyr from the oldest.
+    const orbit::TableRecords r = orbit::loadPublishedTable(orbit::TableId::laskar2004);
+    const double oldest = orbit::publishedTable(orbit::TableId::laskar2004).oldest;
+    const int count = static_cast<int>(r.eccentricity.size());
     std::vector<double> x, y, obliquity;
-    for (int i = 0; i < orbit::la2004RecordCount; i += 2) {
-        const orbit::La2004Record& r = la2004Records[i];
-        x.push_back(r.eccentricity * std::cos(r.perihelion));
-        y.push_back(r.eccentricity * std::sin(r.perihelion));
-        obliquity.push_back(r.obliquity / radiansPerDegree);
+    for (int i = 0; i < count; i += 2) {
+        x.push_back(r.eccentricity[i] * std::cos(r.perihelion[i]));
+        y.push_back(r.eccentricity[i] * std::sin(r.perihelion[i]));
+        obliquity.push_back(r.obliquity[i] / radiansPerDegree);
     }
-    const orbit::UniformCubicSpline sx(orbit::la2004OldestKyr, 2.0, x);
-    const orbit::UniformCubicSpline sy(orbit::la2004OldestKyr, 2.0, y);
-    const orbit::UniformCubicSpline so(orbit::la2004OldestKyr, 2.0, obliquity);
+    const orbit::UniformCubicSpline sx(oldest, 2.0, x);
+    const orbit::UniformCubicSpline sy(oldest, 2.0, y);
+    const orbit::UniformCubicSpline so(oldest, 2.0, obliquity);
     Worst all, recent;
-    for (int i = 1; i < orbit::la2004RecordCount; i += 2) {
-        const orbit::La2004Record& r = la2004Records[i];
-        const double t = orbit::la2004OldestKyr + i;
+    for (int i = 1; i < count; i += 2) {
+        const double t = oldest + i;
         const double px = sx(t), py = sy(t);
-        const double rx = r.eccentricity * std::cos(r.perihelion);
-        const double ry = r.eccentricity * std::sin(r.perihelion);
+        const double rx = r.eccentricity[i] * std::cos(r.perihelion[i]);
+        const double ry = r.eccentricity[i] * std::sin(r.perihelion[i]);
         for (Worst* w : {&all, t <= 0 && t >= -5799 ? &recent : nullptr}) {
             if (w == nullptr)
                 continue;
             w->z = std::max(w->z, std::hypot(px - rx, py - ry));
-            w->e = std::max(w->e, std::fabs(std::hypot(px, py) - r.eccentricity));
+            w->e = std::max(w->e, std::fabs(std::hypot(px, py) - r.eccentricity[i]));
             w->index = std::max(w->index, std::fabs(py - ry));
-            w->obliquity = std::max(w->obliquity, std::fabs(so(t) - r.obliquity / radiansPerDegree));
+            w->obliquity =
+                std::max(w->obliquity, std::fabs(so(t) - r.obliquity[i] / radiansPerDegree));
         }
     }
     std::printf("Not-a-knot cubic splines through the even kyr of Laskar et al. (2004), scored at the "

@@ -1,7 +1,10 @@
+// Fitting the series: frequency analysis, linear least squares and the
+// joint Levenberg-Marquardt refinement (orbit_fit.h), and evaluating them.
+// The report of their differences from the table is in orbit_fit_report.cpp,
+// the writing of the term table in orbit_fit_terms.cpp.
 #include "orbit_fit.h"
 
 #include "math/constants.h"
-#include "orbit_series.h"
 
 #include <Eigen/Dense>
 #include <unsupported/Eigen/FFT>
@@ -25,8 +28,6 @@ using Complex = std::complex<double>;
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
 
-constexpr double arcsecondsPerDegree = 3600.0;
-constexpr double yearsPerKyr = 1000.0;
 // Zero padding of the spectrum: bins this many times finer than 1/span.
 constexpr int spectrumOversampling = 8;
 // Amplitudes of all terms found so far are solved again together after
@@ -557,141 +558,5 @@ orbit::Elements evaluateSeries(const FittedSeries& series, double kyr)
     double obliquity = series.meanObliquity;
     for (const FitTerm& term : series.obliquity)
         obliquity += term.amplitude * std::cos(term.rate * kyr + term.phase);
-    return {std::hypot(re, im), orbit::wrapDegrees(std::atan2(im, re) / radiansPerDegree),
-            obliquity, im};
-}
-
-orbit::Elements roundedAsInFile(int kyr, const orbit::Elements& elements)
-{
-    const std::string line = formatRecord(kyr, elements);
-    orbit::Elements rounded{};
-    int time = 0;
-    std::sscanf(line.c_str(), "%d %lf %lf %lf %lf", &time, &rounded.eccentricity,
-                &rounded.perihelion, &rounded.obliquity, &rounded.precessionIndex);
-    return rounded;
-}
-
-Differences maxDifferences(const std::vector<orbit::Elements>& model,
-                           const std::vector<orbit::Elements>& reference, int first, int end)
-{
-    Differences worst;
-    for (int j = first; j < end; ++j) {
-        const orbit::Elements m = roundedAsInFile(-j, model[size_t(j)]);
-        const orbit::Elements& r = reference[size_t(j)];
-        worst.eccentricity = std::max(worst.eccentricity, std::fabs(m.eccentricity - r.eccentricity));
-        worst.obliquity = std::max(worst.obliquity, std::fabs(m.obliquity - r.obliquity));
-        worst.precessionIndex =
-            std::max(worst.precessionIndex, std::fabs(m.precessionIndex - r.precessionIndex));
-        const double turn = std::fabs(std::remainder(m.perihelion - r.perihelion, 360.0));
-        worst.perihelion = std::max(worst.perihelion, turn);
-    }
-    return worst;
-}
-
-const ReportSpan reportSpans[6] = {{"0 kyr", 0, 1},
-                                   {"0-20 kyr", 0, 21},
-                                   {"0-1 Myr", 0, 1000},
-                                   {"1-3 Myr", 1000, 3000},
-                                   {"3-5.8 Myr", 3000, orbitRecordCount},
-                                   {"0-5.8 Myr", 0, orbitRecordCount}};
-
-std::string differenceTable(const std::vector<orbit::Elements>& model,
-                            const std::vector<orbit::Elements>& reference,
-                            const std::string& prefix)
-{
-    std::string text = prefix + "span        max|de|    max|dobliquity|  max|d(e sin w)|  "
-                                "max|dw|\n";
-    for (const ReportSpan& span : reportSpans) {
-        const Differences d = maxDifferences(model, reference, span.first, span.end);
-        char line[160];
-        std::snprintf(line, sizeof line, "%-10s  %.6f   %8.5f deg     %.6f         %7.3f deg\n",
-                      span.name, d.eccentricity, d.obliquity, d.precessionIndex, d.perihelion);
-        text += prefix + line;
-    }
-    return text;
-}
-
-std::string fitMethodNote(const std::string& prefix)
-{
-    char text[600];
-    std::snprintf(text, sizeof text,
-                  "%sWeighted least squares: the record t kyr ago (t >= 0) counts\n"
-                  "%s1 + %g exp(-t / %g kyr) times, in the linear solves and the joint\n"
-                  "%srefinement alike, so that the last tens of kyr, the ones shown first,\n"
-                  "%sare held closer than the rest.\n",
-                  prefix.c_str(), prefix.c_str(), presentWeightBoost, presentWeightScale,
-                  prefix.c_str(), prefix.c_str());
-    return text;
-}
-
-std::string termTableSource(const FittedSeries& series, const Differences& overall,
-                            const std::string& notes)
-{
-    const double arcsecondsPerYear = 1 / radiansPerDegree * arcsecondsPerDegree / yearsPerKyr;
-    std::string text =
-        "// The Earth's orbital elements as quasi-periodic series fitted to the\n"
-        "// numerical solution of\n"
-        "//   J. Laskar, P. Robutel, F. Joutel, M. Gastineau, A. C. M. Correia and\n"
-        "//   B. Levrard (2004), A long-term numerical solution for the insolation\n"
-        "//   quantities of the Earth, Astronomy and Astrophysics 428, 261-285,\n"
-        "// from its table of the past, one row per thousand years. Made by\n"
-        "// tools/orbit/orbit_fit; do not edit, run the tool again instead.\n"
-        "//\n"
-        "// Time t in years from J2000, negative in the past; each term's argument is\n"
-        "// rate * t arcseconds plus phase degrees. The longitude of perihelion is\n"
-        "// measured from the moving equinox, as in the table.\n"
-        "//   z = e exp(i perihelion) = sum of amplitude * exp(i argument)\n"
-        "//   obliquity = la2004MeanObliquity + sum of amplitude * cos(argument), degrees\n"
-        "//   e = |z|, perihelion = arg z, e sin(perihelion) = Im z\n";
-    char line[400];
-    std::snprintf(line, sizeof line,
-                  "// K = %zu terms for z and %zu for the obliquity, fitted over 0 to %d kyr.\n",
-                  series.eccentricity.size(), series.obliquity.size(), 1 - orbitRecordCount);
-    text += line;
-    text += "//\n" + notes;
-    text += "#ifndef PALEOVIZ_ORBIT_LA2004_FIT_TERMS_H\n"
-            "#define PALEOVIZ_ORBIT_LA2004_FIT_TERMS_H\n\n"
-            "namespace orbit {\n\n"
-            "struct La2004FitTerm {\n"
-            "    double amplitude;\n"
-            "    double rate;   // arcseconds per year\n"
-            "    double phase;  // degrees\n"
-            "};\n\n"
-            "// Fitted span, kyr from J2000.\n";
-    std::snprintf(line, sizeof line,
-                  "constexpr double la2004FitOldestKyr = %d.0;\n"
-                  "constexpr double la2004FitNewestKyr = 0.0;\n\n",
-                  1 - orbitRecordCount);
-    text += line;
-    text += "// Largest differences from the table at the whole kyr of the span, after\n"
-            "// rounding to the series file's decimals.\n";
-    std::snprintf(line, sizeof line,
-                  "constexpr double la2004FitMaxEccentricityDifference = %.6f;\n"
-                  "constexpr double la2004FitMaxObliquityDifference = %.6f;  // degrees\n"
-                  "constexpr double la2004FitMaxPrecessionIndexDifference = %.6f;\n\n",
-                  overall.eccentricity, overall.obliquity, overall.precessionIndex);
-    text += line;
-
-    auto writeTerms = [&](const char* countName, const char* arrayName,
-                          const std::vector<FitTerm>& terms) {
-        std::snprintf(line, sizeof line, "constexpr int %s = %zu;\n", countName, terms.size());
-        text += line;
-        text += std::string("constexpr La2004FitTerm ") + arrayName + "[" + countName + "] = {\n";
-        for (const FitTerm& term : terms) {
-            std::snprintf(line, sizeof line, "    {%.17g, %.17g, %.17g},\n", term.amplitude,
-                          term.rate * arcsecondsPerYear, term.phase / radiansPerDegree);
-            text += line;
-        }
-        text += "};\n\n";
-    };
-    text += "// Terms of z; amplitudes dimensionless.\n";
-    writeTerms("la2004EccentricityTermCount", "la2004EccentricityTerms", series.eccentricity);
-    std::snprintf(line, sizeof line,
-                  "// Obliquity: mean and terms, degrees.\n"
-                  "constexpr double la2004MeanObliquity = %.17g;\n",
-                  series.meanObliquity);
-    text += line;
-    writeTerms("la2004ObliquityTermCount", "la2004ObliquityTerms", series.obliquity);
-    text += "}  // namespace orbit\n\n#endif\n";
-    return text;
+    return {std::hypot(re, im), obliquity, orbit::wrapDegrees(std::atan2(im, re) / radiansPerDegree), im};
 }

@@ -21,10 +21,10 @@ constexpr double timeTolerance = 1e-6;
 // The perihelion column is printed with six decimals.
 constexpr double perihelionResolution = 1e-6;
 
-orbit::Elements makeElements(double eccentricity, double perihelionDegrees, double obliquity)
+orbit::Elements makeElements(double eccentricity, double obliquity, double perihelionDegrees)
 {
     const double perihelion = orbit::wrapDegrees(perihelionDegrees);
-    return {eccentricity, perihelion, obliquity,
+    return {eccentricity, obliquity, perihelion,
             eccentricity * std::sin(perihelion * radiansPerDegree)};
 }
 
@@ -81,8 +81,8 @@ std::vector<orbit::Elements> solutionSeries(const orbit::SolutionInfo& solution)
 orbit::Elements laskarElements(double eccentricity, double obliquityRadians,
                                double perihelionRadians)
 {
-    return makeElements(eccentricity, perihelionRadians / radiansPerDegree,
-                        obliquityRadians / radiansPerDegree);
+    return makeElements(eccentricity, obliquityRadians / radiansPerDegree,
+                        perihelionRadians / radiansPerDegree);
 }
 
 bool readLaskarTable(std::istream& in, std::vector<orbit::Elements>& records, std::string& message)
