@@ -21,6 +21,11 @@ enum Season : int {
 constexpr int gridRows = 540;      // rows, north to south, 1/3 degree apart
 constexpr int gridCols = 1080;     // columns, eastwards from longitude 0
 constexpr int paletteSize = 192;   // entries of each InsolationPalette
+// Palette entry k stands for daily means from k / paletteSize up to
+// (k + 1) / paletteSize of paletteFullScale times S0 / pi (S0 / pi: the
+// equator's equinox mean on a circular orbit), so that an entry covers
+// paletteFullScale * S0 / (paletteSize * pi) W/m^2.
+constexpr double paletteFullScale = 1.3;
 constexpr long gridSamples = long(gridRows) * gridCols;
 constexpr long gridFileBytes = gridSamples * 2;  // 1,166,400
 

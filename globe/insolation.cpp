@@ -13,8 +13,7 @@ using math::halfPi;
 
 namespace {
 
-// Normalisation of the index: F x D / 1.3 x 192.
-constexpr double insolationScale = 1.3;
+// Normalisation of the index: F x D / paletteFullScale x 192.
 constexpr double indexScale = 192.0;
 constexpr int topIndex = paletteSize - 1;
 
@@ -119,5 +118,5 @@ int Globe::colourIndex(float latitude) const
     const double sinH0 = solstice ? std::sin(double(float(h0))) : std::sin(h0);
     const float daily = static_cast<float>(insolation::dailyCosineSum(
         std::sin(phi), std::cos(phi), std::sin(delta), std::cos(delta), h0, sinH0));
-    return indexOfValue(static_cast<float>(factor * daily / insolationScale * indexScale));
+    return indexOfValue(static_cast<float>(factor * daily / paletteFullScale * indexScale));
 }

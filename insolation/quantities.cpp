@@ -58,7 +58,7 @@ double longitudeDegrees(double radians)
     return degrees > 360.0 - fullTurnSlack ? 0.0 : degrees;
 }
 
-Calendar calendarOf(const std::string& name)
+Calendar monthCalendarNamed(const std::string& name)
 {
     return name == "angular" ? Calendar::angular : Calendar::equinox;
 }

@@ -16,7 +16,7 @@
 
 #include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
-#include "orbit/orbital_elements.h"
+#include "orbit/elements.h"
 
 #include <string>
 #include <vector>
@@ -43,8 +43,9 @@ double toDegrees(double radians);
 // longitude a rounding error short of a full turn is the turn's start, so
 // that the equinox prints as 0 and not as 360.
 double longitudeDegrees(double radians);
-// "equinox" or "angular" (anything else is equinox).
-Calendar calendarOf(const std::string& name);
+// The month calendar named "equinox" or "angular". REQUIRES: one of those
+// (requestProblem refuses any other name before a front end asks).
+Calendar monthCalendarNamed(const std::string& name);
 
 // True longitude (radians, [0, 2 pi)) at the instant `day` of the calendar.
 double trueLongitudeOfDay(const Orbit& orbit, double day, const DayCalendar& calendar);

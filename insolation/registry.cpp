@@ -253,7 +253,7 @@ Settings settingsOf(const Request& request)
     s.solarConstant = request.solarConstant;
     s.dayCalendar = request.dayCalendar;
     s.byDay = !request.days.empty();
-    s.monthCalendar = request.calendar == "angular" ? Calendar::angular : Calendar::equinox;
+    s.monthCalendar = monthCalendarNamed(request.calendar);
     return s;
 }
 

@@ -14,7 +14,7 @@
 #include "insolation/daily_grid.h"
 #include "insolation/quantities.h"
 #include "math/constants.h"
-#include "orbit/orbital_elements.h"
+#include "orbit/elements.h"
 
 #include <cstddef>
 #include <string>

@@ -88,7 +88,7 @@ py::dict caloricHalfYear(const py::object& time, const py::object& lat, const st
 Calendar calendarNamed(const std::string& name)
 {
     checkChoice(*findQuantity("monthly")->use(arguments::monthCalendar.name), name);
-    return calendarOf(name);
+    return monthCalendarNamed(name);
 }
 
 py::object monthlyInsolation(const py::object& time, const py::object& lat, const std::string& calendar,

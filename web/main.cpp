@@ -1,14 +1,19 @@
 // The web build's entry: the window's own start-up with the page's
-// arguments, and what the page around the canvas reads from the scene (the
+// arguments, what the page around the canvas reads from the scene (the
 // current elements, the insolation at a chosen latitude on the globes' days
 // and along the panel's window, the latitude x season map, the globes'
-// palettes) and the few things it changes (held elements, caps, keys).
+// palettes) and the few things it changes (held elements, caps, keys), and
+// the libraries' constants, limits and elements check, so that the page
+// restates none of them. Every orbit is given as e, obliquity, perihelion.
 #include "app/shell.h"
 #include "globe/earth.h"
 #include "insolation/daily_grid.h"
 #include "insolation/daily_insolation.h"
+#include "insolation/registry.h"
+#include "insolation/request.h"
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
+#include "orbit/elements.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
 #include "web/gl_layer.h"
@@ -17,9 +22,13 @@
 #include <emscripten.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,14 +41,72 @@ constexpr int escapeKey = 27;  // ends the program; no button sends it
 
 double radians(double degrees) { return degrees * pi / 180; }
 
-// The window's precession angle is the longitude of perihelion the
-// insolation library takes.
-double dailyAt(double latitudeDegrees, double trueLongitudeDegrees, double e, double varpiDegrees,
-               double oblDegrees)
+// The library's orbit from degrees; the window's precession angle is the
+// longitude of perihelion the insolation library takes.
+insolation::Orbit orbitOf(double e, double oblDegrees, double varpiDegrees)
 {
-    return insolation::dailyMean(solarConstant, radians(latitudeDegrees), radians(oblDegrees), e,
-                                 radians(varpiDegrees), radians(trueLongitudeDegrees));
+    return insolation::Orbit{e, radians(oblDegrees), radians(varpiDegrees)};
 }
+
+double dailyAt(double latitudeDegrees, double trueLongitudeDegrees, double e, double oblDegrees,
+               double varpiDegrees)
+{
+    return insolation::dailyMean(orbitOf(e, oblDegrees, varpiDegrees), solarConstant,
+                                 radians(latitudeDegrees), radians(trueLongitudeDegrees));
+}
+
+// Whole numbers as integers, others in the fewest significant digits that
+// read back as the same double, so that 365.2422 is written as itself and
+// JavaScript reads the value C++ holds.
+std::string shortestText(double x)
+{
+    constexpr double largestWhole = 1e15;  // printed exactly by "%.0f"
+    char text[32];
+    if (x == std::trunc(x) && std::fabs(x) < largestWhole) {
+        std::snprintf(text, sizeof text, "%.0f", x);
+        return text;
+    }
+    for (int digits = 1; digits < 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, x);
+        if (std::strtod(text, nullptr) == x)
+            return text;
+    }
+    std::snprintf(text, sizeof text, "%.17g", x);
+    return text;
+}
+
+std::string rangeText(double lowest, double highest)
+{
+    return "[" + shortestText(lowest) + "," + shortestText(highest) + "]";
+}
+
+// One JSON object of what the page would otherwise restate (see
+// paleoviz_constants for the fields).
+std::string constantsJson()
+{
+    const std::pair<const char*, std::string> fields[] = {
+        {"solarConstant", shortestText(solarConstant)},
+        {"yearDays", shortestText(insolation::yearDays)},
+        {"equinoxDay", shortestText(insolation::equinoxDay)},
+        {"seriesRecords", shortestText(math::seriesRecordCount)},
+        {"panelRecords", shortestText(plotRecords)},
+        {"latitude", rangeText(insolation::arguments::latitude.lowest, insolation::arguments::latitude.highest)},
+        {"longitude", rangeText(insolation::arguments::longitude.lowest, insolation::arguments::longitude.highest)},
+        {"day", rangeText(0, insolation::yearDays)},
+        {"eccentricity", rangeText(0, orbit::eccentricityLimit)},
+        {"obliquity", rangeText(0, orbit::maxObliquity)},
+        {"paletteSize", shortestText(paletteSize)},
+        {"paletteStep", shortestText(paletteFullScale * solarConstant / (paletteSize * pi))},
+    };
+    std::string json;
+    for (const auto& field : fields)
+        json += (json.empty() ? "{\"" : ",\"") + std::string(field.first) + "\":" + field.second;
+    return json + "}";
+}
+
+// The texts handed to the page, kept until the next call asks again.
+std::string constantsText;
+std::string elementsProblemText;
 
 // The map's latitudes, made again only when their number changes.
 std::unique_ptr<insolation::LatitudeGrid> mapGrid;
@@ -98,7 +165,7 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out, double latitudeDegrees)
     out[2] = s.prec;
     out[3] = s.obl;
     for (int season = 0; season < 4; ++season)
-        out[4 + season] = dailyAt(latitudeDegrees, 90.0 * season, s.ecc, s.prec, s.obl);
+        out[4 + season] = dailyAt(latitudeDegrees, 90.0 * season, s.ecc, s.obl, s.prec);
     out[8] = s.holdGiven;
     out[9] = s.showEcc;
     out[10] = s.showPrec;
@@ -107,20 +174,19 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_current(double* out, double latitudeDegrees)
 }
 
 // The daily mean (W/m^2) at a latitude and true longitude (degrees) for
-// the elements given (e, precession angle and obliquity in degrees).
+// the elements given (e, obliquity and precession angle in degrees).
 EMSCRIPTEN_KEEPALIVE double paleoviz_daily(double latitudeDegrees, double trueLongitudeDegrees,
-                                           double e, double varpiDegrees, double oblDegrees)
+                                           double e, double oblDegrees, double varpiDegrees)
 {
-    return dailyAt(latitudeDegrees, trueLongitudeDegrees, e, varpiDegrees, oblDegrees);
+    return dailyAt(latitudeDegrees, trueLongitudeDegrees, e, oblDegrees, varpiDegrees);
 }
 
 // True longitude (degrees, 0..360) of calendar day `day` (March equinox on
 // day 80) for the elements given.
-EMSCRIPTEN_KEEPALIVE double paleoviz_longitude_of_day(double day, double e, double varpiDegrees,
-                                                      double oblDegrees)
+EMSCRIPTEN_KEEPALIVE double paleoviz_longitude_of_day(double day, double e, double oblDegrees,
+                                                      double varpiDegrees)
 {
-    const insolation::Orbit orbit{e, radians(varpiDegrees), radians(oblDegrees)};
-    return insolation::trueLongitudeOfDay(orbit, day) * 180 / pi;
+    return insolation::trueLongitudeOfDay(orbitOf(e, oblDegrees, varpiDegrees), day) * 180 / pi;
 }
 
 // The insolation at a latitude (degrees) on one day of the year for each of
@@ -143,8 +209,8 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitude
             continue;
         }
         const double e = s.eccSeries[record], varpi = s.precSeries[record], obl = s.oblSeries[record];
-        const double lambda = byDay != 0 ? paleoviz_longitude_of_day(day, e, varpi, obl) : day;
-        out[i] = dailyAt(latitudeDegrees, lambda, e, varpi, obl);
+        const double lambda = byDay != 0 ? paleoviz_longitude_of_day(day, e, obl, varpi) : day;
+        out[i] = dailyAt(latitudeDegrees, lambda, e, obl, varpi);
     }
     return -oldest;
 }
@@ -171,12 +237,12 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_series_at(int kyr, double* out)
 // values holds latitudes x columns doubles, row by row. Returns 0 for
 // fewer than 2 latitudes or no column.
 EMSCRIPTEN_KEEPALIVE int paleoviz_map(double* values, double* longitudes, int latitudes, int columns,
-                                      int byDay, double e, double varpiDegrees, double oblDegrees)
+                                      int byDay, double e, double oblDegrees, double varpiDegrees)
 {
     if (latitudes < 2 || columns < 1)
         return 0;
     const insolation::LatitudeGrid& grid = gridOf(latitudes);
-    const insolation::Orbit orbit{e, radians(varpiDegrees), radians(oblDegrees)};
+    const insolation::Orbit orbit = orbitOf(e, oblDegrees, varpiDegrees);
     for (int j = 0; j < columns; ++j) {
         const double lambda =
             byDay != 0 ? insolation::trueLongitudeOfDay(orbit, 1 + insolation::yearDays * j / columns)
@@ -188,9 +254,9 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_map(double* values, double* longitudes, int la
     return 1;
 }
 
-// A hypothetical orbit held in place of the series (e, precession angle and
-// obliquity in degrees), or, with hold 0, the series again.
-EMSCRIPTEN_KEEPALIVE void paleoviz_hold(int hold, double e, double varpiDegrees, double oblDegrees)
+// A hypothetical orbit held in place of the series (e, obliquity and
+// precession angle in degrees), or, with hold 0, the series again.
+EMSCRIPTEN_KEEPALIVE void paleoviz_hold(int hold, double e, double oblDegrees, double varpiDegrees)
 {
     if (theScene == nullptr)
         return;
@@ -224,6 +290,28 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_palettes(float* out)
     std::memcpy(out, theScene->globeJune->landPalette, sizeof(InsolationPalette));
     std::memcpy(out + paletteSize * 3, theScene->globeJune->oceanPalette, sizeof(InsolationPalette));
     return paletteSize;
+}
+
+// The libraries' constants and limits as one JSON object, valid until the
+// next call: solarConstant (W/m^2), yearDays and equinoxDay (calendar
+// days), seriesRecords (records of the series, one a kyr), panelRecords
+// (records of the panel's time axis), the ranges [lowest, highest] of
+// latitude and longitude (degrees), day (calendar days), eccentricity (the
+// highest excluded) and obliquity (degrees), paletteSize (entries of each
+// globe palette) and paletteStep (W/m^2 that one entry covers).
+EMSCRIPTEN_KEEPALIVE const char* paleoviz_constants()
+{
+    constantsText = constantsJson();
+    return constantsText.c_str();
+}
+
+// "" when elements given by hand (e, obliquity and perihelion in degrees)
+// may describe an orbit, else what is wrong with them, the message every
+// front end gives; valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* paleoviz_elements_problem(double e, double oblDegrees, double varpiDegrees)
+{
+    elementsProblemText = orbit::elementsProblem(e, oblDegrees, varpiDegrees);
+    return elementsProblemText.c_str();
 }
 
 }  // extern "C"

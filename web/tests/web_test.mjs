@@ -332,7 +332,9 @@ Object.assign(tests, {
   // a long message stays beside the picture, not above the readout.
   async address_notes() {
     const cases = [["?time=-9999", "shown at -5799 kyr"], ["?elements=1.5,23,0&caps=blue", "Ignored: elements=1.5,23,0"],
-                   [`?elements=${"9".repeat(400)},23,0&spin=${"x".repeat(400)}`, "; elements=999"]];
+                   [`?elements=${"9".repeat(400)},23,0&spin=${"x".repeat(400)}`, "; elements=999"],
+                   // The library's own check of elements given by hand, with its message.
+                   ["?elements=0.01,95,0", "obliquity 95 is outside [0, 90] degrees"]];
     for (const [query, expected] of cases) {
       await withPage(query, async (page, errors) => {
         await waitFor(page, () => window.paleoviz.time_kyr !== null && window.paleoviz.frames > 2);

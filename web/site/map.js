@@ -1,0 +1,251 @@
+// The latitude x season map: every value comes from the module's insolation
+// library (paleoviz_map); the page only subtracts, colours, draws its
+// contours and keys, says what the pointer is over, and redraws it as
+// often as the picture's frame rate allows.
+import { constants } from "./constants.js";
+import { divergingColour, sequentialColour } from "./palette.js";
+import { byId, currentElements, fixed, latitudeText, live, mapMode, params, state, stateLabel }
+  from "./page_state.js";
+
+// map=0: the page without the map (slow devices, the benchmark's baseline).
+const showMap = params.get("map") !== "0";
+if (!showMap) byId("map-section").hidden = true;
+
+export const mapLats = 181, mapCols = 360;
+const mapBuffers = { values: 0, lon: 0, small: 0 };
+const contourStep = 50;  // W/m^2
+export const mapLatitudes = Array.from({ length: mapLats }, (_, i) => -90 + i);
+const sequentialTop = 600;  // W/m^2 at the top of the sequential key
+let refCache = { key: null, map: null };
+let mapLayout = null;  // where the panels lie, for the pointer
+
+// The module's memory the map is computed into.
+export function allocateMap(module) {
+  mapBuffers.values = module._malloc(8 * mapLats * mapCols);
+  mapBuffers.lon = module._malloc(8 * mapCols);
+}
+
+function computeMap(el) {
+  const { module } = live;
+  module._paleoviz_map(mapBuffers.values, mapBuffers.lon, mapLats, mapCols,
+                       mapMode.x === "months" ? 1 : 0, el.e, el.obl, el.varpi);
+  const v0 = mapBuffers.values / 8, l0 = mapBuffers.lon / 8;
+  return { values: Float64Array.from(module.HEAPF64.subarray(v0, v0 + mapLats * mapCols)),
+           lon: Float64Array.from(module.HEAPF64.subarray(l0, l0 + mapCols)) };
+}
+
+// The reference: the state pinned, else the series at ref= (today by default).
+export function referenceElements() {
+  const { module } = live;
+  if (mapMode.pinned !== null) return mapMode.pinned;
+  if (mapBuffers.small === 0) mapBuffers.small = module._malloc(8 * 3);
+  const t = module._paleoviz_series_at(mapMode.ref, mapBuffers.small);
+  const v = module.HEAPF64.subarray(mapBuffers.small / 8, mapBuffers.small / 8 + 3);
+  return { e: v[0], varpi: v[1], obl: v[2], label: t };
+}
+
+function referenceMap(el) {
+  const key = JSON.stringify([el, mapMode.x]);
+  if (refCache.key !== key) refCache = { key, map: computeMap(el) };
+  return refCache.map;
+}
+
+function paintPanel(g, values, colour, x0, y0, w, h) {
+  const img = new ImageData(mapCols, mapLats);
+  for (let i = 0; i < mapLats; ++i) {
+    const row = (mapLats - 1 - i) * mapCols;  // north at the top
+    for (let j = 0; j < mapCols; ++j) {
+      const c = colour(values[i * mapCols + j]);
+      const o = (row + j) * 4;
+      img.data[o] = c[0]; img.data[o + 1] = c[1]; img.data[o + 2] = c[2]; img.data[o + 3] = 255;
+    }
+  }
+  const off = document.createElement("canvas");
+  off.width = mapCols;
+  off.height = mapLats;
+  off.getContext("2d").putImageData(img, 0, 0);
+  g.imageSmoothingEnabled = false;
+  g.drawImage(off, x0, y0, w, h);
+  drawContours(g, values, x0, y0, w, h);
+  g.strokeStyle = "#888";
+  g.strokeRect(x0 + 0.5, y0 + 0.5, w, h);
+}
+
+// The segment of contour level L across one cell, corners a b c d counter-
+// clockwise from its lower left, at X(j), X(j + 1), Y(i), Y(i + 1).
+function contourCell(g, L, [a, b, c, d], [x0, x1, y0, y1]) {
+  const pts = [];
+  const edge = (p, q, xp, yp, xq, yq) => {
+    if ((p < L) === (q < L)) return;
+    const f = (L - p) / (q - p);
+    pts.push([xp + (xq - xp) * f, yp + (yq - yp) * f]);
+  };
+  edge(a, b, x0, y0, x1, y0);
+  edge(b, c, x1, y0, x1, y1);
+  edge(c, d, x1, y1, x0, y1);
+  edge(d, a, x0, y1, x0, y0);
+  for (let k = 0; k + 1 < pts.length; k += 2) {
+    g.moveTo(pts[k][0], pts[k][1]);
+    g.lineTo(pts[k + 1][0], pts[k + 1][1]);
+  }
+}
+
+// Marching squares: the lines where the values cross each multiple of
+// contourStep (the zero of an anomaly excepted: it is the white).
+function drawContours(g, values, x0, y0, w, h) {
+  const X = (j) => x0 + (j / mapCols) * w, Y = (i) => y0 + h - (i / (mapLats - 1)) * h;
+  g.strokeStyle = "rgba(0,0,0,0.55)";
+  g.lineWidth = 0.8;
+  g.beginPath();
+  for (let i = 0; i + 1 < mapLats; ++i) {
+    for (let j = 0; j < mapCols; ++j) {
+      const jn = (j + 1) % mapCols;  // the year closes on itself
+      const a = values[i * mapCols + j], b = values[i * mapCols + jn];
+      const c = values[(i + 1) * mapCols + jn], d = values[(i + 1) * mapCols + j];
+      const lo = Math.min(a, b, c, d), hi = Math.max(a, b, c, d);
+      for (let L = Math.ceil(lo / contourStep) * contourStep; L <= hi; L += contourStep) {
+        if (L === 0 && lo < 0) continue;
+        contourCell(g, L, [a, b, c, d], [X(j), X(j + 1), Y(i), Y(i + 1)]);
+      }
+    }
+  }
+  g.stroke();
+}
+
+const monthLetters = "JFMAMJJASOND";
+const monthDays = [0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334];
+function drawMapAxes(g, x0, y0, w, h, title, latitudes) {
+  g.fillStyle = "#ccc";
+  g.font = "11px sans-serif";
+  g.textAlign = "right";
+  if (latitudes)
+    for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3, y0 + h - ((lat + 90) / 180) * h + 4);
+  g.textAlign = "center";
+  if (mapMode.x === "lon") {
+    for (let l = 0; l <= 360; l += 90) g.fillText(String(l), x0 + (l / 360) * w, y0 + h + 13);
+  } else {
+    monthDays.forEach((d, m) => g.fillText(monthLetters[m], x0 + ((d + 15) / 365) * w, y0 + h + 13));
+  }
+  g.fillText(title, x0 + w / 2, y0 - 5);
+}
+
+function drawKey(g, x0, y0, h, colour, lo, hi, step, label) {
+  for (let y = 0; y < h; ++y) {
+    const c = colour(hi - ((hi - lo) * y) / h);
+    g.fillStyle = `rgb(${c[0] | 0},${c[1] | 0},${c[2] | 0})`;
+    g.fillRect(x0, y0 + y, 12, 1);
+  }
+  g.fillStyle = "#ccc";
+  g.textAlign = "left";
+  g.font = "11px sans-serif";
+  for (let v = Math.ceil(lo / step) * step; v <= hi + 1e-9; v += step)
+    g.fillText(String(Math.round(v)), x0 + 15, y0 + h - ((v - lo) / (hi - lo)) * h + 4);
+  g.fillText(label, x0 - 4, y0 + h + 26);
+}
+
+// The maps the mode asks for: now, and for an anomaly the reference and
+// the difference, with the symmetric limit of the diverging scale.
+function mapData() {
+  const nowEl = currentElements();
+  const now = computeMap(nowEl);
+  const refEl = referenceElements();
+  const anomaly = mapMode.anomaly || mapMode.sides;
+  const ref = anomaly ? referenceMap(refEl) : null;
+  const diff = anomaly ? now.values.map((v, i) => v - ref.values[i]) : null;
+  let limit = 10;
+  if (anomaly) for (const v of diff) limit = Math.max(limit, Math.abs(v));
+  return { nowEl, now, refEl, anomaly, ref, diff, limit: Math.ceil(limit / 10) * 10 };
+}
+
+// The key: W/m² for a map of values, ΔW/m² for an anomaly; side by side
+// both, one above the other.
+function drawKeys(g, m, keyX, top, h) {
+  const div = (v) => divergingColour(v, m.limit), half = h / 2 - 12;
+  if (mapMode.sides) {
+    drawKey(g, keyX, top, half, sequentialColour, 0, sequentialTop, 200, "");
+    drawKey(g, keyX, top + h - half, half, div, -m.limit, m.limit, m.limit, "ΔW/m²");
+  } else if (m.anomaly) {
+    drawKey(g, keyX, top, h, div, -m.limit, m.limit, m.limit / 2, "ΔW/m²");
+  } else {
+    drawKey(g, keyX, top, h, sequentialColour, 0, sequentialTop, 100, "W/m²");
+  }
+}
+
+function paintMap(m) {
+  const canvas = byId("map");
+  const g = canvas.getContext("2d");
+  g.fillStyle = "#000";
+  g.fillRect(0, 0, canvas.width, canvas.height);
+  const left = 30, top = 18, keyW = 58, h = canvas.height - top - 50;
+  const seq = sequentialColour, div = (v) => divergingColour(v, m.limit);
+  const panels = mapMode.sides
+    ? [[m.ref.values, seq, "reference: " + stateLabel(m.refEl)], [m.now.values, seq, "now"], [m.diff, div, "difference"]]
+    : [[m.anomaly ? m.diff : m.now.values, m.anomaly ? div : seq,
+        m.anomaly ? `now minus ${stateLabel(m.refEl)}` : "now: " + stateLabel(m.nowEl)]];
+  const gap = 8, w = (canvas.width - left - keyW - gap * (panels.length - 1)) / panels.length;
+  mapLayout = { left, top, w, h, gap, panels: panels.length, now: m.now.values, ref: m.ref && m.ref.values,
+                diff: m.diff, lon: m.now.lon };
+  panels.forEach(([values, colour, title], k) => {
+    const x0 = left + k * (w + gap);
+    paintPanel(g, values, colour, x0, top, w, h);
+    drawMapAxes(g, x0, top, w, h, title, k === 0);
+  });
+  drawKeys(g, m, canvas.width - keyW + 6, top, h);
+  g.fillStyle = "#aaa";
+  g.textAlign = "center";
+  g.fillText(mapMode.x === "lon" ? "true longitude (°), 0 = March equinox, 90 = June solstice" : "calendar month",
+             left + (canvas.width - left - keyW) / 2, canvas.height - 22);
+  g.textAlign = "left";
+  g.fillText("latitude (°) · contours every 50 W/m²", 2, canvas.height - 6);
+}
+
+function drawMap() {
+  const current = live.current;
+  if (current === null || mapBuffers.values === 0) return;
+  const started = performance.now();
+  const m = mapData();
+  paintMap(m);
+  const rows = (values) => mapLatitudes.map((_, i) => Array.from(values.subarray(i * mapCols, (i + 1) * mapCols)));
+  state.map = { lat: mapLatitudes.slice(), lon: Array.from(m.now.lon), values: rows(m.anomaly ? m.diff : m.now.values),
+                anomaly: m.anomaly, reference: m.refEl.label, x: mapMode.x,
+                shown: { time_kyr: current.t, e: current.e, obl: current.obl, varpi: current.varpi } };
+  state.mapMs = performance.now() - started;
+}
+
+// The map follows a change at once unless it was redrawn very lately:
+// changes that come every frame (the time running by itself, a slider
+// dragged) redraw it at most once in mapCostShare times its cost, so that
+// the picture keeps its frame rate; the last change is always drawn.
+const mapCostShare = 15, mapMinInterval = 100;  // ms
+let lastMapAt = -Infinity, mapTimer = null;
+export function scheduleMap() {
+  if (!showMap || mapTimer !== null) return;
+  const interval = Math.max(mapMinInterval, mapCostShare * (state.mapMs || 0));
+  const wait = lastMapAt + interval - performance.now();
+  if (wait <= 0) { lastMapAt = performance.now(); drawMap(); return; }
+  mapTimer = setTimeout(() => { mapTimer = null; lastMapAt = performance.now(); drawMap(); }, wait);
+}
+
+function mapPointAt(event) {
+  if (mapLayout === null) return null;
+  const canvas = byId("map");
+  const r = canvas.getBoundingClientRect();
+  const x = ((event.clientX - r.left) / r.width) * canvas.width, y = ((event.clientY - r.top) / r.height) * canvas.height;
+  const L = mapLayout;
+  const k = Math.floor((x - L.left) / (L.w + L.gap));
+  const fx = (x - L.left - k * (L.w + L.gap)) / L.w, fy = (y - L.top) / L.h;
+  if (k < 0 || k >= L.panels || fx < 0 || fx >= 1 || fy < 0 || fy > 1) return null;
+  const j = Math.min(mapCols - 1, Math.floor(fx * mapCols)), i = Math.round((1 - fy) * (mapLats - 1));
+  return { i, j };
+}
+
+byId("map").addEventListener("mousemove", (event) => {
+  const p = mapPointAt(event);
+  const out = byId("map-hover");
+  if (p === null) { out.textContent = "Point at the map for its values."; return; }
+  const L = mapLayout, n = p.i * mapCols + p.j;
+  const day = mapMode.x === "months" ? `, day ${fixed(1 + (constants.yearDays * p.j) / mapCols, 0)}` : "";
+  let text = `${latitudeText(mapLatitudes[p.i])}, true longitude ${fixed(L.lon[p.j], 1)}°${day}: ${fixed(L.now[n], 1)} W/m²`;
+  if (L.diff !== null) text += `; reference ${fixed(L.ref[n], 1)} W/m²; anomaly ${L.diff[n] >= 0 ? "+" : ""}${fixed(L.diff[n], 1)} W/m²`;
+  out.textContent = text;
+});

@@ -1,0 +1,79 @@
+// The colours: the globes' palette as the module gives it, drawn as the
+// colour bar in W/m² (its entries' width is the module's paletteStep), the
+// map's sequential colours from the same palette, and its diverging scale.
+import { capsByValue } from "./address.js";
+import { constants } from "./constants.js";
+import { byId, live, state } from "./page_state.js";
+
+// Painted with the first chart, once the scene has its palettes.
+export function drawColourBar() {
+  state.colourBarPending = true;
+}
+
+// The palettes, land then sea, three floats an entry; null before the scene.
+function readPalettes() {
+  const { module } = live, size = constants.paletteSize;
+  const floats = module._malloc(4 * size * 6);
+  const ok = module._paleoviz_palettes(floats) !== 0;
+  const copy = Float32Array.from(module.HEAPF32.subarray(floats / 4, floats / 4 + size * 6));
+  module._free(floats);
+  return ok ? copy : null;
+}
+
+function paintColourBar() {
+  const palette = readPalettes();
+  if (palette === null) return false;
+  const size = constants.paletteSize;
+  const canvas = byId("colour-bar");
+  const g = canvas.getContext("2d");
+  const w = canvas.width / size;
+  const rgb = (row, k) => {
+    const o = (row * size + k) * 3;
+    return `rgb(${Math.round(palette[o] * 255)},${Math.round(palette[o + 1] * 255)},${Math.round(palette[o + 2] * 255)})`;
+  };
+  g.fillStyle = "#000";
+  g.fillRect(0, 0, canvas.width, canvas.height);
+  for (let k = 1; k < size; ++k) {
+    g.fillStyle = rgb(0, k);
+    g.fillRect(k * w, 0, w + 0.5, 18);
+    g.fillStyle = rgb(1, k);
+    g.fillRect(k * w, 18, w + 0.5, 18);
+  }
+  g.fillStyle = "#ddd";
+  g.font = "12px sans-serif";
+  g.textAlign = "center";
+  for (let q = 0; q <= 500; q += 100) {
+    const x = (q / constants.paletteStep) * w;
+    g.fillRect(x, 36, 1, 6);
+    g.fillText(String(q), Math.max(10, x), 56);
+  }
+  g.textAlign = "right";
+  g.fillText("W/m²", canvas.width - 2, 56);
+  byId("grey-swatch").style.background = rgb(1, 0);
+  if (capsByValue)
+    byId("caps-key").textContent = "Polar caps coloured by their sunlight (caps=value): " +
+      "polar day by its value, polar night as grey, no sunlight.";
+  state.palette = palette;
+  return true;
+}
+
+// The colour bar, if still to be painted and the palettes are there.
+export function paintPendingColourBar() {
+  if (state.colourBarPending && paintColourBar()) state.colourBarPending = false;
+}
+
+// The land palette's colour of a daily mean (W/m²), as the globes colour it.
+export function sequentialColour(v) {
+  const p = state.palette;
+  if (!p || !Number.isFinite(v)) return [0, 0, 0];
+  const k = Math.min(constants.paletteSize - 1, Math.max(1, Math.floor(v / constants.paletteStep)));
+  return [p[k * 3] * 255, p[k * 3 + 1] * 255, p[k * 3 + 2] * 255];
+}
+
+// Blue below zero, red above, white at zero, symmetric about it.
+export function divergingColour(v, limit) {
+  const a = Math.max(-1, Math.min(1, v / limit));
+  const end = a < 0 ? [33, 102, 172] : [178, 24, 43];
+  const w = Math.abs(a);
+  return [255 + (end[0] - 255) * w, 255 + (end[1] - 255) * w, 255 + (end[2] - 255) * w];
+}
