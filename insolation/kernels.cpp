@@ -80,6 +80,22 @@ void instant(const Orbit& orbit, const Settings& s, const Point& p, double* out)
     out[0] = instantValue(orbit, s.solarConstant, p.latitude, lambdaOf(orbit, s, p), p.hour);
 }
 
+bool instantLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                      double* out, GridScratch&)
+{
+    // The Sun's place once for the instant, then each latitude of the grid
+    // (kept there in radians, +|phi| and -|phi| per entry).
+    const SunPosition sun = sunAt(orbit, s.solarConstant, lambdaOf(orbit, s, p));
+    const double hourAngle = hourAngleAt(p.hour);
+    for (size_t j = 0; j < grid.absLatitude.size(); ++j) {
+        if (grid.north[j] != LatitudeGrid::none)
+            out[grid.north[j]] = instantaneous(sun, grid.absLatitude[j], hourAngle);
+        if (grid.south[j] != LatitudeGrid::none)
+            out[grid.south[j]] = instantaneous(sun, -grid.absLatitude[j], hourAngle);
+    }
+    return true;
+}
+
 void annual(const Orbit& orbit, const Settings& s, const Point& p, double* out)
 {
     out[0] = annualValue(orbit, s.solarConstant, p.latitude);

@@ -21,6 +21,8 @@ void monthly(const Orbit& orbit, const Settings& s, const Point& p, double* out)
 bool monthlyLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
                       double* out, GridScratch& scratch);
 void instant(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+bool instantLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
+                      double* out, GridScratch& scratch);
 void annual(const Orbit& orbit, const Settings& s, const Point& p, double* out);
 bool annualLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
                      double* out, GridScratch& scratch);

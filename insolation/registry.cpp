@@ -192,8 +192,8 @@ Quantity instantRow()
               "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5", true}},
             {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface", "W m-2", toa,
               Extent::grid}},
-            {"instant_insolation"}, AxisKind::latitude, AxisKind::hour, 1, kernels::instant, nullptr,
-            instantAttributes};
+            {"instant_insolation"}, AxisKind::latitude, AxisKind::hour, 1, kernels::instant,
+            kernels::instantLatitudes, instantAttributes};
 }
 
 Quantity annualRow()

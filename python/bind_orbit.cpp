@@ -133,6 +133,8 @@ void registerOrbit(py::module_& m)
 {
     m.def("elements", &elements, py::arg("time_kyr"), py::arg("orbit") = orbit::solutionRegistry[0].key);
     m.def("solutions", &solutions);
+    // The orbit library's default solution, the first of its registry.
+    m.attr("default_solution") = orbit::solutionRegistry[0].key;
 }
 
 }  // namespace pymodule

@@ -8,7 +8,7 @@ import numpy as _np
 
 from . import _core
 
-_LA2004 = "la2004"
+_LA2004 = _core.default_solution
 _S0 = _core.default_solar_constant
 _YEAR = _core.default_year_days
 _EQUINOX = _core.default_equinox_day
