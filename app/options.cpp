@@ -3,6 +3,7 @@
 
 #include "files/atomic_output.h"
 #include "files/regular_input.h"
+#include "orbit/elements.h"
 #include "paleoviz_version.h"
 #include "scene/paleo_scene.h"
 
@@ -146,8 +147,6 @@ std::string timeProblem(const std::string& text, int& age)
     return "";
 }
 
-constexpr double maxObliquity = 90.0;  // degrees
-
 // The whole of text as one finite decimal number.
 bool parseReal(const std::string& text, double& value)
 {
@@ -168,12 +167,19 @@ std::string elementsProblem(const std::string& text, ProgramOptions& o)
         return start + "give three numbers E,OBL,VARPI: eccentricity, obliquity and precession "
                        "angle in degrees, e.g. --elements 0.0167,23.44,102.9";
     double e = 0, obl = 0, varpi = 0;
-    if (!parseReal(text.substr(0, first), e) || !(e >= 0 && e < 1))
+    if (!parseReal(text.substr(0, first), e))
         return start + "the eccentricity must be a number from 0 up to (not including) 1";
-    if (!parseReal(text.substr(first + 1, second - first - 1), obl) || !(obl >= 0 && obl <= maxObliquity))
+    if (!parseReal(text.substr(first + 1, second - first - 1), obl))
         return start + "the obliquity must be a number of degrees from 0 to 90";
-    // As in the series file: a larger angle turns the view into nothing.
-    if (!parseReal(text.substr(second + 1), varpi) || !(std::fabs(varpi) <= maxAngleDegrees))
+    if (!parseReal(text.substr(second + 1), varpi))
+        return start + "the precession angle must be a finite number of degrees, within +-1e6";
+    // Whether they are an orbit at all: the rule every front end shares.
+    const std::string problem = orbit::elementsProblem(e, obl, varpi);
+    if (!problem.empty())
+        return start + problem;
+    // A drawing limit, as in the series file: a larger angle turns the view
+    // into nothing.
+    if (!(std::fabs(varpi) <= maxAngleDegrees))
         return start + "the precession angle must be a finite number of degrees, within +-1e6";
     o.holdElements = true;
     o.heldEcc = e;
