@@ -1,8 +1,8 @@
 #include "app/shell.h"
 #include "app/snapshot.h"
-#include "files/atomic_output.h"
+#include "files/program_guard.h"
 
 int main(int argc, char** argv)
 {
-    return guardAllocation("paleoviz", [&] { return runProgram(argc, argv, writeSnapshot); });
+    return guardProgram("paleoviz", [&] { return runProgram(argc, argv, writeSnapshot); });
 }

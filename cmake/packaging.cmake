@@ -30,7 +30,9 @@ if(TARGET paleoviz_python)
   set(PALEOVIZ_DIST_PACKAGES lib/python3/dist-packages/paleoviz)
   install(TARGETS paleoviz_python LIBRARY DESTINATION ${PALEOVIZ_DIST_PACKAGES}
           COMPONENT python_deb EXCLUDE_FROM_ALL)
-  install(FILES ${PROJECT_SOURCE_DIR}/python/paleoviz/__init__.py DESTINATION ${PALEOVIZ_DIST_PACKAGES}
+  # Every module of the package beside the extension.
+  file(GLOB PALEOVIZ_DEB_MODULES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/python/paleoviz/*.py)
+  install(FILES ${PALEOVIZ_DEB_MODULES} DESTINATION ${PALEOVIZ_DIST_PACKAGES}
           COMPONENT python_deb EXCLUDE_FROM_ALL)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PALEOVIZ_CHANGELOG}.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-paleoviz

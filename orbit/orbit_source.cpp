@@ -214,6 +214,9 @@ Span OrbitSource::span() const
 
 bool OrbitSource::covers(double kyr) const
 {
+    // A solution takes a time a rounding past an end of its span as that end.
+    if (solution != nullptr)
+        return orbit::covers(*solution, kyr);
     const orbit::Span s = span();
     return kyr >= s.oldest && kyr <= s.newest;
 }

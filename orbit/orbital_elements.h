@@ -16,7 +16,9 @@
 // perihelion, obliquity and precessionIndex.
 // A time outside the solution's span (or NaN) is an error
 // (std::out_of_range with a message naming the time and the span), never
-// an extrapolation.
+// an extrapolation. A time at most spanToleranceKyr past either end is that
+// end: times made by adding steps (numpy's arange, a loop of t += step)
+// land a rounding past an end they were meant to reach.
 //
 // Every solution has one entry in the registry below: its key on command
 // lines, name, citation, time origin, span and evaluator. A published
@@ -50,7 +52,11 @@ enum class Availability {
     eccentricityOnly,  // the others are NaN
 };
 
-// Covered times in kyr: oldest <= t <= newest.
+// How far past either end of a span a time is still taken as that end, kyr.
+constexpr double spanToleranceKyr = 1e-6;
+
+// Covered times in kyr: oldest <= t <= newest (each end widened by
+// spanToleranceKyr where a solution is evaluated).
 struct Span {
     double oldest;
     double newest;
@@ -94,11 +100,14 @@ const char* availableElementsText(const SolutionInfo& solution);
 
 Span span(Solution solution);
 bool covers(Solution solution, double kyr);
+// True for kyr in the span or at most spanToleranceKyr past an end; false
+// for NaN.
 bool covers(const SolutionInfo& solution, double kyr);
 const char* solutionName(Solution solution);
 const char* solutionCitation(Solution solution);
 
-// The elements at time kyr; throws std::out_of_range outside the span.
+// The elements at time kyr, those of the nearer end for a time within
+// spanToleranceKyr past it; throws std::out_of_range where covers is false.
 Elements elementsAt(Solution solution, double kyr);
 Elements elementsAt(const SolutionInfo& solution, double kyr);
 

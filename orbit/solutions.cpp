@@ -5,6 +5,7 @@
 #include "orbit/evaluators.h"
 #include "orbit/la2004_fit_terms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -237,7 +238,8 @@ Span span(Solution solution)
 
 bool covers(const SolutionInfo& solution, double kyr)
 {
-    return kyr >= solution.span.oldest && kyr <= solution.span.newest;  // false for NaN
+    return kyr >= solution.span.oldest - spanToleranceKyr
+           && kyr <= solution.span.newest + spanToleranceKyr;  // false for NaN
 }
 
 bool covers(Solution solution, double kyr)
@@ -266,7 +268,7 @@ Elements elementsAt(const SolutionInfo& solution, double kyr)
 {
     if (!covers(solution, kyr))
         throw std::out_of_range(outsideSpanMessage(solution, kyr));
-    return solution.evaluate(kyr);
+    return solution.evaluate(std::clamp(kyr, solution.span.oldest, solution.span.newest));
 }
 
 Elements elementsAt(Solution solution, double kyr)

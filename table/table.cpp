@@ -102,8 +102,12 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
     if (q != nullptr && q->attributes != nullptr)
         for (const auto& attribute : q->attributes(request))
             a.push_back(attribute);
+    // A quantity that takes a calendar states it whether days or longitudes
+    // were given: with longitudes its outputs (the calendar day, for one)
+    // may still be counted in it, and a file says which calendar it used.
     const insolation::DayCalendar& c = request.dayCalendar;
-    if (!request.days.empty())
+    const bool takesCalendar = q != nullptr && q->use(insolation::arguments::yearDays.name) != nullptr;
+    if (!request.days.empty() || takesCalendar)
         a.push_back({"calendar", "March equinox fixed at day " + math::formatNumber(c.equinoxDay) + " of a "
                                  + math::formatNumber(c.yearDays) + "-day year, each day 1/"
                                  + math::formatNumber(c.yearDays)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -72,8 +73,17 @@ TEST(OrbitLibrary, RegistryEntriesAreCompleteAndSpansEndWhereTheySay)
         EXPECT_GT(std::string(entry->spanReason).size(), 10u);
         for (double kyr : {c.oldest, c.newest, (c.oldest + c.newest) / 2})
             EXPECT_NO_THROW(orbit::elementsAt(*entry, kyr)) << c.key << " " << kyr;
-        for (double kyr : {c.oldest - 1, c.oldest - 1e-9, c.newest + 1e-9, c.newest + 1,
-                           std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        // Just inside the tolerance past an end: that end's elements, bit for bit.
+        constexpr double tolerance = orbit::spanToleranceKyr;
+        for (const auto& [end, past] : {std::pair{c.oldest, c.oldest - 0.9 * tolerance},
+                                        std::pair{c.newest, c.newest + 0.9 * tolerance}}) {
+            ASSERT_TRUE(orbit::covers(c.id, past)) << c.key << " " << past;
+            const orbit::Elements atEnd = orbit::elementsAt(c.id, end);
+            const orbit::Elements atPast = orbit::elementsAt(c.id, past);
+            EXPECT_EQ(std::memcmp(&atEnd, &atPast, sizeof atEnd), 0) << c.key << " " << past;
+        }
+        for (double kyr : {c.oldest - 1, c.oldest - 1.1 * tolerance, c.newest + 1.1 * tolerance,
+                           c.newest + 1, std::nan(""), HUGE_VAL, -HUGE_VAL}) {
             EXPECT_FALSE(orbit::covers(c.id, kyr)) << kyr;
             EXPECT_THROW(orbit::elementsAt(c.id, kyr), std::out_of_range) << c.key << " " << kyr;
         }

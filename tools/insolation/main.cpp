@@ -8,6 +8,7 @@
 
 #include "files/atomic_output.h"
 #include "paleoviz_version.h"
+#include "files/program_guard.h"
 
 #include <CLI/CLI.hpp>
 
@@ -437,5 +438,5 @@ int runTool(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    return guardAllocation(programName, [&] { return runTool(argc, argv); });
+    return guardProgram(programName, [&] { return runTool(argc, argv); });
 }

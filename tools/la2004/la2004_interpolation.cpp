@@ -11,6 +11,7 @@
 #include "math/constants.h"
 #include "orbit/cubic_spline.h"
 #include "orbit/published_tables.h"
+#include "files/program_guard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,9 +26,7 @@ struct Worst {
     double z = 0, e = 0, index = 0, obliquity = 0;  // obliquity in degrees
 };
 
-}  // namespace
-
-int main()
+int printInterpolationErrors()
 {
     // As published: angles in radians, one record per kyr from the oldest.
     const orbit::TableRecords r = orbit::loadPublishedTable(orbit::TableId::laskar2004);
@@ -69,4 +68,11 @@ int main()
                     w.z / 16, w.obliquity / 16);
     }
     return 0;
+}
+
+}  // namespace
+
+int main()
+{
+    return guardProgram("la2004_interpolation", printInterpolationErrors);
 }

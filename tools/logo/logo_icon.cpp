@@ -4,6 +4,7 @@
 #include "files/atomic_output.h"
 #include "files/regular_input.h"
 #include "png/png_file.h"
+#include "files/program_guard.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,9 +18,7 @@ constexpr int logoHeight = 206;
 constexpr int iconSide = 256;
 constexpr int channels = 4;
 
-}  // namespace
-
-int main(int argc, char** argv)
+int makeIcon(int argc, char** argv)
 {
     if (argc != 3) {
         std::fprintf(stderr, "usage: logo_icon LOGO.rgba OUTPUT.png\n");
@@ -54,4 +53,11 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardProgram("logo_icon", [&] { return makeIcon(argc, argv); });
 }

@@ -3,10 +3,13 @@
 #include "logo_picture.h"
 
 #include "files/atomic_output.h"
+#include "files/program_guard.h"
 
 #include <cstdio>
 
-int main(int argc, char** argv)
+namespace {
+
+int drawLogo(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: logo_image OUTPUT\n");
@@ -19,4 +22,11 @@ int main(int argc, char** argv)
         return outputProblem(argv[1]).empty() ? 1 : outputRefusedStatus;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardProgram("logo_image", [&] { return drawLogo(argc, argv); });
 }

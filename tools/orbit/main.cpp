@@ -11,6 +11,7 @@
 // any work); messages go to standard error. Installed as paleoviz-orbit-series.
 #include "orbit_series.h"
 #include "paleoviz_version.h"
+#include "files/program_guard.h"
 
 #include <cstdio>
 #include <cstring>
@@ -88,9 +89,7 @@ int finish(bool done, const std::string& message)
     return exitFailure;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int runSeries(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no source given");
@@ -123,4 +122,11 @@ int main(int argc, char** argv)
         return finish(importLaskarFile(argv[2], argv[3], message), message);
     }
     return usage(orbit::unknownSolutionMessage(argv[1]) + ", or laskar to convert a table");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return guardProgram(programName, [&] { return runSeries(argc, argv); });
 }

@@ -14,6 +14,7 @@
 #define PALEOVIZ_TOOLS_ORBIT_ORBIT_FIT_H
 
 #include "orbit/orbital_elements.h"
+#include "orbit_series.h"
 
 #include <complex>
 #include <string>
@@ -75,7 +76,8 @@ struct Differences {
 orbit::Elements roundedAsInFile(int kyr, const orbit::Elements& elements);
 
 // Largest differences between model and reference over records
-// [first, end), each model record rounded as in the series file.
+// [first, end), each model record rounded as in the series file. A NaN
+// element (an eccentricity-only solution's) gives NaN for its column.
 Differences maxDifferences(const std::vector<orbit::Elements>& model,
                            const std::vector<orbit::Elements>& reference, int first, int end);
 
@@ -87,11 +89,25 @@ struct ReportSpan {
 };
 extern const ReportSpan reportSpans[6];  // the present, 0-20 kyr, 0-1, 1-3, 3-5.8 Myr, all
 
+// Records [first, end) of the table.
+struct RecordRange {
+    int first;
+    int end;
+};
+constexpr RecordRange allRecords{0, orbitRecordCount};
+
+// The records of the table (record j at -j kyr) that a solution's span
+// holds; empty (first == end) when it holds none.
+RecordRange coveredRecords(const orbit::SolutionInfo& solution);
+
 // Rows of a table "span  e  obliquity  e*sin(perihelion)  perihelion" for
 // model against reference over reportSpans, each line starting with prefix.
+// Only the records in covered are compared: a span partly outside it is
+// marked with the records it was compared over, one wholly outside says so.
+// REQUIRES: model holds the records in covered.
 std::string differenceTable(const std::vector<orbit::Elements>& model,
                             const std::vector<orbit::Elements>& reference,
-                            const std::string& prefix);
+                            const std::string& prefix, RecordRange covered = allRecords);
 
 // Comment lines on the weighting of the fit, each starting with prefix.
 std::string fitMethodNote(const std::string& prefix);

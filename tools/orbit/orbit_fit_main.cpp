@@ -5,7 +5,8 @@
 //                             series (200 unless given), cross-validates,
 //                             and writes the term table source to OUTPUT
 //   orbit_fit report TABLE    prints the largest differences of the orbit
-//                             library's solutions from TABLE per span
+//                             library's solutions from TABLE per span, each
+//                             solution at the records its own span holds
 // Exit status 0 on success, 1 when the table is refused or a file cannot be
 // written, 2 on a wrong command line; messages go to standard error.
 #include "orbit_fit.h"
@@ -13,6 +14,7 @@
 
 #include "files/regular_input.h"
 #include "paleoviz_version.h"
+#include "files/program_guard.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +62,37 @@ bool readTable(const char* path, std::vector<orbit::Elements>& records, std::str
     return true;
 }
 
+// The elements of solution at the records of covered; the other records
+// stay zero and are never compared.
+std::vector<orbit::Elements> coveredSeries(const orbit::SolutionInfo& solution, RecordRange covered)
+{
+    std::vector<orbit::Elements> records(orbitRecordCount);
+    for (int j = covered.first; j < covered.end; ++j)
+        records[size_t(j)] = orbit::elementsAt(solution, -j);
+    return records;
+}
+
+// One solution's part of the report: its name, the records it was compared
+// at (those its span holds) and its difference table.
+void reportSolution(const orbit::SolutionInfo& solution,
+                    const std::vector<orbit::Elements>& reference)
+{
+    std::printf("\n%s (time 0 at %s):\n", solution.name, solution.origin);
+    const RecordRange covered = coveredRecords(solution);
+    if (covered.first == covered.end) {
+        std::printf("  no record of the table lies within its span, %g to %g kyr\n",
+                    solution.span.oldest, solution.span.newest);
+        return;
+    }
+    std::printf("  compared at %d to %d kyr, within its span %g to %g kyr%s\n", -covered.first,
+                1 - covered.end, solution.span.oldest, solution.span.newest,
+                solution.available == orbit::Availability::allElements
+                    ? ""
+                    : "; it gives the eccentricity only (nan in the other columns)");
+    std::printf("%s", differenceTable(coveredSeries(solution, covered), reference, "  ", covered)
+                          .c_str());
+}
+
 int report(const char* tablePath)
 {
     std::vector<orbit::Elements> reference;
@@ -74,11 +107,8 @@ int report(const char* tablePath)
                 1 - orbitRecordCount);
     std::printf("\nThe La2004 fit, as this tool makes it:\n%s",
                 fitMethodNote("  ").c_str());
-    for (int i = 0; i < orbit::solutionCount; ++i) {
-        const orbit::SolutionInfo& solution = orbit::solutionRegistry[i];
-        std::printf("\n%s (time 0 at %s):\n%s", solution.name, solution.origin,
-                    differenceTable(solutionSeries(solution), reference, "  ").c_str());
-    }
+    for (int i = 0; i < orbit::solutionCount; ++i)
+        reportSolution(orbit::solutionRegistry[i], reference);
     return 0;
 }
 
@@ -186,5 +216,5 @@ int runFit(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    return guardAllocation("orbit_fit", [&] { return runFit(argc, argv); });
+    return guardProgram("orbit_fit", [&] { return runFit(argc, argv); });
 }
