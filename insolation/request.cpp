@@ -99,6 +99,17 @@ std::string monthCalendarProblem(const Quantity* q, const Request& r, const Name
     return names.calendar + ": " + r.calendar + " not in {" + known + "}";
 }
 
+// A mean over the day [d, d + 1) needs calendar days; a true longitude is
+// one instant. Names has no entry for the flag: each front end names it as
+// it names the day (--day-mean beside --day, day_mean beside day).
+std::string dayMeanProblem(const Request& r, const Names& names)
+{
+    if (!r.dayCalendar.dayMean || r.longitudes.empty() || !r.days.empty())
+        return "";
+    const std::string flag = names.day == a::day.option ? a::dayMean.option : a::dayMean.keyword;
+    return flag + ": takes calendar days (" + names.day + "), not true longitudes (" + names.longitude + ")";
+}
+
 std::string requestProblem(const Request& r, const Names& names)
 {
     const std::string calendar = calendarProblem(r.dayCalendar, names.yearDays, names.equinoxDay);
@@ -122,6 +133,7 @@ std::string requestProblem(const Request& r, const Names& names)
         // Arcs are measured within one turn, as the longitudes of a grid are.
         arc ? rangeProblem(names.start, &r.start, 1, a::start.lowest, a::start.highest) : "",
         arc ? rangeProblem(names.end, &r.end, 1, a::end.lowest, a::end.highest) : "",
+        dayMeanProblem(r, names),
     };
     for (const std::string& problem : checks)
         if (!problem.empty())

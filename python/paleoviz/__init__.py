@@ -120,15 +120,18 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr):
         names = _element_keys(orbit)
-        if len(names) == 1:  # eccentricity alone: one output, named as the four are
-            e = _apply(lambda t: elements(t, orbit)["eccentricity"], [time_kyr], 1)
-            return e.to_dataset(name="eccentricity") if hasattr(e, "to_dataset") else (e,)
-        return _apply(lambda t: tuple(elements(t, orbit).values()), [time_kyr], 4, names=names)
+
+        def block(t):
+            values = tuple(elements(t, orbit).values())
+            return values if len(values) > 1 else values[0]  # eccentricity alone: one output
+        return _apply(block, [time_kyr], len(names), names=names, function="elements", orbit=orbit)
     if not as_xarray:
-        first = _first(time_kyr, orbit)
-        return _core.elements(first, orbit)
-    t = _axis("time_kyr", time_kyr)
-    values = list(_core.elements(t, orbit).values())
+        result = _core.elements(_first(time_kyr, orbit), orbit)
+        _warn_reliability(time_kyr, orbit)
+        return result
+    t = _rows(time_kyr)
+    values = list(_core.elements(_first(t, orbit), orbit).values())
+    _warn_reliability(t, orbit)
     return _to_xarray("elements", values, t, {"orbit": orbit})
 
 
@@ -148,6 +151,9 @@ def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004
     --day-mean]."""
     by_day = lon_deg is None and day is not None
     calendar = _calendar(year_days, equinox_day, day_mean)
+    if day_mean and lon_deg is not None and day is None:
+        # The mean over a day needs a day; a longitude is one instant.
+        raise ValueError("day_mean: takes calendar days (day), not true longitudes (lon_deg)")
     s0 = _scalar_number("solar_constant", solar_constant)
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, lat_deg, lon_deg, day):
@@ -156,7 +162,8 @@ def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004
         def block(t, lat, x):
             return daily_insolation(t, lat, None if by_day else x, day=x if by_day else None,
                                     orbit=orbit, solar_constant=s0, dtype=dtype, **calendar)
-        return _apply(block, [time_kyr, lat_deg, third], 1, dtype=dtype)
+        return _apply(block, [time_kyr, lat_deg, third], 1, dtype=dtype, function="daily_insolation",
+                      orbit=orbit)
     if not as_xarray:
         args = _checked([("lat_deg", lat_deg), ("lon_deg", lon_deg), ("day", day)])
         first = _first(time_kyr, orbit)
@@ -183,13 +190,15 @@ def integrated_insolation(time_kyr, lat_deg, start_deg, end_deg, *, orbit=_LA200
     """Energy (GJ/m^2) received while the Sun goes from true longitude
     start_deg forward to end_deg (both in [0, 360]), its mean (W/m^2) over
     that time, and the time in days (Kepler's second law): a tuple
-    (energy_GJ, mean_W, days). CLI: integrated --start --end."""
+    (energy_GJ, mean_W, days). start_deg equal to end_deg is the whole year
+    from that longitude. CLI: integrated --start --end."""
     s0 = _scalar_number("solar_constant", solar_constant)
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, lat_deg, start_deg, end_deg):
         return _apply(lambda t, lat, a, b: integrated_insolation(t, lat, a, b, orbit=orbit,
                                                                  solar_constant=s0),
-                      [time_kyr, lat_deg, start_deg, end_deg], 3)
+                      [time_kyr, lat_deg, start_deg, end_deg], 3, function="integrated_insolation",
+                      orbit=orbit)
     if not as_xarray:
         return _plain(_core.integrated_insolation, time_kyr, orbit, 3,
                       [("lat_deg", lat_deg), ("start_deg", start_deg), ("end_deg", end_deg)],
@@ -212,7 +221,7 @@ def threshold_energy(time_kyr, lat_deg, threshold=_THRESHOLD, *, orbit=_LA2004, 
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, lat_deg, threshold):
         return _apply(lambda t, lat, x: threshold_energy(t, lat, x, orbit=orbit, solar_constant=s0),
-                      [time_kyr, lat_deg, threshold], 2)
+                      [time_kyr, lat_deg, threshold], 2, function="threshold_energy", orbit=orbit)
     if not as_xarray:
         return _plain(_core.threshold_energy, time_kyr, orbit, 2,
                       [("lat_deg", lat_deg), ("threshold", threshold)], solar_constant=s0)
@@ -242,7 +251,8 @@ def caloric_half_year(time_kyr, lat_deg, *, orbit=_LA2004, solar_constant=_S0, a
         def block(t, lat):
             c = caloric_half_year(t, lat, orbit=orbit, solar_constant=s0)
             return tuple(c[k] for k in _CALORIC)
-        return _apply(block, [time_kyr, lat_deg], len(_CALORIC), names=_CALORIC)
+        return _apply(block, [time_kyr, lat_deg], len(_CALORIC), names=_CALORIC,
+                      function="caloric_half_year", orbit=orbit)
     if not as_xarray:
         return _plain(_core.caloric_half_year, time_kyr, orbit, len(_CALORIC),
                       [("lat_deg", lat_deg)], solar_constant=s0)
@@ -268,7 +278,8 @@ def monthly_insolation(time_kyr, lat_deg, calendar=_MONTHS, *, orbit=_LA2004,
     if _labelled(time_kyr, lat_deg):
         return _apply(lambda t, lat: monthly_insolation(t, lat, calendar, orbit=orbit,
                                                         solar_constant=s0),
-                      [time_kyr, lat_deg], 1, trailing=("month", 12))
+                      [time_kyr, lat_deg], 1, trailing=("month", 12), function="monthly_insolation",
+                      orbit=orbit)
     if not as_xarray:
         return _plain(_core.monthly_insolation, time_kyr, orbit, 12, [("lat_deg", lat_deg)],
                       calendar, solar_constant=s0)
@@ -298,7 +309,8 @@ def instant_insolation(time_kyr, lat_deg, lon_deg=None, hour=None, *, day=None, 
         def block(t, lat, x, h):
             return instant_insolation(t, lat, None if by_day else x, h, day=x if by_day else None,
                                       orbit=orbit, solar_constant=s0, **calendar)
-        return _apply(block, [time_kyr, lat_deg, day if by_day else lon_deg, hour], 1)
+        return _apply(block, [time_kyr, lat_deg, day if by_day else lon_deg, hour], 1,
+                      function="instant_insolation", orbit=orbit)
     if not as_xarray:
         return _plain(_core.instant_insolation, time_kyr, orbit, 1,
                       [("lat_deg", lat_deg), ("lon_deg", lon_deg), ("hour", hour)],
@@ -321,7 +333,7 @@ def annual_insolation(time_kyr, lat_deg, *, orbit=_LA2004, solar_constant=_S0, a
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, lat_deg):
         return _apply(lambda t, lat: annual_insolation(t, lat, orbit=orbit, solar_constant=s0),
-                      [time_kyr, lat_deg], 1)
+                      [time_kyr, lat_deg], 1, function="annual_insolation", orbit=orbit)
     if not as_xarray:
         return _plain(_core.annual_insolation, time_kyr, orbit, 1, [("lat_deg", lat_deg)],
                       solar_constant=s0)
@@ -357,7 +369,7 @@ def _conversion(what, time_kyr, value, orbit, year_days, equinox_day):
     if _labelled(time_kyr, value):
         args = [time_kyr] + ([] if value is None else [value])
         return _apply(lambda t, *x: _conversion(what, t, x[0] if x else None, orbit, year_days,
-                                                equinox_day), args, 1)
+                                                equinox_day), args, 1, function=what, orbit=orbit)
     name = "day" if what == "true_longitude" else "lon_deg"
     args = [] if value is None else [(name, value)]
     checked = _checked(args)

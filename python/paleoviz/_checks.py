@@ -59,6 +59,9 @@ def _scalar_number(name, value):
 
 
 def _calendar(year_days, equinox_day, day_mean):
+    # A string such as "no" would be true: only a boolean says which is meant.
+    if not isinstance(day_mean, (bool, _np.bool_)):
+        raise ValueError("day_mean: takes True or False, not %r" % (day_mean,))
     return {"year_days": _scalar_number("year_days", year_days),
             "equinox_day": _scalar_number("equinox_day", equinox_day),
             "day_mean": bool(day_mean)}

@@ -150,7 +150,7 @@ def _lazy(row, time_kyr, points, orbit, settings):
     names = [o["name"] for o in row["outputs"]] if len(row["outputs"]) > 1 else None
     trailing = ("value", row["trailing"]) if row["trailing"] > 1 else None
     return _apply(block, [time_kyr] + list(points.values()), len(row["outputs"]), names=names,
-                  trailing=trailing)
+                  trailing=trailing, function=row["python_functions"][0], orbit=orbit)
 
 
 def _gridded(row, time_kyr, points, orbit, settings):

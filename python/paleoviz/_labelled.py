@@ -6,7 +6,13 @@ import numpy as _np
 
 from . import _core
 from ._checks import _deferred, _numbers_of
-from ._orbit import Orbit
+from ._orbit import Orbit, _reliability_note
+
+# The registry's outputs of each Python function, in the order it returns
+# them; a function of a row whose outputs are not all its own (true_longitude
+# beside calendar_day) has those named after it, or none.
+_OUTPUTS = {f: [o for o in row["outputs"] if len(row["python_functions"]) == 1 or o["name"] == f]
+            for row in _core.quantities() for f in row["python_functions"]}
 
 
 def _as_dataarray(value, xarray):
@@ -19,11 +25,41 @@ def _as_dataarray(value, xarray):
     return value
 
 
-def _apply(block, args, outputs, names=None, trailing=None, dtype=None):
-    """block(*args) on NumPy arrays, through xarray.apply_ufunc; each of its
-    `outputs` results has a trailing axis (name, length) where given."""
-    import xarray
+def _inputs(values, xarray):
+    """The arguments for apply_ufunc, and where none is an xarray object,
+    the broadcast shape's dimensions (first to last) and the order in which
+    apply_ufunc hands a block's axes over; None, None otherwise."""
+    if any(isinstance(v, xarray.DataArray) for v in values):
+        return [_as_dataarray(v, xarray) for v in values], None, None
+    named, dims = _named_from_right(values, xarray)
+    return named, dims, list(dict.fromkeys(d for a in named for d in a.dims))
 
+
+def _named_from_right(values, xarray):
+    """Bare arrays (NumPy or dask, none an xarray object) as DataArrays
+    whose dimensions are named by broadcast position from the right, as
+    NumPy aligns them, and the broadcast shape's dimensions, first to last.
+    A length-1 axis where the broadcast is longer is dropped: xarray matches
+    dimensions by name and would refuse two lengths under one name."""
+    shapes = [_np.shape(v) for v in values]
+    try:
+        shape = _np.broadcast_shapes(*shapes)
+    except ValueError:
+        raise ValueError("arguments of shapes %s cannot be broadcast together"
+                         % ", ".join(str(s) for s in shapes)) from None
+    dims = ["dim_%d" % k for k in range(len(shape) - 1, -1, -1)]
+    named = []
+    for value, own in zip(values, shapes):
+        first = len(shape) - len(own)
+        dropped = tuple(k for k, n in enumerate(own) if n == 1 and shape[first + k] != 1)
+        value = value if hasattr(value, "squeeze") else _np.asarray(value)
+        kept = [dims[first + k] for k in range(len(own)) if k not in dropped]
+        named.append(xarray.DataArray(value.squeeze(axis=dropped) if dropped else value, dims=kept))
+    return named, dims
+
+
+def _flattened(args):
+    """args with an Orbit's three elements in its place, and where it was."""
     flat, orbit_at = [], None
     for k, a in enumerate(args):
         if isinstance(a, Orbit):
@@ -31,11 +67,27 @@ def _apply(block, args, outputs, names=None, trailing=None, dtype=None):
             flat += [a.eccentricity, a.obliquity_deg, a.perihelion_deg]
         else:
             flat.append(a)
+    return flat, orbit_at
+
+
+def _apply(block, args, outputs, names=None, trailing=None, dtype=None, function=None, orbit=None):
+    """block(*args) on NumPy arrays, through xarray.apply_ufunc; each of its
+    `outputs` results has a trailing axis (name, length) where given.
+    function and orbit: the Python function called and its solution, for
+    the results' names, units and reliability note."""
+    import xarray
+
+    flat, orbit_at = _flattened(args)
     present = [i for i, a in enumerate(flat) if a is not None]
-    bare_dask = not any(isinstance(a, xarray.DataArray) for a in flat if a is not None)
-    inputs = [_as_dataarray(flat[i], xarray) for i in present]
+    inputs, dims, handed = _inputs([flat[i] for i in present], xarray)
 
     def numpy_block(*values):
+        if dims is None:
+            return numpy_block_of(*values)
+        # Bare arrays: the block in NumPy's layout, as the same call on NumPy arrays has it.
+        return _laid_out(numpy_block_of(*_laid_out(values, handed, dims)), dims, handed)
+
+    def numpy_block_of(*values):
         full = [None] * len(flat)
         for i, v in zip(present, values):
             full[i] = v
@@ -51,11 +103,53 @@ def _apply(block, args, outputs, names=None, trailing=None, dtype=None):
         numpy_block, *inputs, dask="parallelized", output_core_dims=core,
         output_dtypes=[float if dtype is None else dtype] * outputs,
         dask_gufunc_kwargs={"output_sizes": {trailing[0]: trailing[1]}} if trailing else None)
-    if bare_dask:
-        return result.data if outputs == 1 else tuple(r.data for r in result)
+    results = [result] if outputs == 1 else list(result)
+    if dims is not None:
+        # NumPy's order of axes, whichever argument brought each.
+        data = tuple(r.transpose(*dims, ...).data for r in results)
+        return data if names is not None or outputs > 1 else data[0]
+    return _finished(results, names, function, _held_note(args[0], orbit), xarray)
+
+
+def _laid_out(arrays, source, target):
+    """Arrays (one, or a tuple) whose axes are the last of the dimensions
+    `source`, then any trailing axes of their own, with every dimension
+    present and in the order of `target` instead."""
+    if not isinstance(arrays, tuple):
+        return _laid_out((arrays,), source, target)[0]
+    out = []
+    for a in arrays:
+        a = _np.asarray(a)
+        own = max(a.ndim - len(source), 0)
+        a = a.reshape((1,) * (len(source) + own - a.ndim) + a.shape)
+        out.append(a.transpose([source.index(d) for d in target] + list(range(len(source), a.ndim))))
+    return tuple(out)
+
+
+def _held_note(time, orbit):
+    """The solution's reliability note for times held in memory that reach
+    before those its authors vouch for; "" otherwise, and for times not yet
+    computed (dask), which are not read for it."""
+    if orbit is None or time is None or isinstance(time, Orbit):
+        return ""
+    if getattr(time, "chunks", None) is not None:
+        return ""
+    return _reliability_note(getattr(time, "values", time), orbit)
+
+
+def _finished(results, names, function, note, xarray):
+    """DataArray results named and given units from the registry's outputs
+    of `function` (where it lists one per result), and the note as the
+    attribute "reliability", as the tool's NetCDF file has it: one
+    DataArray, a tuple of them, or a Dataset of `names`."""
+    outputs = _OUTPUTS.get(function, [])
+    if len(outputs) == len(results):
+        results = [r.rename(o["name"]).assign_attrs(_attributes(o)) for r, o in zip(results, outputs)]
+    extra = {"reliability": note} if note else {}
     if names is not None:
-        return xarray.Dataset(dict(zip(names, result)))
-    return result
+        return xarray.Dataset(dict(zip(names, results)), attrs=extra)
+    results = [r.assign_attrs(extra) for r in results]
+    return results[0] if len(results) == 1 else tuple(results)
 
 
 def _axis(name, values):

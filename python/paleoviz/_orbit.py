@@ -94,12 +94,21 @@ def _plain(function, time_kyr, orbit, outputs, pairs, *rest, **options):
     return result
 
 
-def _warn_reliability(time_kyr, orbit):
-    """The solution's caveat for times before those its authors vouch for."""
-    if isinstance(time_kyr, Orbit) or _deferred(time_kyr):
-        return
+def _reliability_note(time_kyr, orbit):
+    """The solution's caveat where time_kyr (NumPy values) reaches before
+    the times its authors vouch for, else ""."""
     for s in _core.solutions():
         if s["key"] == orbit and s["reliability_note"]:
             t = _np.asarray(time_kyr, dtype=float)
             if t.size and _np.nanmin(t) < s["reliable_oldest_kyr"]:
-                _warnings.warn(s["reliability_note"], UserWarning, stacklevel=3)
+                return s["reliability_note"]
+    return ""
+
+
+def _warn_reliability(time_kyr, orbit):
+    """The solution's caveat for times before those its authors vouch for."""
+    if isinstance(time_kyr, Orbit) or _deferred(time_kyr):
+        return
+    note = _reliability_note(time_kyr, orbit)
+    if note:
+        _warnings.warn(note, UserWarning, stacklevel=3)

@@ -205,6 +205,10 @@ ERRORS = [
      "day: 361 is outside 0 to 360"),
     (lambda: paleoviz.daily_insolation(0, 65, day=10, equinox_day=-3), "daily --lat 65 --day 10 --equinox-day -3",
      "equinox_day: -3 is outside [0, 365.2422)"),
+    (lambda: paleoviz.daily_insolation(0, 65, 90, day_mean=True), None,
+     "day_mean: takes calendar days (day), not true longitudes (lon_deg)"),
+    (lambda: paleoviz.daily_insolation(0, 65, day=10, day_mean="no"), None, "day_mean: takes True or False, not 'no'"),
+    (lambda: paleoviz.daily_insolation(0, 65, day=10, day_mean=2), None, "day_mean: takes True or False, not 2"),
 ]
 
 
