@@ -31,6 +31,13 @@ void calendar(const Orbit& orbit, const Settings& s, const Point& p, double* out
 // The Earth-Sun distance r in astronomical units (semi-major axes):
 // r / a = (1 - e^2) / (1 + e cos v).
 void distance(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+// The Sun's geometry on the day at the latitude, nine values: declination
+// (degrees), distance r / a, irradiance factor (a / r)^2, day length
+// (hours, 0..24), the daily means of cos(zenith) weighted by time over 24 h,
+// over the sunlit hours (NaN in polar night) and by insolation (NaN where
+// no sunlight comes), then 1 or 0 for polar day and for polar night.
+// S0 (a / r)^2 times the time-weighted mean is the daily mean of `daily`.
+void geometry(const Orbit& orbit, const Settings& s, const Point& p, double* out);
 
 }  // namespace kernels
 }  // namespace insolation

@@ -83,6 +83,24 @@ Attributes distanceAttributes(const Request&)
                          "r = (1 - e^2) / (1 + e cos(v)), v = lambda - varpi - 180 degrees the true anomaly"}};
 }
 
+Attributes geometryAttributes(const Request&)
+{
+    return {{"geometry",
+             "the Sun held at the day's true longitude lambda for the whole day: declination "
+             "d = asin(sin(eps) sin(lambda)); distance r / a = (1 - e^2) / (1 + e cos(v)), v = lambda - "
+             "varpi - 180 degrees; irradiance_factor (a/r)^2; day_length_h = 24 h0 / pi, h0 the sunset hour "
+             "angle (0 in polar night, pi in polar day); with cos z = sin(lat) sin(d) + cos(lat) cos(d) cos(h), "
+             "coszen_time is the mean of max(0, cos z) over the 24 hours, coszen_sunlit the mean of cos z over "
+             "the sunlit hours |h| < h0, and coszen_insolation the integral of cos^2 z over the integral of "
+             "cos z there, the mean weighted by insolation (coszen_sunlit NaN in polar night, coszen_insolation NaN "
+             "where no sunlight comes)"},
+            {"daily_mean",
+             "each weighting gives the daily-mean insolation of `daily` once its irradiance factor is "
+             "rescaled by the fraction of the day it stands for: S0 * irradiance_factor * coszen_time = "
+             "S0 * irradiance_factor * (h0 / pi) * coszen_sunlit = S0 * irradiance_factor * "
+             "(coszen_time / coszen_insolation) * coszen_insolation"}};
+}
+
 // clang-format off
 Quantity elementsRow()
 {
@@ -239,11 +257,40 @@ Quantity distanceRow()
             {"earth_sun_distance"}, AxisKind::longitudeOrDay, AxisKind::none, 1, kernels::distance, nullptr,
             distanceAttributes};
 }
+
+Quantity geometryRow()
+{
+    return {"geometry",
+            "solar geometry of the day: declination, Earth-Sun distance, day length and daily-mean cosine of "
+            "the solar zenith angle, at latitudes and true solar longitudes or calendar days",
+            "paleoviz-insolation geometry --time -21,0 --lat -90:90:30 --lon 0:270:90",
+            {latitudes,
+             {&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360; numbers or ranges",
+              false, &a::day},
+             {&a::day, ArgumentShape::list,
+              "calendar days 0..year-days of a year of --year-days days with the March equinox on day --equinox-day"},
+             yearDays, equinoxDay},
+            {{"declination_deg", "declination of the Sun", "degree", "", Extent::grid},
+             {"distance_au", "Earth-Sun distance", "au", "", Extent::grid},
+             {"irradiance_factor", "irradiance factor (a/r)^2, the square of the inverse distance", "1", "",
+              Extent::grid},
+             {"day_length_h", "length of the day from sunrise to sunset", "hour", "", Extent::grid},
+             {"coszen_time", "daily mean of max(0, cosine of the solar zenith angle) over 24 hours", "1", "",
+              Extent::grid},
+             {"coszen_sunlit", "mean cosine of the solar zenith angle over the sunlit hours", "1", "",
+              Extent::grid, true},
+             {"coszen_insolation", "insolation-weighted daily mean cosine of the solar zenith angle", "1", "",
+              Extent::grid, true},
+             {"polar_day", "1 where the Sun does not set, else 0", "1", "", Extent::grid},
+             {"polar_night", "1 where the Sun does not rise, else 0", "1", "", Extent::grid}},
+            {"solar_geometry"}, AxisKind::latitude, AxisKind::longitudeOrDay, 1, kernels::geometry, nullptr,
+            geometryAttributes};
+}
 // clang-format on
 
 const std::vector<Quantity> registry = {elementsRow(), dailyRow(),  integratedRow(), thresholdRow(),
                                         caloricRow(),  monthlyRow(), instantRow(),    annualRow(),
-                                        calendarRow(), distanceRow()};
+                                        calendarRow(), distanceRow(), geometryRow()};
 
 }  // namespace
 
