@@ -39,14 +39,18 @@ const ArgumentSpec threshold{"threshold", "--threshold", "threshold", "", "W m-2
 const ArgumentSpec solarConstant{"solar_constant", "--solar-constant", "solar_constant", "", "W m-2", 0,
                                  maxSolarConstant, nullptr,
                                  [](Request& r) -> double& { return r.solarConstant; }};
-const ArgumentSpec yearDays{"year_days", "--year-days", "year_days", "", "day", 360, 365.2422, nullptr,
+// The year length and the equinox day default to the model calendar's
+// (ofModelCalendar, printed as no default).
+const ArgumentSpec yearDays{"year_days", "--year-days", "year_days", "", "day", 360, 366, nullptr,
                             [](Request& r) -> double& { return r.dayCalendar.yearDays; }};
-const ArgumentSpec equinoxDay{"equinox_day", "--equinox-day", "equinox_day", "", "day", 0, 365.2422, nullptr,
+const ArgumentSpec equinoxDay{"equinox_day", "--equinox-day", "equinox_day", "", "day", 0, 366, nullptr,
                               [](Request& r) -> double& { return r.dayCalendar.equinoxDay; }};
 const ArgumentSpec dayMean{"day_mean", "--day-mean", "day_mean", "", "", 0, 1, nullptr, nullptr,
                            [](Request& r) -> bool& { return r.dayCalendar.dayMean; }};
 const ArgumentSpec monthCalendar{"calendar", "--calendar", "calendar", "", "", 0, 0, nullptr, nullptr,
                                  nullptr, [](Request& r) -> std::string& { return r.calendar; }};
+const ArgumentSpec modelCalendar{"model_calendar", "--model-calendar", "model_calendar", "", "", 0, 0, nullptr,
+                                 nullptr, nullptr, [](Request& r) -> std::string& { return r.modelCalendar; }};
 // clang-format on
 
 }  // namespace arguments
@@ -73,6 +77,20 @@ double Point::*pointFieldOf(const ArgumentSpec& spec)
         if (p.spec == &spec)
             return p.field;
     return nullptr;
+}
+
+std::string choiceProblem(const ArgumentUse& use, const std::string& value)
+{
+    std::string own, models;
+    for (const char* choice : use.choices) {
+        if (value == choice)
+            return "";
+        std::string& list = findModelCalendar(choice) != nullptr ? models : own;
+        list += std::string(list.empty() ? "" : ",") + choice;
+    }
+    if (own.empty() || models.empty())
+        return value + " not in {" + own + models + "}";
+    return value + " not in {" + own + "} nor a model calendar {" + models + "}";
 }
 
 namespace {

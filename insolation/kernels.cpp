@@ -177,5 +177,10 @@ void geometry(const Orbit& orbit, const Settings& s, const Point& p, double* out
     std::copy(std::begin(values), std::end(values), out);
 }
 
+void celestialMonths(const Orbit& orbit, const Settings& s, const Point&, double* out)
+{
+    celestialMonthValues(orbit, s.dayCalendar, out);
+}
+
 }  // namespace kernels
 }  // namespace insolation

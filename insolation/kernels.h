@@ -38,6 +38,8 @@ void distance(const Orbit& orbit, const Settings& s, const Point& p, double* out
 // no sunlight comes), then 1 or 0 for polar day and for polar night.
 // S0 (a / r)^2 times the time-weighted mean is the daily mean of `daily`.
 void geometry(const Orbit& orbit, const Settings& s, const Point& p, double* out);
+// The celestial months' start days, end days and lengths (celestialMonthValues).
+void celestialMonths(const Orbit& orbit, const Settings& s, const Point& p, double* out);
 
 }  // namespace kernels
 }  // namespace insolation

@@ -26,6 +26,14 @@ double dayOfMeanAnomaly(const Orbit& orbit, double m, const DayCalendar& calenda
     return day >= calendar.yearDays ? 0.0 : day;
 }
 
+std::string equinoxDayProblem(const DayCalendar& calendar, const std::string& equinoxDayName)
+{
+    if (!(calendar.equinoxDay >= 0 && calendar.equinoxDay < calendar.yearDays))
+        return equinoxDayName + ": " + formatNumber(calendar.equinoxDay) + " is outside [0, "
+               + formatNumber(calendar.yearDays) + ")";
+    return "";
+}
+
 }  // namespace
 
 std::string calendarProblem(const DayCalendar& calendar, const std::string& yearDaysName,
@@ -35,10 +43,48 @@ std::string calendarProblem(const DayCalendar& calendar, const std::string& year
     if (std::find(std::begin(allowed), std::end(allowed), calendar.yearDays) == std::end(allowed))
         return yearDaysName + ": " + formatNumber(calendar.yearDays)
                + " is not a year length of the calendars known (365.2422, 365 or 360 days)";
-    if (!(calendar.equinoxDay >= 0 && calendar.equinoxDay < calendar.yearDays))
-        return equinoxDayName + ": " + formatNumber(calendar.equinoxDay) + " is outside [0, "
-               + formatNumber(calendar.yearDays) + ")";
-    return "";
+    return equinoxDayProblem(calendar, equinoxDayName);
+}
+
+const ModelCalendar* findModelCalendar(const std::string& name)
+{
+    for (const ModelCalendar& c : modelCalendars)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+std::string modelCalendarProblem(const std::string& model, const DayCalendar& given,
+                                 const std::string& modelName, const std::string& yearDaysName,
+                                 const std::string& equinoxDayName)
+{
+    const ModelCalendar* c = findModelCalendar(model);
+    if (c == nullptr) {
+        std::string known;
+        for (const ModelCalendar& k : modelCalendars)
+            known += std::string(known.empty() ? "" : ",") + k.name;
+        return modelName + ": " + model + " not in {" + known + "}";
+    }
+    // The tropical calendar takes the lengths of --year-days; the others
+    // have their own, which --year-days may only repeat.
+    if (c == &modelCalendars[0])
+        return calendarProblem(resolvedCalendar(model, given), yearDaysName, equinoxDayName);
+    if (!std::isnan(given.yearDays) && given.yearDays != c->yearDays)
+        return yearDaysName + ": " + formatNumber(given.yearDays) + " days contradict " + modelName + " "
+               + model + " (" + formatNumber(c->yearDays) + " days)";
+    return equinoxDayProblem(resolvedCalendar(model, given), equinoxDayName);
+}
+
+DayCalendar resolvedCalendar(const std::string& model, const DayCalendar& given)
+{
+    const ModelCalendar* named = findModelCalendar(model);
+    const ModelCalendar& c = named != nullptr ? *named : modelCalendars[0];
+    DayCalendar out = given;
+    if (std::isnan(out.yearDays))
+        out.yearDays = c.yearDays;
+    if (std::isnan(out.equinoxDay))
+        out.equinoxDay = c.march21;
+    return out;
 }
 
 Orbit toOrbit(const orbit::Elements& e)
@@ -126,12 +172,51 @@ void caloricValues(const Orbit& orbit, double s0, double latitude, double* out)
     std::copy(row, row + caloricValueCount, out);
 }
 
-void monthlyValues(const Orbit& orbit, double s0, double latitude, Calendar calendar, double* out)
+MonthCalendar monthCalendarOf(const std::string& name, double equinoxDay)
+{
+    if (name == "equinox" || name == "angular")
+        return MonthCalendar(monthCalendarNamed(name));
+    MonthCalendar months;
+    months.model = true;
+    months.days = resolvedCalendar(name, DayCalendar{ofModelCalendar, equinoxDay, false});
+    return months;
+}
+
+void monthStartLongitudes(const Orbit& orbit, const MonthCalendar& months, double* out)
+{
+    if (!months.model) {
+        monthStartLongitudes(orbit, months.kind, out);
+        return;
+    }
+    // Days before each month in a 365-day year; a 366-day year adds 29
+    // February, a 360-day year has twelve months of 30 days.
+    const int cumulative[monthCount] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const bool leap = months.days.yearDays == 366.0, thirties = months.days.yearDays == 360.0;
+    for (int m = 0; m < monthCount; ++m) {
+        const int before = thirties ? 30 * m : cumulative[m] + (leap && m >= 2 ? 1 : 0);
+        out[m] = trueLongitudeOfDay(orbit, 1.0 + before, months.days);
+    }
+    out[monthCount] = out[0];
+}
+
+void monthlyValues(const Orbit& orbit, double s0, double latitude, const MonthCalendar& months, double* out)
 {
     double starts[monthCount + 1];
-    monthStartLongitudes(orbit, calendar, starts);
+    monthStartLongitudes(orbit, months, starts);
     for (int m = 0; m < monthCount; ++m)
         out[m] = meanBetween(orbit, s0, latitude * radiansPerDegree, starts[m], starts[m + 1]);
+}
+
+void celestialMonthValues(const Orbit& orbit, const DayCalendar& calendar, double* out)
+{
+    const double arc = 360.0 / monthCount;  // degrees
+    for (int m = 0; m < monthCount; ++m) {
+        const double start = m * arc, end = (m + 1) * arc;
+        out[m] = calendarDayOf(orbit, start, calendar);
+        out[monthCount + m] = calendarDayOf(orbit, end, calendar);
+        out[2 * monthCount + m] = daysBetween(orbit, start * radiansPerDegree, end * radiansPerDegree)
+                                  * (calendar.yearDays / yearDays);
+    }
 }
 
 double instantValue(const Orbit& orbit, double s0, double latitude, double lambda, double hour)
@@ -170,11 +255,11 @@ void integratedGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, dou
     }
 }
 
-void monthlyGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, Calendar calendar, double* out,
-                 GridScratch& scratch)
+void monthlyGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, const MonthCalendar& months,
+                 double* out, GridScratch& scratch)
 {
     double starts[monthCount + 1];
-    monthStartLongitudes(orbit, calendar, starts);
+    monthStartLongitudes(orbit, months, starts);
     scratch.energies.resize(grid.size());
     for (int m = 0; m < monthCount; ++m) {
         energiesBetween(orbit, s0, grid, starts[m], starts[m + 1], scratch.energies.data(), scratch.row);

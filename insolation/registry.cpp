@@ -28,11 +28,18 @@ const ArgumentUse latitudes{&a::latitude, ArgumentShape::list,
 const ArgumentUse solarConstant{&a::solarConstant, ArgumentShape::number,
                                 "S0 in W/m^2, above 0 and at most 100000"};
 const ArgumentUse yearDays{&a::yearDays, ArgumentShape::number,
-                           "days of the calendar's year, 365.2422, 365 or 360; a day is always 1/year-days of "
-                           "the tropical year"};
+                           "days of the calendar's year, 365.2422, 365 or 360 (default the model calendar's); "
+                           "a day is always 1/year-days of the tropical year"};
+const ArgumentUse modelCalendar{&a::modelCalendar, ArgumentShape::choice,
+                                "the model calendar counting the days (CF names): tropical, 365.2422 days (or "
+                                "--year-days); noleap or 365_day, 365; 360_day, 360; all_leap or 366_day, 366",
+                                false, nullptr, {"tropical", "noleap", "365_day", "360_day", "all_leap", "366_day"}};
 const ArgumentUse equinoxDay{&a::equinoxDay, ArgumentShape::number,
-                             "calendar day of the March equinox (80 is 21 March 00:00 when 1 January is day 1; "
-                             "80.5 is also common)"};
+                             "calendar day of the March equinox (default 21 March 00:00 of the model calendar "
+                             "when 1 January is day 1: 80, or 81 in 360_day and all_leap; 80.5 is also common)"};
+const ArgumentUse monthEquinoxDay{&a::equinoxDay, ArgumentShape::number,
+                                  "with a model calendar's months: calendar day of the March equinox (default "
+                                  "21 March 00:00: 80, or 81 in 360_day and all_leap)"};
 
 Attributes instantAttributes(const Request& r)
 {
@@ -56,6 +63,14 @@ Attributes caloricAttributes(const Request&)
 
 Attributes monthlyAttributes(const Request& r)
 {
+    if (findModelCalendar(r.calendar) != nullptr) {
+        const DayCalendar c = requestCalendar(r);
+        return {{"months", r.calendar + " calendar: the twelve months of a " + number(c.yearDays)
+                               + "-day year, 1 January beginning at day 1.0 and the March equinox at day "
+                               + number(c.equinoxDay) + ", each day 1/" + number(c.yearDays)
+                               + " of the tropical year; means over each month's duration, from 00:00 of "
+                                 "its first day to 00:00 of the next month's first day"}};
+    }
     return {{"months", r.calendar == "angular"
                            ? "angular calendar: twelve arcs of 30 degrees of true longitude, "
                              "month 1 from 0 to 30 degrees (beginning at the March equinox); "
@@ -101,6 +116,15 @@ Attributes geometryAttributes(const Request&)
              "(coszen_time / coszen_insolation) * coszen_insolation"}};
 }
 
+Attributes celestialAttributes(const Request&)
+{
+    return {{"celestial_months",
+             "month m (1 .. 12) is the arc of true longitude from 30 (m - 1) to 30 m degrees, month 1 "
+             "beginning at the March equinox; start_day and end_day are the calendar days when the Sun "
+             "enters and leaves it, length_days its duration in days of the calendar (Kepler's second law), "
+             "the twelve summing to the calendar's year"}};
+}
+
 // clang-format off
 Quantity elementsRow()
 {
@@ -125,7 +149,7 @@ Quantity dailyRow()
              {&a::day, ArgumentShape::list,
               "calendar days 0..year-days of a year of --year-days days with the March equinox on day "
               "--equinox-day (default 365.2422 and 80; true longitude by Kepler's equation)"},
-             yearDays, equinoxDay,
+             yearDays, modelCalendar, equinoxDay,
              {&a::dayMean, ArgumentShape::flag, "with --day: the mean over the whole day [d, d+1) instead of the instant d"}},
             {{"insolation", "daily-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}},
             {"daily_insolation"}, AxisKind::latitude, AxisKind::longitudeOrDay, 1,
@@ -188,8 +212,11 @@ Quantity monthlyRow()
              {&a::monthCalendar, ArgumentShape::choice,
               "equinox: calendar months of a 365.2422-day year with the March equinox on day 80 (day counts "
               "31, 28, 31, ... stretched to the tropical year); angular: 12 arcs of 30 degrees of true "
-              "longitude, month 1 beginning at the March equinox",
-              false, nullptr, {"equinox", "angular"}}},
+              "longitude, month 1 beginning at the March equinox; or the months of a model calendar (CF "
+              "names): noleap or 365_day (31, 28, 31, ... days), all_leap or 366_day (31, 29, ...), 360_day "
+              "(twelve of 30), a day 1/year-length of the tropical year",
+              false, nullptr, {"equinox", "angular", "noleap", "365_day", "360_day", "all_leap", "366_day"}},
+             monthEquinoxDay},
             {{"insolation", "monthly-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}},
             {"monthly_insolation"}, AxisKind::latitude, AxisKind::month, monthCount,
             kernels::monthly, kernels::monthlyLatitudes, monthlyAttributes};
@@ -205,7 +232,7 @@ Quantity instantRow()
              {&a::longitude, ArgumentShape::one, "one true solar longitude in degrees", false, &a::day},
              {&a::day, ArgumentShape::one,
               "one calendar day of a year of --year-days days with the March equinox on day --equinox-day"},
-             yearDays, equinoxDay,
+             yearDays, modelCalendar, equinoxDay,
              {&a::hour, ArgumentShape::list,
               "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5", true}},
             {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface", "W m-2", toa,
@@ -230,7 +257,7 @@ Quantity calendarRow()
             "paleoviz-insolation calendar --time -21,0 --day 80,172 --year-days 365",
             {{&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360", false, &a::day},
              {&a::day, ArgumentShape::list, "calendar days 0..year-days"},
-             yearDays, equinoxDay},
+             yearDays, modelCalendar, equinoxDay},
             {{"perihelion_day", "calendar day of perihelion (true longitude varpi + 180 degrees)", "day", "",
               Extent::row},
              {"calendar_day", "calendar day when the Sun reaches the true longitude", "day", "", Extent::first}},
@@ -252,7 +279,7 @@ Quantity distanceRow()
             {{&a::longitude, ArgumentShape::list, "true solar longitudes in degrees, 0..360; numbers or ranges",
               false, &a::day},
              {&a::day, ArgumentShape::list, "calendar days 0..year-days of a year of --year-days days"},
-             yearDays, equinoxDay},
+             yearDays, modelCalendar, equinoxDay},
             {{"distance", "Earth-Sun distance", "au", "", Extent::first}},
             {"earth_sun_distance"}, AxisKind::longitudeOrDay, AxisKind::none, 1, kernels::distance, nullptr,
             distanceAttributes};
@@ -269,7 +296,7 @@ Quantity geometryRow()
               false, &a::day},
              {&a::day, ArgumentShape::list,
               "calendar days 0..year-days of a year of --year-days days with the March equinox on day --equinox-day"},
-             yearDays, equinoxDay},
+             yearDays, modelCalendar, equinoxDay},
             {{"declination_deg", "declination of the Sun", "degree", "", Extent::grid},
              {"distance_au", "Earth-Sun distance", "au", "", Extent::grid},
              {"irradiance_factor", "irradiance factor (a/r)^2, the square of the inverse distance", "1", "",
@@ -286,11 +313,25 @@ Quantity geometryRow()
             {"solar_geometry"}, AxisKind::latitude, AxisKind::longitudeOrDay, 1, kernels::geometry, nullptr,
             geometryAttributes};
 }
+
+Quantity celestialMonthsRow()
+{
+    return {"celestial-months",
+            "celestial months: the 12 arcs of 30 degrees of true longitude from the March equinox, each one's "
+            "first and last calendar day and its length in days",
+            "paleoviz-insolation celestial-months --time -21,0 --model-calendar noleap",
+            {yearDays, modelCalendar, equinoxDay},
+            {{"start_day", "calendar day when the Sun enters the month's arc", "day", "", Extent::first},
+             {"end_day", "calendar day when the Sun leaves the month's arc", "day", "", Extent::first},
+             {"length_days", "length of the month in days of the calendar", "day", "", Extent::first}},
+            {"celestial_months"}, AxisKind::month, AxisKind::none, monthCount, kernels::celestialMonths, nullptr,
+            celestialAttributes};
+}
 // clang-format on
 
-const std::vector<Quantity> registry = {elementsRow(), dailyRow(),  integratedRow(), thresholdRow(),
-                                        caloricRow(),  monthlyRow(), instantRow(),    annualRow(),
-                                        calendarRow(), distanceRow(), geometryRow()};
+const std::vector<Quantity> registry = {elementsRow(),  dailyRow(),    integratedRow(), thresholdRow(),
+                                        caloricRow(),   monthlyRow(),  instantRow(),    annualRow(),
+                                        calendarRow(),  distanceRow(), geometryRow(),   celestialMonthsRow()};
 
 }  // namespace
 
@@ -298,9 +339,9 @@ Settings settingsOf(const Request& request)
 {
     Settings s;
     s.solarConstant = request.solarConstant;
-    s.dayCalendar = request.dayCalendar;
+    s.dayCalendar = requestCalendar(request);
     s.byDay = !request.days.empty();
-    s.monthCalendar = monthCalendarNamed(request.calendar);
+    s.monthCalendar = monthCalendarOf(request.calendar, request.dayCalendar.equinoxDay);
     return s;
 }
 

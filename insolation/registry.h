@@ -53,7 +53,7 @@ struct ArgumentSpec {
 // The arguments the registry knows, each once.
 namespace arguments {
 extern const ArgumentSpec time, latitude, longitude, day, hour, start, end, threshold, solarConstant,
-    yearDays, equinoxDay, dayMean, monthCalendar;
+    yearDays, equinoxDay, dayMean, monthCalendar, modelCalendar;
 }  // namespace arguments
 
 // One argument of one quantity: its help there, whether it must be given,
@@ -66,6 +66,11 @@ struct ArgumentUse {
     const ArgumentSpec* excludes = nullptr;
     std::vector<const char*> choices = {};
 };
+
+// "" or why `value` is none of the use's choices, for a front end to put
+// after the argument's name: "julian not in {equinox,angular} nor a model
+// calendar {noleap,...}" where its own choices come before model calendars'.
+std::string choiceProblem(const ArgumentUse& use, const std::string& value);
 
 // Which values of a result vary with what: the row alone (one value per
 // time or orbit), the row and the first axis (latitudes, or the longitudes
@@ -117,7 +122,7 @@ struct Settings {
     double solarConstant = math::defaultSolarConstant;
     DayCalendar dayCalendar;
     bool byDay = false;  // Point::lonOrDay is a calendar day
-    Calendar monthCalendar = Calendar::equinox;
+    MonthCalendar monthCalendar;
 };
 Settings settingsOf(const Request& request);
 

@@ -17,11 +17,11 @@ namespace a = arguments;
 const Names commandLineNames = {a::time.option,      a::latitude.option, a::longitude.option, a::day.option,
                                 a::hour.option,      a::solarConstant.option, a::start.option, a::end.option,
                                 a::threshold.option, a::yearDays.option, a::equinoxDay.option,
-                                a::monthCalendar.option};
+                                a::monthCalendar.option, a::modelCalendar.option};
 const Names pythonNames = {a::time.keyword,      a::latitude.keyword, a::longitude.keyword, a::day.keyword,
                            a::hour.keyword,      a::solarConstant.keyword, a::start.keyword, a::end.keyword,
                            a::threshold.keyword, a::yearDays.keyword, a::equinoxDay.keyword,
-                           a::monthCalendar.keyword};
+                           a::monthCalendar.keyword, a::modelCalendar.keyword};
 
 namespace {
 
@@ -38,6 +38,19 @@ void prepare(Request& request)
     for (double latitude : request.latitudes)
         radians.push_back(latitude * math::radiansPerDegree);
     request.latitudeGrid = LatitudeGrid(radians);
+    request.dayCalendar = requestCalendar(request);
+}
+
+std::string modelCalendarOf(const Request& request)
+{
+    return findModelCalendar(request.calendar) != nullptr ? request.calendar : request.modelCalendar;
+}
+
+DayCalendar requestCalendar(const Request& request)
+{
+    const std::string model = modelCalendarOf(request);
+    return resolvedCalendar(findModelCalendar(model) != nullptr ? model : modelCalendars[0].name,
+                            request.dayCalendar);
 }
 
 std::string rangeProblem(const std::string& name, const double* values, size_t n, double lowest,
@@ -88,15 +101,16 @@ std::string longitudeOrDayProblem(const Names& names, const double* values, size
 std::string monthCalendarProblem(const Quantity* q, const Request& r, const Names& names)
 {
     const ArgumentUse* use = q == nullptr ? nullptr : q->use(a::monthCalendar.name);
-    if (use == nullptr)
+    const std::string problem = use == nullptr ? "" : choiceProblem(*use, r.calendar);
+    return problem.empty() ? "" : names.calendar + ": " + problem;
+}
+
+std::string monthEquinoxProblem(const std::string& calendar, double equinoxDay, const Names& names)
+{
+    if (std::isnan(equinoxDay) || findModelCalendar(calendar) != nullptr)
         return "";
-    std::string known;
-    for (const char* choice : use->choices) {
-        if (r.calendar == choice)
-            return "";
-        known += std::string(known.empty() ? "" : ",") + choice;
-    }
-    return names.calendar + ": " + r.calendar + " not in {" + known + "}";
+    return names.equinoxDay + ": sets the March equinox of a model calendar's months (" + names.calendar
+           + " noleap, 360_day, ...), not of the " + calendar + " calendar";
 }
 
 // A mean over the day [d, d + 1) needs calendar days; a true longitude is
@@ -110,19 +124,32 @@ std::string dayMeanProblem(const Request& r, const Names& names)
     return flag + ": takes calendar days (" + names.day + "), not true longitudes (" + names.longitude + ")";
 }
 
+// The day calendar: its model calendar (--model-calendar, or monthly's
+// --calendar where that names one) and the values given beside it.
+std::string dayCalendarProblem(const Request& r, const Names& names)
+{
+    const std::string model = modelCalendarOf(r);
+    const std::string modelName = model == r.calendar ? names.calendar : names.modelCalendar;
+    return modelCalendarProblem(model, r.dayCalendar, modelName, names.yearDays, names.equinoxDay);
+}
+
 std::string requestProblem(const Request& r, const Names& names)
 {
-    const std::string calendar = calendarProblem(r.dayCalendar, names.yearDays, names.equinoxDay);
+    const std::string calendar = dayCalendarProblem(r, names);
+    const DayCalendar days = calendar.empty() ? requestCalendar(r) : DayCalendar{};
     const double bounds[] = {r.start, r.end, r.threshold};
     const Quantity* q = findQuantity(r.command);
     const bool arc = q != nullptr && q->use(a::start.name) != nullptr;
     const std::string checks[] = {
         monthCalendarProblem(q, r, names),
+        q != nullptr && q->use(a::monthCalendar.name) != nullptr
+            ? monthEquinoxProblem(r.calendar, r.dayCalendar.equinoxDay, names)
+            : "",
         calendar,
         rangeProblem(names.latitude, r.latitudes.data(), r.latitudes.size(), a::latitude.lowest,
                      a::latitude.highest),
-        calendar.empty() ? longitudeOrDayProblem(names, r.days.data(), r.days.size(), true, r.dayCalendar) : "",
-        longitudeOrDayProblem(names, r.longitudes.data(), r.longitudes.size(), false, r.dayCalendar),
+        calendar.empty() ? longitudeOrDayProblem(names, r.days.data(), r.days.size(), true, days) : "",
+        longitudeOrDayProblem(names, r.longitudes.data(), r.longitudes.size(), false, days),
         rangeProblem(names.hour, r.hours.data(), r.hours.size(), a::hour.lowest, a::hour.highest),
         distinctProblem(names.latitude, r.latitudes),
         distinctProblem(names.longitude, r.longitudes),

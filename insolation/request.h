@@ -35,8 +35,12 @@ struct Request {
     double end = 180;
     double threshold = 275;          // threshold: W/m^2
     double solarConstant = math::defaultSolarConstant;  // W/m^2
-    std::string calendar = "equinox";  // monthly: equinox or angular
-    DayCalendar dayCalendar;           // how calendar days are counted
+    std::string calendar = "equinox";  // monthly: equinox, angular or a model calendar (noleap, ...)
+    std::string modelCalendar = "tropical";  // a name of modelCalendars, counting the days
+    // How calendar days are counted; a member left ofModelCalendar is the
+    // model calendar's (its year length, 21 March 00:00), filled in by
+    // prepare().
+    DayCalendar dayCalendar{ofModelCalendar, ofModelCalendar, false};
     // Filled by prepare() from latitudes.
     LatitudeGrid latitudeGrid;
 
@@ -44,13 +48,22 @@ struct Request {
     size_t rows() const { return orbits.empty() ? times.size() : orbits.size(); }
 };
 
-// Computes what every row shares. REQUIRES: latitudes final.
+// Computes what every row shares and fills in the day calendar
+// (requestCalendar). REQUIRES: latitudes final.
 void prepare(Request& request);
+
+// The model calendar counting the request's days: the months of monthly
+// means where they name one (--calendar noleap), else modelCalendar.
+std::string modelCalendarOf(const Request& request);
+// The request's day calendar with what it leaves to its model calendar
+// filled in (resolvedCalendar); an unknown model calendar is taken as
+// "tropical" (requestProblem refuses it).
+DayCalendar requestCalendar(const Request& request);
 
 // What a front end calls each value in its messages.
 struct Names {
     std::string time, latitude, longitude, day, hour, solarConstant, start, end, threshold, yearDays,
-        equinoxDay, calendar;
+        equinoxDay, calendar, modelCalendar;
 };
 extern const Names commandLineNames;
 extern const Names pythonNames;
@@ -76,6 +89,11 @@ std::string distinctProblem(const std::string& name, const std::vector<double>& 
 // Longitudes within a turn and calendar days within the calendar's year.
 std::string longitudeOrDayProblem(const Names& names, const double* values, size_t n, bool byDay,
                                   const DayCalendar& calendar);
+
+// "" or why the months of monthly means named `calendar` do not take an
+// equinox day (NaN where none is given): only a model calendar's do, the
+// equinox and angular calendars fixing the equinox themselves.
+std::string monthEquinoxProblem(const std::string& calendar, double equinoxDay, const Names& names);
 
 // The bytes a process may take for its results: half of the machine's
 // memory or of its address-space limit, whichever is less.

@@ -148,12 +148,13 @@ py::object dailyResult(const Layout& layout, const py::object& dtype, const py::
 
 py::object dailyInsolation(const py::object& time, const py::object& lat, const py::object& lon,
                            const py::object& day, const std::string& orbit, double s0, const py::object& dtype,
-                           const py::object& outArray, double yearDays, double equinoxDay, bool dayMean)
+                           const py::object& outArray, double yearDays, double equinoxDay, bool dayMean,
+                           const std::string& modelCalendar)
 {
     const bool byDay = !firstOfTwo("daily_insolation", arguments::longitude, lon, arguments::day, day);
     const ArgumentSpec& thirdSpec = byDay ? arguments::day : arguments::longitude;
     checkSolarConstant(s0);
-    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, dayMean);
+    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, dayMean, modelCalendar);
     const bool single = singlePrecision(dtype, outArray);
     const Argument phi = argument(arguments::latitude, lat), third = argument(thirdSpec, byDay ? day : lon);
     checkValues(phi, arguments::latitude);
@@ -183,7 +184,7 @@ void registerDaily(py::module_& m)
           py::kw_only(), arg("day") = py::none(), arg("orbit") = orbit::solutionRegistry[0].key,
           arg("solar_constant") = defaults.solarConstant, arg("dtype") = py::none(), arg("out") = py::none(),
           arg("year_days") = defaults.dayCalendar.yearDays, arg("equinox_day") = defaults.dayCalendar.equinoxDay,
-          arg("day_mean") = defaults.dayCalendar.dayMean);
+          arg("day_mean") = defaults.dayCalendar.dayMean, arg("model_calendar") = defaults.modelCalendar);
 }
 
 }  // namespace pymodule

@@ -84,17 +84,22 @@ py::dict caloricHalfYear(const py::object& time, const py::object& lat, const st
     return d;
 }
 
-// A month calendar among those the monthly means take.
-Calendar calendarNamed(const std::string& name)
+// A month calendar among those the monthly means take; a model calendar's
+// with its March equinox at equinoxDay (NaN: 21 March 00:00).
+MonthCalendar calendarNamed(const std::string& name, double equinoxDay)
 {
     checkChoice(*findQuantity("monthly")->use(arguments::monthCalendar.name), name);
-    return monthCalendarNamed(name);
+    raiseIf(monthEquinoxProblem(name, equinoxDay, pythonNames));
+    if (findModelCalendar(name) != nullptr)
+        raiseIf(modelCalendarProblem(name, DayCalendar{ofModelCalendar, equinoxDay, false}, pythonNames.calendar,
+                                     pythonNames.yearDays, pythonNames.equinoxDay));
+    return monthCalendarOf(name, equinoxDay);
 }
 
 py::object monthlyInsolation(const py::object& time, const py::object& lat, const std::string& calendar,
-                             const std::string& orbit, double s0)
+                             const std::string& orbit, double s0, double equinoxDay)
 {
-    const Calendar c = calendarNamed(calendar);
+    const MonthCalendar c = calendarNamed(calendar, equinoxDay);
     checkSolarConstant(s0);
     const Argument phi = argument(arguments::latitude, lat);
     checkValues(phi, arguments::latitude);
@@ -112,14 +117,14 @@ py::object monthlyInsolation(const py::object& time, const py::object& lat, cons
 
 py::object instantInsolation(const py::object& time, const py::object& lat, const py::object& lon,
                              const py::object& hour, const py::object& day, const std::string& orbit, double s0,
-                             double yearDays, double equinoxDay)
+                             double yearDays, double equinoxDay, const std::string& modelCalendar)
 {
     const bool byDay = !firstOfTwo("instant_insolation", arguments::longitude, lon, arguments::day, day);
     const ArgumentSpec& thirdSpec = byDay ? arguments::day : arguments::longitude;
     if (hour.is_none())
         throw py::value_error("instant_insolation needs " + valuesNamed(arguments::hour));
     checkSolarConstant(s0);
-    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, false);
+    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, false, modelCalendar);
     const Argument phi = argument(arguments::latitude, lat), third = argument(thirdSpec, byDay ? day : lon),
                    h = argument(arguments::hour, hour);
     checkValues(phi, arguments::latitude);
@@ -154,9 +159,10 @@ py::object annualInsolation(const py::object& time, const py::object& lat, const
 // Calendar conversions: what = "true_longitude" (value: days), "calendar_day"
 // (value: true longitudes in degrees) or "perihelion_day" (value unused).
 py::object calendarConversion(const std::string& what, const py::object& time, const py::object& value,
-                              const std::string& orbit, double yearDays, double equinoxDay)
+                              const std::string& orbit, double yearDays, double equinoxDay,
+                              const std::string& modelCalendar)
 {
-    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, false);
+    const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, false, modelCalendar);
     const bool byDay = what == "true_longitude";
     const ArgumentSpec& spec = byDay ? arguments::day : arguments::longitude;
     const Argument x = argument(spec, value.is_none() ? py::object(py::float_(0.0)) : value);
@@ -193,16 +199,17 @@ void registerInsolation(py::module_& m)
     m.def("caloric_half_year", &caloricHalfYear, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
           arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("monthly_insolation", &monthlyInsolation, arg("time_kyr"), arg("lat_deg"),
-          arg("calendar") = defaults.calendar, py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = s0);
+          arg("calendar") = defaults.calendar, py::kw_only(), arg("orbit") = la2004, arg("solar_constant") = s0,
+          arg("equinox_day") = equinoxDay);
     m.def("instant_insolation", &instantInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
           arg("hour") = py::none(), py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004,
           arg("solar_constant") = s0, arg("year_days") = yearDays,
-          arg("equinox_day") = equinoxDay);
+          arg("equinox_day") = equinoxDay, arg("model_calendar") = defaults.modelCalendar);
     m.def("annual_insolation", &annualInsolation, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
           arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("calendar_conversion", &calendarConversion, arg("what"), arg("time_kyr"), arg("value"),
           arg("orbit") = la2004, arg("year_days") = yearDays,
-          arg("equinox_day") = equinoxDay);
+          arg("equinox_day") = equinoxDay, arg("model_calendar") = defaults.modelCalendar);
 }
 
 }  // namespace pymodule

@@ -102,7 +102,8 @@ Settings callSettings(const Quantity& q, const py::dict& given)
             checkChoice(use, use.spec->text(r));
     if (q.use(a::solarConstant.name) != nullptr)
         checkSolarConstant(r.solarConstant);
-    r.dayCalendar = dayCalendarOf(r.dayCalendar.yearDays, r.dayCalendar.equinoxDay, r.dayCalendar.dayMean);
+    r.dayCalendar =
+        dayCalendarOf(r.dayCalendar.yearDays, r.dayCalendar.equinoxDay, r.dayCalendar.dayMean, modelCalendarOf(r));
     return settingsOf(r);
 }
 

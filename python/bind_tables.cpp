@@ -80,7 +80,8 @@ Request requestOf(const py::dict& d, OrbitSource& source)
         source = handSource(orbits, r);
     for (const ArgumentSpec* spec : everyArgument())
         setArgument(*spec, d, r);
-    r.dayCalendar = dayCalendarOf(r.dayCalendar.yearDays, r.dayCalendar.equinoxDay, r.dayCalendar.dayMean);
+    r.dayCalendar =
+        dayCalendarOf(r.dayCalendar.yearDays, r.dayCalendar.equinoxDay, r.dayCalendar.dayMean, modelCalendarOf(r));
     return r;
 }
 

@@ -57,13 +57,9 @@ void checkSolarConstant(double s0)
 
 void checkChoice(const ArgumentUse& use, const std::string& value)
 {
-    std::string known;
-    for (const char* choice : use.choices) {
-        if (value == choice)
-            return;
-        known += std::string(known.empty() ? "" : ",") + choice;
-    }
-    throw py::value_error(std::string(use.spec->keyword) + ": " + value + " not in {" + known + "}");
+    const std::string problem = choiceProblem(use, value);
+    if (!problem.empty())
+        throw py::value_error(std::string(use.spec->keyword) + ": " + problem);
 }
 
 namespace {
@@ -99,14 +95,12 @@ bool firstOfTwo(const std::string& function, const ArgumentSpec& first, const py
     return !given.is_none();
 }
 
-DayCalendar dayCalendarOf(double yearDays, double equinoxDay, bool dayMean)
+DayCalendar dayCalendarOf(double yearDays, double equinoxDay, bool dayMean, const std::string& modelCalendar)
 {
-    DayCalendar c;
-    c.yearDays = yearDays;
-    c.equinoxDay = equinoxDay;
-    c.dayMean = dayMean;
-    raiseIf(calendarProblem(c, pythonNames.yearDays, pythonNames.equinoxDay));
-    return c;
+    const DayCalendar given{yearDays, equinoxDay, dayMean};
+    raiseIf(modelCalendarProblem(modelCalendar, given, pythonNames.modelCalendar, pythonNames.yearDays,
+                                 pythonNames.equinoxDay));
+    return resolvedCalendar(modelCalendar, given);
 }
 
 bool allScalars(const std::vector<const Argument*>& args)

@@ -62,8 +62,11 @@ std::string valuesNamed(const insolation::ArgumentSpec& spec);
 // when it is the first.
 bool firstOfTwo(const std::string& function, const insolation::ArgumentSpec& first, const py::object& given,
                 const insolation::ArgumentSpec& second, const py::object& other);
-// The calendar of days a call names, checked as the tool checks it.
-insolation::DayCalendar dayCalendarOf(double yearDays, double equinoxDay, bool dayMean);
+// The calendar of days a call names, checked as the tool checks it: a
+// model calendar (modelCalendars) and the values given beside it, NaN
+// where left to it.
+insolation::DayCalendar dayCalendarOf(double yearDays, double equinoxDay, bool dayMean,
+                                      const std::string& modelCalendar);
 
 // The orbit a call names; insolation needs all three elements, so an
 // eccentricity-only solution is refused for it, as by the tool.

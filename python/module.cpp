@@ -32,6 +32,8 @@ PYBIND11_MODULE(_core, m)
     m.def("distinct_problem", &insolation::distinctProblem);
     const insolation::Request defaults;
     m.attr("default_solar_constant") = defaults.solarConstant;
-    m.attr("default_year_days") = defaults.dayCalendar.yearDays;
-    m.attr("default_equinox_day") = defaults.dayCalendar.equinoxDay;
+    // The default (tropical) calendar's; a request leaves both to its model calendar.
+    const insolation::DayCalendar tropical;
+    m.attr("default_year_days") = tropical.yearDays;
+    m.attr("default_equinox_day") = tropical.equinoxDay;
 }

@@ -28,11 +28,27 @@ Axis timeAxis(const Request& request, const OrbitSource& source)
                 "kyr", "", "time_kyr", "T", request.times};
 }
 
-std::string calendarText(const insolation::DayCalendar& c)
+// "; model calendar noleap" where the days are not the default tropical
+// calendar's.
+std::string modelText(const Request& request)
+{
+    const std::string model = insolation::modelCalendarOf(request);
+    return model == insolation::modelCalendars[0].name ? "" : "; model calendar " + model;
+}
+
+std::string calendarText(const Request& request)
 {
     using math::formatNumber;
+    const insolation::DayCalendar c = insolation::requestCalendar(request);
     return "calendar day of a " + formatNumber(c.yearDays) + "-day year, March equinox on day "
-           + formatNumber(c.equinoxDay) + (c.dayMean ? "; each value the mean over the day [d, d + 1)" : "");
+           + formatNumber(c.equinoxDay) + (c.dayMean ? "; each value the mean over the day [d, d + 1)" : "")
+           + modelText(request);
+}
+
+bool takesMonthCalendar(const Request& request)
+{
+    const insolation::Quantity* q = insolation::findQuantity(request.command);
+    return q != nullptr && q->use(insolation::arguments::monthCalendar.name) != nullptr;
 }
 
 Axis latitudeAxis(const Request& request)
@@ -47,7 +63,10 @@ Axis axisOf(insolation::AxisKind kind, const Request& request)
     case AxisKind::latitude: return latitudeAxis(request);
     case AxisKind::month:
         return Axis{"month",
-                    request.calendar == "angular"
+                    insolation::findModelCalendar(request.calendar) != nullptr
+                        ? "month of the " + request.calendar + " calendar, 1 January .. 12 December"
+                    // Months not chosen by --calendar are the celestial ones.
+                    : request.calendar == "angular" || !takesMonthCalendar(request)
                         ? "month of the angular calendar: month m is the arc of true longitude from "
                           "30 (m - 1) to 30 m degrees, month 1 beginning at the March equinox"
                         : "calendar month of a 365.2422-day year, March equinox on day 80 "
@@ -58,7 +77,7 @@ Axis axisOf(insolation::AxisKind kind, const Request& request)
                     "hour", "", "hour", "", request.hours};
     case AxisKind::longitudeOrDay:
         if (!request.days.empty())
-            return Axis{"day", calendarText(request.dayCalendar), "day", "", "day", "", request.days};
+            return Axis{"day", calendarText(request), "day", "", "day", "", request.days};
         return Axis{"solar_longitude", "true solar longitude from the March equinox", "degree", "",
                     "lon", "", request.longitudes};
     case AxisKind::none: break;
@@ -105,7 +124,7 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
     // A quantity that takes a calendar states it whether days or longitudes
     // were given: with longitudes its outputs (the calendar day, for one)
     // may still be counted in it, and a file says which calendar it used.
-    const insolation::DayCalendar& c = request.dayCalendar;
+    const insolation::DayCalendar c = insolation::requestCalendar(request);
     const bool takesCalendar = q != nullptr && q->use(insolation::arguments::yearDays.name) != nullptr;
     if (!request.days.empty() || takesCalendar)
         a.push_back({"calendar", "March equinox fixed at day " + math::formatNumber(c.equinoxDay) + " of a "
@@ -114,7 +133,8 @@ std::vector<std::pair<std::string, std::string>> conventions(const Request& requ
                                  + " of the tropical year; the mean longitude advances uniformly and "
                                  "the true longitude follows from Kepler's equation; "
                                  + (c.dayMean ? "each value is the mean over the day [d, d + 1)"
-                                              : "a day d is the instant d")});
+                                              : "a day d is the instant d")
+                                 + modelText(request)});
     return a;
 }
 

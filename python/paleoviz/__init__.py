@@ -70,7 +70,8 @@ call stops on Ctrl-C (KeyboardInterrupt).
 import numpy as _np
 
 from . import _core, _generated
-from ._checks import (_EQUINOX, _LA2004, _MONTHS, _S0, _THRESHOLD, _YEAR, _calendar, _checked, _numbers_of,
+from ._checks import (_EQUINOX, _LA2004, _MODEL, _MONTHS, _S0, _THRESHOLD, _YEAR, _calendar, _checked,
+                      _left_or_number, _numbers_of,
                       _orbit_name, _refuse_large, _scalar_number)
 from ._labelled import _apply, _axis, _grid, _rows, _rows_size, _scalar, _to_xarray
 from ._orbit import Orbit, _element_keys, _first, _labelled, _plain, _warn_reliability
@@ -137,20 +138,23 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
 
 def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004,
                      solar_constant=_S0, dtype=None, out=None, as_xarray=False,
-                     year_days=_YEAR, equinox_day=_EQUINOX, day_mean=False):
+                     year_days=_YEAR, equinox_day=_EQUINOX, day_mean=False, model_calendar=_MODEL):
     """Daily-mean insolation (W/m^2) at a true longitude lon_deg or a
     calendar day `day` (exactly one of them):
     Q = (S0/pi) (a/r)^2 (h0 sin(lat) sin(dec) + cos(lat) cos(dec) sin(h0)).
     time_kyr may be an Orbit. Days count in a year of year_days days with
-    the March equinox at equinox_day; day_mean=True gives the mean over the
-    day [d, d + 1) instead of the instant d.
+    the March equinox at equinox_day, by default those of model_calendar
+    (CF names: tropical, 365.2422 days and day 80; noleap or 365_day, 365
+    and 80; 360_day, 360 and 81; all_leap or 366_day, 366 and 81);
+    day_mean=True gives the mean over the day [d, d + 1) instead of the
+    instant d.
     dtype float32 halves the memory of large grids; out, a C-ordered float64
     or float32 array of the result's shape, takes the result instead of a new
     array (as NumPy's out= does), which saves allocating and clearing fresh
     memory on every call. CLI: daily --lon/--day [--year-days --equinox-day
-    --day-mean]."""
+    --day-mean --model-calendar]."""
     by_day = lon_deg is None and day is not None
-    calendar = _calendar(year_days, equinox_day, day_mean)
+    calendar = _calendar(year_days, equinox_day, day_mean, model_calendar)
     if day_mean and lon_deg is not None and day is None:
         # The mean over a day needs a day; a longitude is one instant.
         raise ValueError("day_mean: takes calendar days (day), not true longitudes (lon_deg)")
@@ -264,36 +268,41 @@ def caloric_half_year(time_kyr, lat_deg, *, orbit=_LA2004, solar_constant=_S0, a
 
 
 def monthly_insolation(time_kyr, lat_deg, calendar=_MONTHS, *, orbit=_LA2004,
-                       solar_constant=_S0, as_xarray=False):
+                       solar_constant=_S0, as_xarray=False, equinox_day=_EQUINOX):
     """Monthly-mean insolation (W/m^2), a trailing axis of 12 months.
     calendar "equinox": calendar months, the day counts of a 365-day year
     (31, 28, 31, ...) stretched to the 365.2422-day year, 1 January starting
     at day 1.0 and the March equinox at day 80.0 (21 March); index 0 is
     January. calendar "angular": twelve arcs of 30 degrees of true
     longitude, index k from 30k to 30(k+1) degrees (index 0 begins at the
-    March equinox). Each is the energy over the month divided by its
-    duration. CLI: monthly --calendar."""
+    March equinox). A model calendar (CF names noleap or 365_day, 360_day,
+    all_leap or 366_day): its twelve months (31, 28, 31, ... days; twelve of
+    30; 31, 29, ...), each day 1/year-length of the tropical year, the March
+    equinox at equinox_day (default 21 March 00:00: day 80, or 81 in 360_day
+    and all_leap). Each is the energy over the month divided by its
+    duration. CLI: monthly --calendar [--equinox-day]."""
     s0 = _scalar_number("solar_constant", solar_constant)
+    equinox = _left_or_number("equinox_day", equinox_day)
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, lat_deg):
         return _apply(lambda t, lat: monthly_insolation(t, lat, calendar, orbit=orbit,
-                                                        solar_constant=s0),
+                                                        solar_constant=s0, equinox_day=equinox_day),
                       [time_kyr, lat_deg], 1, trailing=("month", 12), function="monthly_insolation",
                       orbit=orbit)
     if not as_xarray:
         return _plain(_core.monthly_insolation, time_kyr, orbit, 12, [("lat_deg", lat_deg)],
-                      calendar, solar_constant=s0)
+                      calendar, solar_constant=s0, equinox_day=equinox)
     t, lat = _rows(time_kyr), _axis("lat_deg", lat_deg)
     m = _core.monthly_insolation(_grid(t, 2), lat[None, :], calendar, orbit=orbit,
-                                 solar_constant=s0)
+                                 solar_constant=s0, equinox_day=equinox)
     _warn_reliability(t, orbit)
-    return _to_xarray("monthly", [m], t,
-                      {"lat_deg": lat, "orbit": orbit, "solar_constant": s0, "calendar": calendar})
+    return _to_xarray("monthly", [m], t, {"lat_deg": lat, "orbit": orbit, "solar_constant": s0,
+                                          "calendar": calendar, "equinox_day": equinox})
 
 
 def instant_insolation(time_kyr, lat_deg, lon_deg=None, hour=None, *, day=None, orbit=_LA2004,
                        solar_constant=_S0, as_xarray=False, year_days=_YEAR,
-                       equinox_day=_EQUINOX):
+                       equinox_day=_EQUINOX, model_calendar=_MODEL):
     """Instantaneous insolation (W/m^2) on a horizontal surface at the top
     of the atmosphere, at true longitude lon_deg (or calendar day `day`) and
     local apparent solar time `hour` (0 to 24, 12 at noon; hour angle
@@ -301,7 +310,7 @@ def instant_insolation(time_kyr, lat_deg, lon_deg=None, hour=None, *, day=None, 
     held at that day's place for the whole day, so that its average over the
     day is the daily mean. CLI: instant --lon/--day --hour."""
     by_day = lon_deg is None and day is not None
-    calendar = _calendar(year_days, equinox_day, False)
+    calendar = _calendar(year_days, equinox_day, False, model_calendar)
     del calendar["day_mean"]
     s0 = _scalar_number("solar_constant", solar_constant)
     orbit = _orbit_name(orbit)
@@ -343,33 +352,38 @@ def annual_insolation(time_kyr, lat_deg, *, orbit=_LA2004, solar_constant=_S0, a
     return _to_xarray("annual", [a], t, {"lat_deg": lat, "orbit": orbit, "solar_constant": s0})
 
 
-def true_longitude(time_kyr, day, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX):
+def true_longitude(time_kyr, day, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX,
+                   model_calendar=_MODEL):
     """The Sun's true longitude (degrees from the March equinox, [0, 360))
     at the instant `day` of a year of year_days days with the March equinox
-    at equinox_day. time_kyr may be an Orbit. CLI: calendar --day."""
-    return _conversion("true_longitude", time_kyr, day, orbit, year_days, equinox_day)
+    at equinox_day (by default those of model_calendar, as daily_insolation
+    takes them). time_kyr may be an Orbit. CLI: calendar --day."""
+    return _conversion("true_longitude", time_kyr, day, orbit, year_days, equinox_day, model_calendar)
 
 
-def calendar_day(time_kyr, lon_deg, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX):
+def calendar_day(time_kyr, lon_deg, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX,
+                 model_calendar=_MODEL):
     """The calendar day in [0, year_days) when the Sun reaches true
     longitude lon_deg (degrees, 0 to 360). CLI: calendar --lon."""
-    return _conversion("calendar_day", time_kyr, lon_deg, orbit, year_days, equinox_day)
+    return _conversion("calendar_day", time_kyr, lon_deg, orbit, year_days, equinox_day, model_calendar)
 
 
-def perihelion_day(time_kyr, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX):
+def perihelion_day(time_kyr, *, orbit=_LA2004, year_days=_YEAR, equinox_day=_EQUINOX,
+                   model_calendar=_MODEL):
     """The calendar day in [0, year_days) of perihelion, where the Sun's
     true longitude is varpi + 180 degrees. CLI: calendar (perihelion_day)."""
-    return _conversion("perihelion_day", time_kyr, None, orbit, year_days, equinox_day)
+    return _conversion("perihelion_day", time_kyr, None, orbit, year_days, equinox_day, model_calendar)
 
 
-def _conversion(what, time_kyr, value, orbit, year_days, equinox_day):
-    calendar = _calendar(year_days, equinox_day, False)
+def _conversion(what, time_kyr, value, orbit, year_days, equinox_day, model_calendar):
+    calendar = _calendar(year_days, equinox_day, False, model_calendar)
     del calendar["day_mean"]
     orbit = _orbit_name(orbit)
     if _labelled(time_kyr, value):
         args = [time_kyr] + ([] if value is None else [value])
         return _apply(lambda t, *x: _conversion(what, t, x[0] if x else None, orbit, year_days,
-                                                equinox_day), args, 1, function=what, orbit=orbit)
+                                                equinox_day, model_calendar), args, 1, function=what,
+                      orbit=orbit)
     name = "day" if what == "true_longitude" else "lon_deg"
     args = [] if value is None else [(name, value)]
     checked = _checked(args)

@@ -10,10 +10,12 @@ from . import _core
 
 _LA2004 = _core.default_solution
 _S0 = _core.default_solar_constant
-_YEAR = _core.default_year_days
-_EQUINOX = _core.default_equinox_day
 # Each argument's default in the library's registry, by Python keyword.
 _DEFAULTS = {a["keyword"]: a["default"] for row in _core.quantities() for a in row["arguments"]}
+# None: the model calendar's year length and 21 March 00:00.
+_YEAR = _DEFAULTS["year_days"]
+_EQUINOX = _DEFAULTS["equinox_day"]
+_MODEL = _DEFAULTS["model_calendar"]
 _THRESHOLD = float(_DEFAULTS["threshold"])
 _MONTHS = _DEFAULTS["calendar"]
 _SUGGESTION = ("compute it in chunks: pass dask arrays or xarray DataArrays backed by dask, or a "
@@ -58,13 +60,18 @@ def _scalar_number(name, value):
     return float(a)
 
 
-def _calendar(year_days, equinox_day, day_mean):
+def _left_or_number(name, value):
+    """One number, or NaN for None: left to the model calendar."""
+    return float("nan") if value is None else _scalar_number(name, value)
+
+
+def _calendar(year_days, equinox_day, day_mean, model_calendar=_MODEL):
     # A string such as "no" would be true: only a boolean says which is meant.
     if not isinstance(day_mean, (bool, _np.bool_)):
         raise ValueError("day_mean: takes True or False, not %r" % (day_mean,))
-    return {"year_days": _scalar_number("year_days", year_days),
-            "equinox_day": _scalar_number("equinox_day", equinox_day),
-            "day_mean": bool(day_mean)}
+    return {"year_days": _left_or_number("year_days", year_days),
+            "equinox_day": _left_or_number("equinox_day", equinox_day),
+            "day_mean": bool(day_mean), "model_calendar": str(model_calendar)}
 
 
 def _orbit_name(orbit):

@@ -47,10 +47,13 @@ const CLI::Validator decimalNumber(
     },
     "NUMBER");
 
-// Adds a number option checked as decimalNumber.
+// Adds a number option checked as decimalNumber. A NaN default stands for
+// a value worked out from others (the model calendar's year) and is not
+// shown.
 CLI::Option* addNumber(CLI::App* command, const std::string& name, double& value, const std::string& what)
 {
-    return command->add_option(name, value, what)->check(decimalNumber)->capture_default_str();
+    CLI::Option* option = command->add_option(name, value, what)->check(decimalNumber);
+    return std::isnan(value) ? option : option->capture_default_str();
 }
 
 bool endsWith(const std::string& text, const std::string& suffix)
@@ -141,6 +144,17 @@ CLI::App* addCommand(CLI::App& app, Options& o, const std::string& name, const s
     return c;
 }
 
+// The choices of an argument, refused with the library's message, the one
+// the Python module gives.
+CLI::Validator choiceValidator(const insolation::ArgumentUse& use)
+{
+    std::string listed;
+    for (const char* choice : use.choices)
+        listed += std::string(listed.empty() ? "" : ",") + choice;
+    return CLI::Validator([use](std::string& value) { return insolation::choiceProblem(use, value); },
+                          "{" + listed + "}");
+}
+
 // One argument of a quantity as an option of its command.
 CLI::Option* addArgument(CLI::App* c, Options& o, const insolation::ArgumentUse& use)
 {
@@ -156,7 +170,7 @@ CLI::Option* addArgument(CLI::App* c, Options& o, const insolation::ArgumentUse&
         return c->add_flag(spec.option, spec.flag(o.request), use.help);
     case insolation::ArgumentShape::choice:
         return c->add_option(spec.option, spec.text(o.request), use.help)
-            ->check(CLI::IsMember(std::vector<std::string>(use.choices.begin(), use.choices.end())))
+            ->check(choiceValidator(use))
             ->capture_default_str();
     }
     return nullptr;
