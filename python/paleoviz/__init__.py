@@ -25,10 +25,13 @@ Conventions (every result's xarray attributes state them too):
   arrays of them broadcast with the other arguments. Checked as series
   records are: e in [0, 1), obliquity in [0, 90] degrees, varpi any finite
   number of degrees.
-- Calendars: a day is 1/year_days of the tropical year (year_days 365.2422,
-  the default, 365 or 360, as climate models count), the March equinox at
-  the instant equinox_day (80.0 by default, 21 March 00:00 when 1 January is
-  day 1; 80.5 is also common); day d is the instant d, or with
+- Calendars: a day is 1/year_days of the tropical year; model_calendar
+  names the year as climate models count it ("tropical", the default, of
+  365.2422 days; "noleap"/"365_day", "360_day", "all_leap"/"366_day"), or
+  year_days gives its length (365.2422, 365 or 360); the March equinox falls
+  at the instant equinox_day (21 March 00:00 of the calendar by default:
+  day 80.0 of the tropical and noleap years, 81.0 of the 360-day and
+  all_leap years; 80.5 is also common); day d is the instant d, or with
   day_mean=True the mean over the day [d, d + 1). true_longitude,
   calendar_day and perihelion_day convert. (climlab's calendar days are
   also days of a 365.2422-day year from 1 January with the March equinox
