@@ -137,13 +137,17 @@ namespace {
 // The daily mean over the year on a grid of true longitude, for the parts
 // of the year above a level. At lambda_i = i h (i = 0..n, lambda_n = 2 pi):
 // the cosine sum g (energy per radian is energyPerRadian times g), the
-// daily mean q and the days per radian w = dt / dlambda. The arrays belong
-// to the calling thread's YearNodes and last until its next profile.
+// daily mean q and the days per radian w = dt / dlambda, with the tangent
+// of the declination tanD and the latitude, which tell the nodes in polar
+// night. The arrays belong to the calling thread's YearNodes and last until
+// its next profile.
 struct YearProfile {
     int n;
     double h;
     double perRadian;
-    const double *g, *q, *w;
+    const double *g, *q, *w, *tanD;
+    LatitudeGeometry latitude;
+    double sinObliquity;
 };
 
 // What the profile's nodes share across latitudes for one orbit and solar
@@ -208,12 +212,41 @@ YearProfile yearProfile(const Orbit& orbit, double solarConstant, double latitud
         nodes.q[i] = nodes.scale[i] * g;
     }
     return YearProfile{nodes.n, nodes.h, energyPerRadian(orbit, solarConstant), nodes.g.data(), nodes.q.data(),
-                       nodes.w.data()};
+                       nodes.w.data(), nodes.tanD.data(), lat, std::sin(orbit.obliquity)};
+}
+
+// Whether node i lies in polar night: the Sun stays down all day there and
+// the daily mean is exactly 0.
+bool inPolarNight(const YearProfile& p, int i)
+{
+    return cosSunsetHourAngle(p.latitude.tanLatitude, p.tanD[i]) >= 1.0;
+}
+
+// The part of the cell between nodes `high` and `low` (neighbours, low in
+// polar night) from high to where polar night begins or ends, in (0, 1]:
+// there tan(phi) tan(d) = -1, that is sin d = sin(eps) sin(lambda) reaches
+// -cos(phi) north of the equator and +cos(phi) south of it. Of the two
+// longitudes with that sine, the one nearer the cell.
+double sunlitReach(const YearProfile& p, int high, int low)
+{
+    const double side = p.latitude.sinLatitude > 0 ? -1.0 : 1.0;
+    const double s = side * p.latitude.cosLatitude / p.sinObliquity;
+    if (!(std::fabs(s) <= 1.0))
+        return 1.0;
+    const double a = std::asin(s);
+    const double middle = (high + low) * p.h / 2;
+    const double edge =
+        std::fabs(std::remainder(a - middle, twoPi)) <= std::fabs(std::remainder(pi - a - middle, twoPi)) ? a
+                                                                                                         : pi - a;
+    return std::min(1.0, std::fabs(std::remainder(edge - high * p.h, twoPi)) / p.h);
 }
 
 // Cell i's (from lambda_{i-1} to lambda_i) trapezoid of the cosine sum
 // and of the days, counting only its part above the level, found by linear
-// interpolation of the daily mean where the mean crosses it.
+// interpolation of the daily mean where the mean crosses it. Where the
+// mean falls to 0 at the edge of polar night it does so like a power of
+// the distance to that edge, not linearly: in a cell with one node in polar
+// night the interpolation runs to the edge instead of to that node.
 struct CellPart {
     double g, days;
 };
@@ -227,8 +260,11 @@ CellPart cellAbove(const YearProfile& p, int i, double level)
         return CellPart{0, 0};
     const int high = qa > level ? i - 1 : i;
     const int low = qa > level ? i : i - 1;
-    const double f = (p.q[high] - level) / std::fabs(qa - qb);
-    const double gCross = p.g[high] + f * (p.g[low] - p.g[high]);
+    const double reach = inPolarNight(p, low) ? sunlitReach(p, high, low) : 1.0;
+    // t of the way from high's values to low's, f of the cell's width.
+    const double t = (p.q[high] - level) / std::fabs(qa - qb);
+    const double f = reach * t;
+    const double gCross = p.g[high] + t * (p.g[low] - p.g[high]);
     const double wCross = p.w[high] + f * (p.w[low] - p.w[high]);
     return CellPart{f * p.h * (p.g[high] + gCross) / 2, f * p.h * (p.w[high] + wCross) / 2};
 }

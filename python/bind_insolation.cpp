@@ -132,9 +132,24 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
     checkValues(h, arguments::hour);
     const OrbitRows rows = rowsOf(time, orbit);
     const std::vector<const Argument*> args{&rows.arg, &phi, &third, &h};
-    const auto out = elementwise(rows, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
-        *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay, calendar), x[3]);
+    // With a latitude axis, the registry row's kernel places the Sun once
+    // per instant for every latitude, to the same values.
+    Settings settings;
+    settings.solarConstant = s0;
+    settings.dayCalendar = calendar;
+    settings.byDay = byDay;
+    const LatitudeKernel latitudes = findQuantity("instant")->latitudes;
+    auto out = latitudeWise(rows, args, 1, 1, [&](const Orbit& o, const double* x, const LatitudeGrid& grid,
+                                                double* row, GridScratch& scratch) {
+        Point p;
+        p.lonOrDay = x[2];
+        p.hour = x[3];
+        latitudes(o, settings, p, grid, row, scratch);
     });
+    if (out.empty())
+        out = elementwise(rows, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
+            *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay, calendar), x[3]);
+        });
     return result(out[0], allScalars(args));
 }
 

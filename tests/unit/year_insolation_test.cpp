@@ -121,6 +121,24 @@ TEST(YearInsolation, IntegralsMatchSumsOverTime)
     }
 }
 
+// At a level of 0 the days above are those outside polar night. On a
+// circular orbit time runs with true longitude, and polar night at phi > 0
+// lasts while sin(eps) sin(lambda) <= -cos(phi): an arc of
+// pi - 2 asin(cos(phi) / sin(eps)).
+TEST(YearInsolation, DaysAboveZeroAreTheDaysOutsidePolarNight)
+{
+    struct Row {
+        double latDeg, obliquityDeg;
+    };
+    for (const Row& r : {Row{65.0, 27.8}}) {
+        const double night = pi - 2 * std::asin(std::cos(r.latDeg * degree) / std::sin(r.obliquityDeg * degree));
+        const Orbit circular{0.0, r.obliquityDeg * degree, 0.0};
+        EXPECT_NEAR(insolation::aboveThreshold(circular, s0, r.latDeg * degree, 0.0).days,
+                    insolation::yearDays * (1 - night / (2 * pi)), 1e-3)
+            << "lat " << r.latDeg << " obliquity " << r.obliquityDeg;
+    }
+}
+
 TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMeans)
 {
     // 20,000 daily means at equal steps of time, sorted: the greater half
