@@ -19,37 +19,37 @@ constexpr double unbounded = std::numeric_limits<double>::infinity();
 }  // namespace
 
 // clang-format off
-const ArgumentSpec time{"time", "--time", "time_kyr", "time", "kyr", -unbounded, unbounded,
+const ArgumentInfo time{"time", "--time", "time_kyr", "time", "kyr", -unbounded, unbounded,
                         [](Request& r) -> std::vector<double>& { return r.times; }};
-const ArgumentSpec latitude{"lat", "--lat", "lat_deg", "lat", "degrees_north", -90, 90,
+const ArgumentInfo latitude{"lat", "--lat", "lat_deg", "lat", "degrees_north", -90, 90,
                             [](Request& r) -> std::vector<double>& { return r.latitudes; }};
-const ArgumentSpec longitude{"lon", "--lon", "lon_deg", "lon", "degree", 0, degreesPerTurn,
+const ArgumentInfo longitude{"lon", "--lon", "lon_deg", "lon", "degree", 0, degreesPerTurn,
                              [](Request& r) -> std::vector<double>& { return r.longitudes; }};
 // Days are checked against the request's own calendar (requestProblem).
-const ArgumentSpec day{"day", "--day", "day", "day", "day", -unbounded, unbounded,
+const ArgumentInfo day{"day", "--day", "day", "day", "day", -unbounded, unbounded,
                        [](Request& r) -> std::vector<double>& { return r.days; }};
-const ArgumentSpec hour{"hour", "--hour", "hour", "", "hour", 0, hoursPerDay,
+const ArgumentInfo hour{"hour", "--hour", "hour", "", "hour", 0, hoursPerDay,
                         [](Request& r) -> std::vector<double>& { return r.hours; }};
-const ArgumentSpec start{"start", "--start", "start_deg", "", "degree", 0, degreesPerTurn, nullptr,
+const ArgumentInfo start{"start", "--start", "start_deg", "", "degree", 0, degreesPerTurn, nullptr,
                          [](Request& r) -> double& { return r.start; }};
-const ArgumentSpec end{"end", "--end", "end_deg", "", "degree", 0, degreesPerTurn, nullptr,
+const ArgumentInfo end{"end", "--end", "end_deg", "", "degree", 0, degreesPerTurn, nullptr,
                        [](Request& r) -> double& { return r.end; }};
-const ArgumentSpec threshold{"threshold", "--threshold", "threshold", "", "W m-2", -unbounded, unbounded,
+const ArgumentInfo threshold{"threshold", "--threshold", "threshold", "", "W m-2", -unbounded, unbounded,
                              nullptr, [](Request& r) -> double& { return r.threshold; }};
-const ArgumentSpec solarConstant{"solar_constant", "--solar-constant", "solar_constant", "", "W m-2", 0,
+const ArgumentInfo solarConstant{"solar_constant", "--solar-constant", "solar_constant", "", "W m-2", 0,
                                  maxSolarConstant, nullptr,
                                  [](Request& r) -> double& { return r.solarConstant; }};
 // The year length and the equinox day default to the model calendar's
 // (ofModelCalendar, printed as no default).
-const ArgumentSpec yearDays{"year_days", "--year-days", "year_days", "", "day", 360, 366, nullptr,
+const ArgumentInfo yearDays{"year_days", "--year-days", "year_days", "", "day", 360, 366, nullptr,
                             [](Request& r) -> double& { return r.dayCalendar.yearDays; }};
-const ArgumentSpec equinoxDay{"equinox_day", "--equinox-day", "equinox_day", "", "day", 0, 366, nullptr,
+const ArgumentInfo equinoxDay{"equinox_day", "--equinox-day", "equinox_day", "", "day", 0, 366, nullptr,
                               [](Request& r) -> double& { return r.dayCalendar.equinoxDay; }};
-const ArgumentSpec dayMean{"day_mean", "--day-mean", "day_mean", "", "", 0, 1, nullptr, nullptr,
+const ArgumentInfo dayMean{"day_mean", "--day-mean", "day_mean", "", "", 0, 1, nullptr, nullptr,
                            [](Request& r) -> bool& { return r.dayCalendar.dayMean; }};
-const ArgumentSpec monthCalendar{"calendar", "--calendar", "calendar", "", "", 0, 0, nullptr, nullptr,
+const ArgumentInfo monthCalendar{"calendar", "--calendar", "calendar", "", "", 0, 0, nullptr, nullptr,
                                  nullptr, [](Request& r) -> std::string& { return r.calendar; }};
-const ArgumentSpec modelCalendar{"model_calendar", "--model-calendar", "model_calendar", "", "", 0, 0, nullptr,
+const ArgumentInfo modelCalendar{"model_calendar", "--model-calendar", "model_calendar", "", "", 0, 0, nullptr,
                                  nullptr, nullptr, [](Request& r) -> std::string& { return r.modelCalendar; }};
 // clang-format on
 
@@ -71,10 +71,10 @@ std::vector<PointField> pointFields()
     return {std::begin(pointFieldList), std::end(pointFieldList)};
 }
 
-double Point::*pointFieldOf(const ArgumentSpec& spec)
+double Point::*pointFieldOf(const ArgumentInfo& info)
 {
     for (const PointField& p : pointFieldList)
-        if (p.spec == &spec)
+        if (p.info == &info)
             return p.field;
     return nullptr;
 }
@@ -116,7 +116,7 @@ std::string number(double x)
     return std::isfinite(x) ? math::formatNumber(x) : "null";
 }
 
-std::string defaultOf(const ArgumentSpec& a)
+std::string defaultOf(const ArgumentInfo& a)
 {
     Request r;
     if (a.number != nullptr)
@@ -142,7 +142,7 @@ const char* shapeName(ArgumentShape shape)
 
 std::string argumentJson(const ArgumentUse& use)
 {
-    const ArgumentSpec& a = *use.spec;
+    const ArgumentInfo& a = *use.info;
     std::ostringstream out;
     out << "{\"name\": " << quoted(a.name) << ", \"option\": " << quoted(a.option)
         << ", \"keyword\": " << quoted(a.keyword) << ", \"parameter\": " << quoted(a.parameter)
@@ -167,7 +167,7 @@ const char* extentName(Extent extent)
     return "";
 }
 
-std::string outputJson(const OutputSpec& o)
+std::string outputJson(const OutputInfo& o)
 {
     return "{\"name\": " + quoted(o.name) + ", \"long_name\": " + quoted(o.longName) + ", \"units\": "
            + quoted(o.units) + ", \"standard_name\": " + quoted(o.standardName) + ", \"extent\": "

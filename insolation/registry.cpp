@@ -348,7 +348,7 @@ Settings settingsOf(const Request& request)
 const ArgumentUse* Quantity::use(const char* argumentName) const
 {
     for (const ArgumentUse& u : arguments)
-        if (std::string(u.spec->name) == argumentName)
+        if (std::string(u.info->name) == argumentName)
             return &u;
     return nullptr;
 }

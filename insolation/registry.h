@@ -34,7 +34,7 @@ enum class ArgumentShape {
 };
 
 // One argument as every front end knows it.
-struct ArgumentSpec {
+struct ArgumentInfo {
     const char* name;       // the registry's own name, e.g. "lat"
     const char* option;     // command line, "--lat"
     const char* keyword;    // Python, "lat_deg"
@@ -52,18 +52,18 @@ struct ArgumentSpec {
 
 // The arguments the registry knows, each once.
 namespace arguments {
-extern const ArgumentSpec time, latitude, longitude, day, hour, start, end, threshold, solarConstant,
+extern const ArgumentInfo time, latitude, longitude, day, hour, start, end, threshold, solarConstant,
     yearDays, equinoxDay, dayMean, monthCalendar, modelCalendar;
 }  // namespace arguments
 
 // One argument of one quantity: its help there, whether it must be given,
 // and the argument it excludes (--lon or --day).
 struct ArgumentUse {
-    const ArgumentSpec* spec;
+    const ArgumentInfo* info;
     ArgumentShape shape;
     const char* help;
     bool required = false;
-    const ArgumentSpec* excludes = nullptr;
+    const ArgumentInfo* excludes = nullptr;
     std::vector<const char*> choices = {};
 };
 
@@ -78,7 +78,7 @@ std::string choiceProblem(const ArgumentUse& use, const std::string& value);
 enum class Extent { row, first, grid };
 
 // One output, with its CF attributes.
-struct OutputSpec {
+struct OutputInfo {
     const char* name;          // NetCDF variable, CSV column stem, Python key
     const char* longName;
     const char* units;         // UDUNITS spelling
@@ -108,14 +108,14 @@ struct Point {
 
 // Where each point argument's values go in a kernel's Point; a row's other
 // arguments are settings, shared by every point of a call. A new point
-// argument is an ArgumentSpec, a Point member and a line of this list.
+// argument is an ArgumentInfo, a Point member and a line of this list.
 struct PointField {
-    const ArgumentSpec* spec;
+    const ArgumentInfo* info;
     double Point::*field;
 };
 std::vector<PointField> pointFields();
 // The member an argument fills, or nullptr for a setting.
-double Point::*pointFieldOf(const ArgumentSpec& spec);
+double Point::*pointFieldOf(const ArgumentInfo& info);
 
 // What every point of a call shares.
 struct Settings {
@@ -141,7 +141,7 @@ struct Quantity {
     const char* definition;  // one line: the command's description
     const char* example;     // one command line
     std::vector<ArgumentUse> arguments;
-    std::vector<OutputSpec> outputs;
+    std::vector<OutputInfo> outputs;
     // The Python functions computing it (a conversion has one per direction).
     std::vector<const char*> pythonFunctions;
     AxisKind firstAxis;
@@ -152,10 +152,10 @@ struct Quantity {
     // Global attributes of its outputs beyond those every output has.
     std::vector<std::pair<std::string, std::string>> (*attributes)(const Request&) = nullptr;
     // The outputs when the request gives calendar days, where they differ.
-    std::vector<OutputSpec> dayOutputs = {};
+    std::vector<OutputInfo> dayOutputs = {};
 
     size_t valueCount() const { return outputs.size() * static_cast<size_t>(trailing); }
-    const std::vector<OutputSpec>& outputsFor(bool byDay) const
+    const std::vector<OutputInfo>& outputsFor(bool byDay) const
     {
         return byDay && !dayOutputs.empty() ? dayOutputs : outputs;
     }

@@ -152,7 +152,7 @@ py::object dailyInsolation(const py::object& time, const py::object& lat, const 
                            const std::string& modelCalendar)
 {
     const bool byDay = !firstOfTwo("daily_insolation", arguments::longitude, lon, arguments::day, day);
-    const ArgumentSpec& thirdSpec = byDay ? arguments::day : arguments::longitude;
+    const ArgumentInfo& thirdSpec = byDay ? arguments::day : arguments::longitude;
     checkSolarConstant(s0);
     const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, dayMean, modelCalendar);
     const bool single = singlePrecision(dtype, outArray);

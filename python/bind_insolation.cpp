@@ -120,7 +120,7 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
                              double yearDays, double equinoxDay, const std::string& modelCalendar)
 {
     const bool byDay = !firstOfTwo("instant_insolation", arguments::longitude, lon, arguments::day, day);
-    const ArgumentSpec& thirdSpec = byDay ? arguments::day : arguments::longitude;
+    const ArgumentInfo& thirdSpec = byDay ? arguments::day : arguments::longitude;
     if (hour.is_none())
         throw py::value_error("instant_insolation needs " + valuesNamed(arguments::hour));
     checkSolarConstant(s0);
@@ -179,10 +179,10 @@ py::object calendarConversion(const std::string& what, const py::object& time, c
 {
     const DayCalendar calendar = dayCalendarOf(yearDays, equinoxDay, false, modelCalendar);
     const bool byDay = what == "true_longitude";
-    const ArgumentSpec& spec = byDay ? arguments::day : arguments::longitude;
-    const Argument x = argument(spec, value.is_none() ? py::object(py::float_(0.0)) : value);
+    const ArgumentInfo& info = byDay ? arguments::day : arguments::longitude;
+    const Argument x = argument(info, value.is_none() ? py::object(py::float_(0.0)) : value);
     if (what != "perihelion_day")
-        checkValues(x, spec, calendar);
+        checkValues(x, info, calendar);
     const OrbitRows rows = rowsOf(time, orbit);
     std::vector<const Argument*> args{&rows.arg};
     if (what != "perihelion_day")

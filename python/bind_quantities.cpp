@@ -57,24 +57,24 @@ py::object valueOf(const py::dict& given, const char* keyword)
 // The point arguments given, after the row's rules: exactly one of two
 // that exclude each other, each required one, and a number left out
 // taking a default-made Request's value.
-std::vector<std::pair<const ArgumentSpec*, py::object>> pointValues(const Quantity& q, const py::dict& given,
+std::vector<std::pair<const ArgumentInfo*, py::object>> pointValues(const Quantity& q, const py::dict& given,
                                                                     const std::string& function)
 {
-    std::vector<std::pair<const ArgumentSpec*, py::object>> values;
+    std::vector<std::pair<const ArgumentInfo*, py::object>> values;
     Request defaults;
     for (const ArgumentUse& use : q.arguments) {
-        const ArgumentSpec& spec = *use.spec;
-        if (pointFieldOf(spec) == nullptr)
+        const ArgumentInfo& info = *use.info;
+        if (pointFieldOf(info) == nullptr)
             continue;
-        py::object value = valueOf(given, spec.keyword);
+        py::object value = valueOf(given, info.keyword);
         if (use.excludes != nullptr)
-            firstOfTwo(function, spec, value, *use.excludes, valueOf(given, use.excludes->keyword));
+            firstOfTwo(function, info, value, *use.excludes, valueOf(given, use.excludes->keyword));
         if (value.is_none() && use.required)
-            throw py::value_error(function + " needs " + valuesNamed(spec));
-        if (value.is_none() && spec.number != nullptr)
-            value = py::float_(spec.number(defaults));
+            throw py::value_error(function + " needs " + valuesNamed(info));
+        if (value.is_none() && info.number != nullptr)
+            value = py::float_(info.number(defaults));
         if (!value.is_none())
-            values.emplace_back(&spec, value);
+            values.emplace_back(&info, value);
     }
     return values;
 }
@@ -86,20 +86,20 @@ Settings callSettings(const Quantity& q, const py::dict& given)
 {
     Request r;
     for (const ArgumentUse& use : q.arguments) {
-        const ArgumentSpec& spec = *use.spec;
-        const py::object value = valueOf(given, spec.keyword);
-        if (pointFieldOf(spec) != nullptr || value.is_none())
+        const ArgumentInfo& info = *use.info;
+        const py::object value = valueOf(given, info.keyword);
+        if (pointFieldOf(info) != nullptr || value.is_none())
             continue;
-        if (spec.number != nullptr)
-            spec.number(r) = value.cast<double>();
-        else if (spec.flag != nullptr)
-            spec.flag(r) = value.cast<bool>();
-        else if (spec.text != nullptr)
-            spec.text(r) = value.cast<std::string>();
+        if (info.number != nullptr)
+            info.number(r) = value.cast<double>();
+        else if (info.flag != nullptr)
+            info.flag(r) = value.cast<bool>();
+        else if (info.text != nullptr)
+            info.text(r) = value.cast<std::string>();
     }
     for (const ArgumentUse& use : q.arguments)
-        if (!use.choices.empty() && use.spec->text != nullptr)
-            checkChoice(use, use.spec->text(r));
+        if (!use.choices.empty() && use.info->text != nullptr)
+            checkChoice(use, use.info->text(r));
     if (q.use(a::solarConstant.name) != nullptr)
         checkSolarConstant(r.solarConstant);
     r.dayCalendar =
@@ -114,11 +114,11 @@ QuantityCall callOf(const Quantity& q, const py::dict& args, const py::dict& set
     call.function = q.pythonFunctions.empty() ? q.name : q.pythonFunctions[0];
     const auto values = pointValues(q, args, call.function);
     call.settings = callSettings(q, settings);
-    for (const auto& [spec, value] : values) {
-        call.settings.byDay = call.settings.byDay || spec == &a::day;
-        call.points.push_back(argument(*spec, value));
-        checkValues(call.points.back(), *spec, call.settings.dayCalendar);
-        call.fields.push_back(pointFieldOf(*spec));
+    for (const auto& [info, value] : values) {
+        call.settings.byDay = call.settings.byDay || info == &a::day;
+        call.points.push_back(argument(*info, value));
+        checkValues(call.points.back(), *info, call.settings.dayCalendar);
+        call.fields.push_back(pointFieldOf(*info));
     }
     return call;
 }
@@ -210,7 +210,7 @@ void registerQuantities(py::module_& m)
     // the keywords of the point arguments, and the rows compute() takes.
     py::list keywords, computed;
     for (const PointField& p : pointFields())
-        keywords.append(p.spec->keyword);
+        keywords.append(p.info->keyword);
     for (const Quantity& q : insolation::quantities())
         if (computedPointByPoint(q))
             computed.append(q.name);

@@ -16,7 +16,7 @@ namespace pymodule {
 
 namespace {
 
-using insolation::ArgumentSpec;
+using insolation::ArgumentInfo;
 using insolation::Quantity;
 using insolation::Request;
 using orbit::OrbitSource;
@@ -37,30 +37,30 @@ OrbitSource handSource(const std::vector<std::vector<double>>& orbits, Request& 
 }
 
 // Each argument of the registry once.
-std::vector<const ArgumentSpec*> everyArgument()
+std::vector<const ArgumentInfo*> everyArgument()
 {
-    std::vector<const ArgumentSpec*> every{&insolation::arguments::time};
+    std::vector<const ArgumentInfo*> every{&insolation::arguments::time};
     for (const Quantity& q : insolation::quantities())
         for (const insolation::ArgumentUse& use : q.arguments)
-            if (std::find(every.begin(), every.end(), use.spec) == every.end())
-                every.push_back(use.spec);
+            if (std::find(every.begin(), every.end(), use.info) == every.end())
+                every.push_back(use.info);
     return every;
 }
 
 // r's value of the argument from d[keyword], where d has it.
-void setArgument(const ArgumentSpec& spec, const py::dict& d, Request& r)
+void setArgument(const ArgumentInfo& info, const py::dict& d, Request& r)
 {
-    if (!d.contains(spec.keyword))
+    if (!d.contains(info.keyword))
         return;
-    const py::object value = d[spec.keyword];
-    if (spec.list != nullptr)
-        spec.list(r) = value.cast<std::vector<double>>();
-    else if (spec.number != nullptr)
-        spec.number(r) = value.cast<double>();
-    else if (spec.flag != nullptr)
-        spec.flag(r) = value.cast<bool>();
-    else if (spec.text != nullptr)
-        spec.text(r) = value.cast<std::string>();
+    const py::object value = d[info.keyword];
+    if (info.list != nullptr)
+        info.list(r) = value.cast<std::vector<double>>();
+    else if (info.number != nullptr)
+        info.number(r) = value.cast<double>();
+    else if (info.flag != nullptr)
+        info.flag(r) = value.cast<bool>();
+    else if (info.text != nullptr)
+        info.text(r) = value.cast<std::string>();
 }
 
 // The request a dict of its values names: "command", the times (time_kyr)
@@ -78,8 +78,8 @@ Request requestOf(const py::dict& d, OrbitSource& source)
                            r.command != "elements");
     else
         source = handSource(orbits, r);
-    for (const ArgumentSpec* spec : everyArgument())
-        setArgument(*spec, d, r);
+    for (const ArgumentInfo* info : everyArgument())
+        setArgument(*info, d, r);
     r.dayCalendar =
         dayCalendarOf(r.dayCalendar.yearDays, r.dayCalendar.equinoxDay, r.dayCalendar.dayMean, modelCalendarOf(r));
     return r;

@@ -18,9 +18,9 @@ Argument argument(const std::string& name, const py::object& value)
     return Argument{name, array};
 }
 
-Argument argument(const ArgumentSpec& spec, const py::object& value)
+Argument argument(const ArgumentInfo& info, const py::object& value)
 {
-    return argument(spec.keyword, value);
+    return argument(info.keyword, value);
 }
 
 Layout broadcast(const std::vector<const Argument*>& args)
@@ -40,12 +40,12 @@ void raiseIf(const std::string& problem)
         throw py::value_error(problem);
 }
 
-void checkValues(const Argument& a, const ArgumentSpec& spec, const DayCalendar& calendar)
+void checkValues(const Argument& a, const ArgumentInfo& info, const DayCalendar& calendar)
 {
-    if (&spec == &arguments::day)
+    if (&info == &arguments::day)
         raiseIf(longitudeOrDayProblem(pythonNames, a.data(), a.size(), true, calendar));
-    else if (std::isfinite(spec.lowest) || std::isfinite(spec.highest))
-        raiseIf(rangeProblem(a.name, a.data(), a.size(), spec.lowest, spec.highest));
+    else if (std::isfinite(info.lowest) || std::isfinite(info.highest))
+        raiseIf(rangeProblem(a.name, a.data(), a.size(), info.lowest, info.highest));
     else
         raiseIf(finiteProblem(a.name, a.data(), a.size()));
 }
@@ -59,7 +59,7 @@ void checkChoice(const ArgumentUse& use, const std::string& value)
 {
     const std::string problem = choiceProblem(use, value);
     if (!problem.empty())
-        throw py::value_error(std::string(use.spec->keyword) + ": " + problem);
+        throw py::value_error(std::string(use.info->keyword) + ": " + problem);
 }
 
 namespace {
@@ -67,7 +67,7 @@ namespace {
 // The words messages give an argument's values, where they need more than
 // its keyword.
 struct ValuesWords {
-    const ArgumentSpec* spec;
+    const ArgumentInfo* info;
     const char* words;
 };
 const ValuesWords valuesWords[] = {
@@ -78,16 +78,16 @@ const ValuesWords valuesWords[] = {
 
 }  // namespace
 
-std::string valuesNamed(const ArgumentSpec& spec)
+std::string valuesNamed(const ArgumentInfo& info)
 {
     for (const ValuesWords& w : valuesWords)
-        if (w.spec == &spec)
-            return std::string(w.words) + " (" + spec.keyword + ")";
-    return spec.keyword;
+        if (w.info == &info)
+            return std::string(w.words) + " (" + info.keyword + ")";
+    return info.keyword;
 }
 
-bool firstOfTwo(const std::string& function, const ArgumentSpec& first, const py::object& given,
-                const ArgumentSpec& second, const py::object& other)
+bool firstOfTwo(const std::string& function, const ArgumentInfo& first, const py::object& given,
+                const ArgumentInfo& second, const py::object& other)
 {
     if (given.is_none() == other.is_none())
         throw py::value_error(function + (given.is_none() ? " needs " : " takes ") + valuesNamed(first) + " or "

@@ -39,7 +39,7 @@ struct Argument {
 // value as doubles, or ValueError naming the argument.
 Argument argument(const std::string& name, const py::object& value);
 // The same named by the argument's Python keyword.
-Argument argument(const insolation::ArgumentSpec& spec, const py::object& value);
+Argument argument(const insolation::ArgumentInfo& info, const py::object& value);
 // The layout of a call's arguments, or ValueError naming their shapes.
 Layout broadcast(const std::vector<const Argument*>& args);
 
@@ -48,7 +48,7 @@ void raiseIf(const std::string& problem);
 // Every value within the argument's limits in the registry, as the tool
 // checks its option: calendar days within the calendar's year, values of
 // an argument without limits finite.
-void checkValues(const Argument& a, const insolation::ArgumentSpec& spec,
+void checkValues(const Argument& a, const insolation::ArgumentInfo& info,
                  const insolation::DayCalendar& calendar = insolation::DayCalendar());
 void checkSolarConstant(double s0);
 // `value` among the choices of the argument's use, else ValueError naming
@@ -56,12 +56,12 @@ void checkSolarConstant(double s0);
 void checkChoice(const insolation::ArgumentUse& use, const std::string& value);
 // What a message calls an argument's values: "true longitudes (lon_deg)",
 // or its keyword alone.
-std::string valuesNamed(const insolation::ArgumentSpec& spec);
+std::string valuesNamed(const insolation::ArgumentInfo& info);
 // Exactly one of two arguments that exclude each other given (true
 // longitudes or calendar days), else ValueError naming `function`; true
 // when it is the first.
-bool firstOfTwo(const std::string& function, const insolation::ArgumentSpec& first, const py::object& given,
-                const insolation::ArgumentSpec& second, const py::object& other);
+bool firstOfTwo(const std::string& function, const insolation::ArgumentInfo& first, const py::object& given,
+                const insolation::ArgumentInfo& second, const py::object& other);
 // The calendar of days a call names, checked as the tool checks it: a
 // model calendar (modelCalendars) and the values given beside it, NaN
 // where left to it.

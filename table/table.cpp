@@ -148,10 +148,10 @@ Extent extentOf(insolation::Extent extent)
     return Extent::time;
 }
 
-std::vector<Variable> variablesOf(const std::vector<insolation::OutputSpec>& outputs)
+std::vector<Variable> variablesOf(const std::vector<insolation::OutputInfo>& outputs)
 {
     std::vector<Variable> v;
-    for (const insolation::OutputSpec& o : outputs)
+    for (const insolation::OutputInfo& o : outputs)
         v.push_back({o.name, o.longName, o.units, o.standardName, extentOf(o.extent), o.nanWhereUndefined});
     return v;
 }

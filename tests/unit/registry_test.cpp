@@ -24,7 +24,7 @@ CommandRun tool(const std::string& args)
 // A value for each kind of list argument a small request needs.
 std::string sampleOf(const ArgumentUse& use)
 {
-    const std::string name = use.spec->name;
+    const std::string name = use.info->name;
     if (name == "lat")
         return "65,-30";
     if (name == "hour")
@@ -40,10 +40,10 @@ std::string smallRequest(const Quantity& q)
     for (const ArgumentUse& use : q.arguments) {
         bool excluded = false;
         for (const ArgumentUse& other : q.arguments)
-            excluded = excluded || other.excludes == use.spec;
+            excluded = excluded || other.excludes == use.info;
         const bool list = use.shape == ArgumentShape::list || use.shape == ArgumentShape::one;
         if (list && !excluded)
-            args += std::string(" ") + use.spec->option + " " + sampleOf(use);
+            args += std::string(" ") + use.info->option + " " + sampleOf(use);
     }
     return args;
 }
@@ -58,10 +58,10 @@ TEST(Registry, EveryQuantityIsACommandWithItsArgumentsAndLabelledOutputs)
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find(q.definition), std::string::npos);
         for (const ArgumentUse& use : q.arguments)
-            EXPECT_NE(help.out.find(use.spec->option), std::string::npos) << use.spec->option;
+            EXPECT_NE(help.out.find(use.info->option), std::string::npos) << use.info->option;
         const CommandRun run = tool(smallRequest(q));
         ASSERT_EQ(run.status, 0) << smallRequest(q) << "\n" << run.out;
-        for (const insolation::OutputSpec& o : q.outputsFor(false))
+        for (const insolation::OutputInfo& o : q.outputsFor(false))
             EXPECT_NE(run.out.find(std::string("# column ") + o.name + "...: " + o.longName + ", " + o.units),
                       std::string::npos)
                 << o.name;
@@ -83,14 +83,14 @@ TEST(Registry, ArgumentsOutsideTheirLimitsAreRefusedByName)
 {
     for (const Quantity& q : insolation::quantities()) {
         for (const ArgumentUse& use : q.arguments) {
-            if (use.shape != ArgumentShape::list || !std::isfinite(use.spec->highest))
+            if (use.shape != ArgumentShape::list || !std::isfinite(use.info->highest))
                 continue;
-            SCOPED_TRACE(std::string(q.name) + " " + use.spec->option);
-            const std::string beyond = std::to_string(use.spec->highest + 1);
-            std::string args = smallRequest(q) + " " + use.spec->option + " " + beyond;
+            SCOPED_TRACE(std::string(q.name) + " " + use.info->option);
+            const std::string beyond = std::to_string(use.info->highest + 1);
+            std::string args = smallRequest(q) + " " + use.info->option + " " + beyond;
             const CommandRun run = tool(args);
             EXPECT_EQ(run.status, 2);
-            EXPECT_NE(run.out.find(std::string(use.spec->option) + ": "), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find(std::string(use.info->option) + ": "), std::string::npos) << run.out;
         }
     }
 }

@@ -31,7 +31,7 @@ struct Options {
     Request request;
     std::vector<std::string> times{"0"};
     // The texts of each list argument of the registry, before expansion.
-    std::map<const insolation::ArgumentSpec*, std::vector<std::string>> lists;
+    std::map<const insolation::ArgumentInfo*, std::vector<std::string>> lists;
     std::vector<std::string> elements;  // "E,OBL,VARPI" each
     std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
@@ -158,18 +158,18 @@ CLI::Validator choiceValidator(const insolation::ArgumentUse& use)
 // One argument of a quantity as an option of its command.
 CLI::Option* addArgument(CLI::App* c, Options& o, const insolation::ArgumentUse& use)
 {
-    const insolation::ArgumentSpec& spec = *use.spec;
+    const insolation::ArgumentInfo& info = *use.info;
     switch (use.shape) {
     case insolation::ArgumentShape::list:
-        return c->add_option(spec.option, o.lists[&spec], use.help)->delimiter(',');
+        return c->add_option(info.option, o.lists[&info], use.help)->delimiter(',');
     case insolation::ArgumentShape::one:
-        return c->add_option(spec.option, o.lists[&spec], use.help);
+        return c->add_option(info.option, o.lists[&info], use.help);
     case insolation::ArgumentShape::number:
-        return addNumber(c, spec.option, spec.number(o.request), use.help);
+        return addNumber(c, info.option, info.number(o.request), use.help);
     case insolation::ArgumentShape::flag:
-        return c->add_flag(spec.option, spec.flag(o.request), use.help);
+        return c->add_flag(info.option, info.flag(o.request), use.help);
     case insolation::ArgumentShape::choice:
-        return c->add_option(spec.option, spec.text(o.request), use.help)
+        return c->add_option(info.option, info.text(o.request), use.help)
             ->check(choiceValidator(use))
             ->capture_default_str();
     }
@@ -182,16 +182,16 @@ void defineCommands(CLI::App& app, Options& o)
 {
     for (const insolation::Quantity& q : insolation::quantities()) {
         CLI::App* c = addCommand(app, o, q.name, q.definition, q.example);
-        std::map<const insolation::ArgumentSpec*, CLI::Option*> added;
+        std::map<const insolation::ArgumentInfo*, CLI::Option*> added;
         for (const insolation::ArgumentUse& use : q.arguments) {
             CLI::Option* option = addArgument(c, o, use);
             if (use.required)
                 option->required();
-            added[use.spec] = option;
+            added[use.info] = option;
         }
         for (const insolation::ArgumentUse& use : q.arguments)
             if (use.excludes != nullptr)
-                added[use.spec]->excludes(added[use.excludes]);
+                added[use.info]->excludes(added[use.excludes]);
     }
 }
 
@@ -255,14 +255,14 @@ bool parseElements(const std::vector<std::string>& items, Request& r, std::strin
 
 // A list option's values within the argument's limits; a limit that is
 // not finite bounds nothing.
-bool expandArgument(const Options& o, const insolation::ArgumentSpec& spec, Request& r, std::string& error)
+bool expandArgument(const Options& o, const insolation::ArgumentInfo& info, Request& r, std::string& error)
 {
-    const auto texts = o.lists.find(&spec);
+    const auto texts = o.lists.find(&info);
     if (texts == o.lists.end())
         return true;
     const double bound = 1e300;
-    return expandList(spec.option, texts->second, std::max(spec.lowest, -bound), std::min(spec.highest, bound),
-                      spec.list(r), error);
+    return expandList(info.option, texts->second, std::max(info.lowest, -bound), std::min(info.highest, bound),
+                      info.list(r), error);
 }
 
 // A quantity at true longitudes or calendar days needs them: one of each
@@ -286,7 +286,7 @@ bool buildRequest(Options& o, const insolation::Quantity& q, const OrbitSource& 
         || (r.orbits.empty() && !expandList("--time", o.times, -1e300, 1e300, r.times, error)))
         return false;
     for (const insolation::ArgumentUse& use : q.arguments)
-        if (!expandArgument(o, *use.spec, r, error))
+        if (!expandArgument(o, *use.info, r, error))
             return false;
     if (!resolveFormat(o, error))
         return false;
