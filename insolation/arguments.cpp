@@ -51,6 +51,12 @@ const ArgumentInfo monthCalendar{"calendar", "--calendar", "calendar", "", "", 0
                                  nullptr, [](Request& r) -> std::string& { return r.calendar; }};
 const ArgumentInfo modelCalendar{"model_calendar", "--model-calendar", "model_calendar", "", "", 0, 0, nullptr,
                                  nullptr, nullptr, [](Request& r) -> std::string& { return r.modelCalendar; }};
+// Not given (NaN) unless the hours are universal time.
+const ArgumentInfo lonEast{"lon_east", "--lon-east", "lon_east_deg", "", "degrees_east", -180, 360, nullptr,
+                           [](Request& r) -> double& { return r.lonEast; }};
+// Dates stand for a time, a calendar day and an hour at once; the front
+// ends turn them into those (insolation/dates.h, paleoviz/_dates.py).
+const ArgumentInfo date{"date", "--date", "date", "", "", 0, 0};
 // clang-format on
 
 }  // namespace arguments
@@ -61,7 +67,7 @@ const PointField pointFieldList[] = {
     {&arguments::latitude, &Point::latitude}, {&arguments::longitude, &Point::lonOrDay},
     {&arguments::day, &Point::lonOrDay},      {&arguments::hour, &Point::hour},
     {&arguments::start, &Point::start},       {&arguments::end, &Point::end},
-    {&arguments::threshold, &Point::threshold},
+    {&arguments::threshold, &Point::threshold}, {&arguments::lonEast, &Point::lonEast},
 };
 
 }  // namespace
@@ -136,6 +142,7 @@ const char* shapeName(ArgumentShape shape)
     case ArgumentShape::number: return "number";
     case ArgumentShape::flag: return "flag";
     case ArgumentShape::choice: return "choice";
+    case ArgumentShape::dates: return "dates";
     }
     return "";
 }

@@ -3,6 +3,7 @@
 // functions of quantities.h, which hold the physics.
 #include "insolation/kernels.h"
 
+#include "insolation/solar_time.h"
 #include "math/constants.h"
 
 #include <algorithm>
@@ -111,9 +112,18 @@ bool monthlyLatitudes(const Orbit& orbit, const Settings& s, const Point&, const
     return true;
 }
 
+// The point's local apparent solar time: its hour itself, or where it is
+// universal time at a longitude, that time moved by the longitude and the
+// equation of time of the Sun at lambda.
+double localHourOf(const Orbit& orbit, const Point& p, double lambda)
+{
+    return std::isnan(p.lonEast) ? p.hour : localSolarHour(orbit, lambda, p.hour, p.lonEast);
+}
+
 void instant(const Orbit& orbit, const Settings& s, const Point& p, double* out)
 {
-    out[0] = instantValue(orbit, s.solarConstant, p.latitude, lambdaOf(orbit, s, p), p.hour);
+    const double lambda = lambdaOf(orbit, s, p);
+    out[0] = instantValue(orbit, s.solarConstant, p.latitude, lambda, localHourOf(orbit, p, lambda));
 }
 
 bool instantLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
@@ -121,8 +131,9 @@ bool instantLatitudes(const Orbit& orbit, const Settings& s, const Point& p, con
 {
     // The Sun's place once for the instant, then each latitude of the grid
     // (kept there in radians, +|phi| and -|phi| per entry).
-    const SunPosition sun = sunAt(orbit, s.solarConstant, lambdaOf(orbit, s, p));
-    const double hourAngle = hourAngleAt(p.hour);
+    const double lambda = lambdaOf(orbit, s, p);
+    const SunPosition sun = sunAt(orbit, s.solarConstant, lambda);
+    const double hourAngle = hourAngleAt(localHourOf(orbit, p, lambda));
     for (size_t j = 0; j < grid.absLatitude.size(); ++j) {
         if (grid.north[j] != LatitudeGrid::none)
             out[grid.north[j]] = instantaneous(sun, grid.absLatitude[j], hourAngle);

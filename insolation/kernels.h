@@ -20,6 +20,9 @@ void caloric(const Orbit& orbit, const Settings& s, const Point& p, double* out)
 void monthly(const Orbit& orbit, const Settings& s, const Point& p, double* out);
 bool monthlyLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
                       double* out, GridScratch& scratch);
+// At local apparent solar time p.hour, or with p.lonEast at universal time
+// p.hour there (solar_time.h).
+double localHourOf(const Orbit& orbit, const Point& p, double lambda);
 void instant(const Orbit& orbit, const Settings& s, const Point& p, double* out);
 bool instantLatitudes(const Orbit& orbit, const Settings& s, const Point& p, const LatitudeGrid& grid,
                       double* out, GridScratch& scratch);

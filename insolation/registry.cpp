@@ -150,7 +150,11 @@ Quantity dailyRow()
               "calendar days 0..year-days of a year of --year-days days with the March equinox on day "
               "--equinox-day (default 365.2422 and 80; true longitude by Kepler's equation)"},
              yearDays, modelCalendar, equinoxDay,
-             {&a::dayMean, ArgumentShape::flag, "with --day: the mean over the whole day [d, d+1) instead of the instant d"}},
+             {&a::dayMean, ArgumentShape::flag, "with --day: the mean over the whole day [d, d+1) instead of the instant d"},
+             {&a::date, ArgumentShape::dates,
+              "ISO 8601 dates in UTC (proleptic Gregorian), e.g. 2020-06-21T12:00 or 2020-06-21T00:00,2020-06-21T"
+              "12:00, all of one day: the calendar days (day of the year + hour/24) and, unless --time or "
+              "--elements is given, the time of the orbit"}},
             {{"insolation", "daily-mean top-of-atmosphere insolation", "W m-2", toa, Extent::grid}},
             {"daily_insolation"}, AxisKind::latitude, AxisKind::longitudeOrDay, 1,
             kernels::daily, kernels::dailyLatitudes};
@@ -234,7 +238,14 @@ Quantity instantRow()
               "one calendar day of a year of --year-days days with the March equinox on day --equinox-day"},
              yearDays, modelCalendar, equinoxDay,
              {&a::hour, ArgumentShape::list,
-              "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5", true}},
+              "local apparent solar times in hours, 0..24, 12 at noon; numbers or ranges, e.g. 0:24:0.5", true},
+             {&a::lonEast, ArgumentShape::number,
+              "degrees east of Greenwich, -180..360: --hour is then universal time (UTC), local apparent solar "
+              "time being UTC + lon-east/15 h + the equation of time of the orbit"},
+             {&a::date, ArgumentShape::dates,
+              "ISO 8601 dates in UTC (proleptic Gregorian), e.g. 2020-06-21T12:00 or 2020-06-21T06:00,2020-06-21T"
+              "18:00, all of one day: the calendar day, --hour in UTC (with --lon-east) and, unless --time or "
+              "--elements is given, the time of the orbit"}},
             {{"insolation", "instantaneous top-of-atmosphere insolation on a horizontal surface", "W m-2", toa,
               Extent::grid}},
             {"instant_insolation"}, AxisKind::latitude, AxisKind::hour, 1, kernels::instant,

@@ -19,6 +19,7 @@
 #include "insolation/request.h"
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ enum class ArgumentShape {
     number,  // one number on the command line; broadcast as an array in Python
     flag,    // on or off
     choice,  // one of `choices`
+    dates,   // ISO 8601 dates on the command line; datetime64 or cftime dates in Python
 };
 
 // One argument as every front end knows it.
@@ -53,7 +55,7 @@ struct ArgumentInfo {
 // The arguments the registry knows, each once.
 namespace arguments {
 extern const ArgumentInfo time, latitude, longitude, day, hour, start, end, threshold, solarConstant,
-    yearDays, equinoxDay, dayMean, monthCalendar, modelCalendar;
+    yearDays, equinoxDay, dayMean, monthCalendar, modelCalendar, lonEast, date;
 }  // namespace arguments
 
 // One argument of one quantity: its help there, whether it must be given,
@@ -104,6 +106,9 @@ struct Point {
     double start = 0;  // degrees
     double end = 0;
     double threshold = 0;  // W/m^2
+    // Degrees east of Greenwich where `hour` is universal time (UTC); NaN
+    // where `hour` is local apparent solar time.
+    double lonEast = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Where each point argument's values go in a kernel's Point; a row's other

@@ -17,11 +17,11 @@ namespace a = arguments;
 const Names commandLineNames = {a::time.option,      a::latitude.option, a::longitude.option, a::day.option,
                                 a::hour.option,      a::solarConstant.option, a::start.option, a::end.option,
                                 a::threshold.option, a::yearDays.option, a::equinoxDay.option,
-                                a::monthCalendar.option, a::modelCalendar.option};
+                                a::monthCalendar.option, a::modelCalendar.option, a::lonEast.option};
 const Names pythonNames = {a::time.keyword,      a::latitude.keyword, a::longitude.keyword, a::day.keyword,
                            a::hour.keyword,      a::solarConstant.keyword, a::start.keyword, a::end.keyword,
                            a::threshold.keyword, a::yearDays.keyword, a::equinoxDay.keyword,
-                           a::monthCalendar.keyword, a::modelCalendar.keyword};
+                           a::monthCalendar.keyword, a::modelCalendar.keyword, a::lonEast.keyword};
 
 namespace {
 
@@ -161,6 +161,7 @@ std::string requestProblem(const Request& r, const Names& names)
         arc ? rangeProblem(names.start, &r.start, 1, a::start.lowest, a::start.highest) : "",
         arc ? rangeProblem(names.end, &r.end, 1, a::end.lowest, a::end.highest) : "",
         dayMeanProblem(r, names),
+        std::isnan(r.lonEast) ? "" : rangeProblem(names.lonEast, &r.lonEast, 1, a::lonEast.lowest, a::lonEast.highest),
     };
     for (const std::string& problem : checks)
         if (!problem.empty())

@@ -17,6 +17,7 @@
 #include "orbit/elements.h"
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,10 @@ struct Request {
     std::vector<double> latitudes;   // degrees north, -90..90
     std::vector<double> longitudes;  // daily, instant: true longitudes, degrees
     std::vector<double> days;        // daily, instant: calendar days instead of longitudes
-    std::vector<double> hours;       // instant: local solar times, hours
+    std::vector<double> hours;       // instant: local solar times, hours (UTC where lonEast is given)
+    // instant: degrees east of Greenwich, -180..360, making the hours
+    // universal time; NaN: the hours are local apparent solar time.
+    double lonEast = std::numeric_limits<double>::quiet_NaN();
     double start = 0;                // integrated: true longitudes, degrees
     double end = 180;
     double threshold = 275;          // threshold: W/m^2
@@ -63,7 +67,7 @@ DayCalendar requestCalendar(const Request& request);
 // What a front end calls each value in its messages.
 struct Names {
     std::string time, latitude, longitude, day, hour, solarConstant, start, end, threshold, yearDays,
-        equinoxDay, calendar, modelCalendar;
+        equinoxDay, calendar, modelCalendar, lonEast;
 };
 extern const Names commandLineNames;
 extern const Names pythonNames;

@@ -12,6 +12,8 @@
 #include "insolation/request.h"
 #include "math/constants.h"
 
+#include <limits>
+
 namespace pymodule {
 
 namespace {
@@ -117,7 +119,8 @@ py::object monthlyInsolation(const py::object& time, const py::object& lat, cons
 
 py::object instantInsolation(const py::object& time, const py::object& lat, const py::object& lon,
                              const py::object& hour, const py::object& day, const std::string& orbit, double s0,
-                             double yearDays, double equinoxDay, const std::string& modelCalendar)
+                             double yearDays, double equinoxDay, const std::string& modelCalendar,
+                             const py::object& lonEast)
 {
     const bool byDay = !firstOfTwo("instant_insolation", arguments::longitude, lon, arguments::day, day);
     const ArgumentInfo& thirdSpec = byDay ? arguments::day : arguments::longitude;
@@ -130,8 +133,13 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
     checkValues(phi, arguments::latitude);
     checkValues(third, thirdSpec, calendar);
     checkValues(h, arguments::hour);
+    // Without a longitude east the hours are local solar time: NaN there.
+    const bool utc = !lonEast.is_none();
+    const Argument east = argument(arguments::lonEast, utc ? lonEast : py::object(py::float_(std::numeric_limits<double>::quiet_NaN())));
+    if (utc)
+        checkValues(east, arguments::lonEast);
     const OrbitRows rows = rowsOf(time, orbit);
-    const std::vector<const Argument*> args{&rows.arg, &phi, &third, &h};
+    const std::vector<const Argument*> args{&rows.arg, &phi, &third, &h, &east};
     // With a latitude axis, the registry row's kernel places the Sun once
     // per instant for every latitude, to the same values.
     Settings settings;
@@ -144,11 +152,18 @@ py::object instantInsolation(const py::object& time, const py::object& lat, cons
         Point p;
         p.lonOrDay = x[2];
         p.hour = x[3];
+        p.lonEast = x[4];
         latitudes(o, settings, p, grid, row, scratch);
     });
+    const PointKernel point = findQuantity("instant")->point;
     if (out.empty())
         out = elementwise(rows, args, 1, 1, 1024, [&](const Orbit& o, const double* x, double* const* at) {
-            *at[0] = instantValue(o, s0, x[1], trueLongitudeOf(o, x[2], byDay, calendar), x[3]);
+            Point p;
+            p.latitude = x[1];
+            p.lonOrDay = x[2];
+            p.hour = x[3];
+            p.lonEast = x[4];
+            point(o, settings, p, at[0]);
         });
     return result(out[0], allScalars(args));
 }
@@ -219,7 +234,8 @@ void registerInsolation(py::module_& m)
     m.def("instant_insolation", &instantInsolation, arg("time_kyr"), arg("lat_deg"), arg("lon_deg") = py::none(),
           arg("hour") = py::none(), py::kw_only(), arg("day") = py::none(), arg("orbit") = la2004,
           arg("solar_constant") = s0, arg("year_days") = yearDays,
-          arg("equinox_day") = equinoxDay, arg("model_calendar") = defaults.modelCalendar);
+          arg("equinox_day") = equinoxDay, arg("model_calendar") = defaults.modelCalendar,
+          arg("lon_east_deg") = py::none());
     m.def("annual_insolation", &annualInsolation, arg("time_kyr"), arg("lat_deg"), py::kw_only(),
           arg("orbit") = la2004, arg("solar_constant") = s0);
     m.def("calendar_conversion", &calendarConversion, arg("what"), arg("time_kyr"), arg("value"),

@@ -11,6 +11,7 @@
 #include "insolation/request.h"
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <thread>
 #include <utility>
@@ -71,7 +72,9 @@ std::vector<std::pair<const ArgumentInfo*, py::object>> pointValues(const Quanti
             firstOfTwo(function, info, value, *use.excludes, valueOf(given, use.excludes->keyword));
         if (value.is_none() && use.required)
             throw py::value_error(function + " needs " + valuesNamed(info));
-        if (value.is_none() && info.number != nullptr)
+        // A default of NaN is an argument left out (lon_east: hours of
+        // local solar time), as the Point's own default says.
+        if (value.is_none() && info.number != nullptr && !std::isnan(info.number(defaults)))
             value = py::float_(info.number(defaults));
         if (!value.is_none())
             values.emplace_back(&info, value);

@@ -23,6 +23,11 @@ struct OrbitShape {
 // Shape for an eccentricity (0 gives a circle) and a semi-major axis.
 OrbitShape orbitShape(double ecc, double semiMajorAxis);
 
+// The largest drawn eccentricity orbitShape gives, maxDrawnEcc unless a
+// front end whose picture holds less of the orbit (the web page's square
+// canvas) sets a smaller one before drawing; only the drawing changes.
+void setDrawnEccLimit(double limit);
+
 // Tilt in degrees drawn for an obliquity in degrees: departures from 23.5
 // are exaggerated tenfold.
 double drawnTilt(double obliquityDegrees);

@@ -29,7 +29,14 @@ constexpr int sunDetail = 20;
 constexpr float labelX = 50, labelY = 250, labelZ = -200;
 constexpr int labelCharWidth = 10;
 
+double drawnEccLimit = maxDrawnEcc;
+
 }  // namespace
+
+void setDrawnEccLimit(double limit)
+{
+    drawnEccLimit = std::clamp(limit, 0.0, maxDrawnEcc);
+}
 
 double OrbitShape::radiusAt(double theta) const
 {
@@ -42,7 +49,7 @@ OrbitShape orbitShape(double ecc, double semiMajorAxis)
     // Exaggerated fourfold, an eccentricity of 0.25 or more would draw a
     // line or a hyperbola: the drawn value is capped so the orbit stays an
     // ellipse. Real orbits (below 0.07) are far from the cap.
-    shape.drawnEcc = std::clamp(orbitExaggeration * ecc, -maxDrawnEcc, maxDrawnEcc);
+    shape.drawnEcc = std::clamp(orbitExaggeration * ecc, -drawnEccLimit, drawnEccLimit);
     shape.semiMajor = semiMajorAxis;
     // The algebraic form also holds for a circle (eccentricity 0).
     shape.semiLatus = semiMajorAxis * (1 - shape.drawnEcc * shape.drawnEcc);

@@ -5,6 +5,7 @@
 #include "math/number_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 using insolation::Request;
@@ -73,7 +74,12 @@ Axis axisOf(insolation::AxisKind kind, const Request& request)
                           "(21 March): 1 January .. 12 December",
                     "1", "", "month", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
     case AxisKind::hour:
-        return Axis{"hour", "local apparent solar time, 12 at noon (hour angle (t - 12) x 15 degrees)",
+        return Axis{"hour",
+                    std::isnan(request.lonEast)
+                        ? "local apparent solar time, 12 at noon (hour angle (t - 12) x 15 degrees)"
+                        : "universal time (UTC) at " + math::formatNumber(request.lonEast)
+                              + " degrees east: local apparent solar time = UTC + lon_east / 15 h + the "
+                                "equation of time",
                     "hour", "", "hour", "", request.hours};
     case AxisKind::longitudeOrDay:
         if (!request.days.empty())

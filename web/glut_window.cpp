@@ -116,7 +116,8 @@ struct ControlKey {
     const char* name;
     unsigned char code;
 };
-const ControlKey controlKeys[] = {{"Escape", 27}, {"Backspace", 8}, {"Tab", 9}, {"Delete", 127}};
+// Tab is left to the browser: it moves the focus off the picture.
+const ControlKey controlKeys[] = {{"Escape", 27}, {"Backspace", 8}, {"Delete", 127}};
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*)
 {
@@ -187,8 +188,30 @@ EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
     return EM_FALSE;
 }
 
+// The size the page asks the picture to be drawn at (its shown size times
+// the device pixel ratio), or 0 to keep it.
+EM_JS(int, wantedSide, (int vertical), {
+    var s = Module.paleovizCanvasSize;
+    return s ? s[vertical] | 0 : 0;
+});
+
+// A new size takes effect between frames, as X delivers a window's new
+// size: the canvas's pixels, then the window's reshape.
+void followPageSize()
+{
+    const int w = wantedSide(0), h = wantedSide(1);
+    if (w <= 0 || h <= 0 || (w == width && h == height))
+        return;
+    width = w;
+    height = h;
+    emscripten_set_canvas_element_size(canvas, w, h);
+    if (callbacks.reshape != nullptr)
+        callbacks.reshape(w, h);
+}
+
 void frame()
 {
+    followPageSize();
     deliverInput();
     if (callbacks.idle != nullptr)
         callbacks.idle();
@@ -266,8 +289,10 @@ EMSCRIPTEN_KEEPALIVE void paleoviz_draw_frame()
 // then draws a frame per animation frame. Like GLUT's, it never returns.
 void glutMainLoop()
 {
-    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onKeyDown);
-    emscripten_set_keypress_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onKeyPress);
+    // Keys reach the window only while the picture has the focus: the
+    // page's fields and buttons keep theirs, and Tab leaves the picture.
+    emscripten_set_keydown_callback(canvas, nullptr, EM_TRUE, onKeyDown);
+    emscripten_set_keypress_callback(canvas, nullptr, EM_TRUE, onKeyPress);
     emscripten_set_mousedown_callback(canvas, nullptr, EM_TRUE, onMouseDown);
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onMouseUp);
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onMouseMove);

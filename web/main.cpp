@@ -9,11 +9,13 @@
 #include "globe/earth.h"
 #include "insolation/daily_grid.h"
 #include "insolation/daily_insolation.h"
+#include "insolation/quantities.h"
 #include "insolation/registry.h"
 #include "insolation/request.h"
 #include "insolation/year_insolation.h"
 #include "math/constants.h"
 #include "orbit/elements.h"
+#include "scene/orbit_geometry.h"
 #include "scene/paleo_scene.h"
 #include "scene/panel_layout.h"
 #include "web/gl_layer.h"
@@ -38,6 +40,13 @@ using math::pi;
 // The time axis's oldest label lies this many records beyond the window start.
 constexpr int oldestLabelled = -plotLeft / unitsPerRecord - markerOffset;
 constexpr int escapeKey = 27;  // ends the program; no button sends it
+// The page's largest drawn eccentricity (fourfold the true one): at 0.3 the
+// orbit keeps within 92% of the square canvas's half-width whatever the
+// perihelion's direction, each globe's centre well inside and the globes
+// apart, where the window's 0.9 sends the aphelion past the edge. It is
+// above every orbit of the series (true e up to about 0.07), which draw as
+// in the window; the readout, globes and map keep the true eccentricity.
+constexpr double pageDrawnEccLimit = 0.3;
 
 double radians(double degrees) { return degrees * pi / 180; }
 
@@ -137,6 +146,7 @@ int main(int argc, char** argv)
     }
     args.push_back(nullptr);
     setBandDrawer(webgl_layer::drawGlobeBand);
+    setDrawnEccLimit(pageDrawnEccLimit);
     return runProgram(static_cast<int>(args.size()) - 1, args.data());
 }
 
@@ -213,6 +223,59 @@ EMSCRIPTEN_KEEPALIVE int paleoviz_window_insolation(double* out, double latitude
         out[i] = dailyAt(latitudeDegrees, lambda, e, obl, varpi);
     }
     return -oldest;
+}
+
+// The forcing measures the chart offers, in the units the insolation tool
+// prints them: the caloric summer's energy (GJ/m^2), the energy of the days
+// whose daily mean exceeds a threshold (GJ/m^2), the annual mean (W/m^2),
+// and the daily mean on one day (W/m^2), the day a true longitude in
+// degrees or, with byDay, a calendar day.
+enum ForcingMeasure { caloricSummerEnergy = 0, energyAboveThreshold = 1, annualMeanInsolation = 2, dailyOnDay = 3 };
+
+// One measure at a latitude (degrees) for the elements given; NaN for a
+// measure not listed above.
+static double forcingOf(int measure, double e, double oblDegrees, double varpiDegrees, double latitudeDegrees,
+                 double day, int byDay, double threshold)
+{
+    const insolation::Orbit orbit = orbitOf(e, oblDegrees, varpiDegrees);
+    double values[insolation::caloricValueCount];
+    switch (measure) {
+    case caloricSummerEnergy:
+        insolation::caloricValues(orbit, solarConstant, latitudeDegrees, values);
+        return values[0];
+    case energyAboveThreshold:
+        insolation::thresholdValues(orbit, solarConstant, latitudeDegrees, threshold, values);
+        return values[0];
+    case annualMeanInsolation:
+        return insolation::annualValue(orbit, solarConstant, latitudeDegrees);
+    case dailyOnDay: {
+        const double lambda = byDay != 0 ? paleoviz_longitude_of_day(day, e, oblDegrees, varpiDegrees) : day;
+        return dailyAt(latitudeDegrees, lambda, e, oblDegrees, varpiDegrees);
+    }
+    default:
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+// A forcing measure (ForcingMeasure above) at a latitude (degrees) from the
+// series as read (whatever the switches) at count times one kyr apart,
+// oldest first from firstKyr (negative in the past): out[i] at time
+// firstKyr + i, NaN beyond the series or after the present. Returns 0
+// before the series exist.
+EMSCRIPTEN_KEEPALIVE int paleoviz_forcing(double* out, int firstKyr, int count, int measure,
+                                          double latitudeDegrees, double day, int byDay, double threshold)
+{
+    if (theScene == nullptr || theScene->eccSeries == nullptr)
+        return 0;
+    const PaleoScene& s = *theScene;
+    for (int i = 0; i < count; ++i) {
+        const int record = -(firstKyr + i);
+        out[i] = record < 0 || record >= s.recordCount
+                     ? std::numeric_limits<double>::quiet_NaN()
+                     : forcingOf(measure, s.eccSeries[record], s.oblSeries[record], s.precSeries[record],
+                                 latitudeDegrees, day, byDay, threshold);
+    }
+    return 1;
 }
 
 // The series' elements at axis time kyr (clamped to the series) into

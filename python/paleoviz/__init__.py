@@ -72,17 +72,18 @@ call stops on Ctrl-C (KeyboardInterrupt).
 
 import numpy as _np
 
-from . import _core, _generated
+from . import _core, _dates, _generated
 from ._checks import (_EQUINOX, _LA2004, _MODEL, _MONTHS, _S0, _THRESHOLD, _YEAR, _calendar, _checked,
                       _left_or_number, _numbers_of,
                       _orbit_name, _refuse_large, _scalar_number)
 from ._labelled import _apply, _axis, _grid, _rows, _rows_size, _scalar, _to_xarray
 from ._orbit import Orbit, _element_keys, _first, _labelled, _plain, _warn_reliability
+from ._calendar_adjust import calendar_adjust
 
 __all__ = ["Orbit", "elements", "daily_insolation", "integrated_insolation", "threshold_energy",
            "caloric_half_year", "monthly_insolation", "instant_insolation",
            "annual_insolation", "true_longitude", "calendar_day", "perihelion_day", "solutions",
-           "quantities"]
+           "quantities", "calendar_adjust"]
 
 __version__ = _core.__version__
 
@@ -139,7 +140,7 @@ def elements(time_kyr, orbit=_LA2004, *, as_xarray=False, as_orbit=False):
     return _to_xarray("elements", values, t, {"orbit": orbit})
 
 
-def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004,
+def daily_insolation(time_kyr=None, lat_deg=None, lon_deg=None, *, day=None, date=None, orbit=_LA2004,
                      solar_constant=_S0, dtype=None, out=None, as_xarray=False,
                      year_days=_YEAR, equinox_day=_EQUINOX, day_mean=False, model_calendar=_MODEL):
     """Daily-mean insolation (W/m^2) at a true longitude lon_deg or a
@@ -154,8 +155,19 @@ def daily_insolation(time_kyr, lat_deg, lon_deg=None, *, day=None, orbit=_LA2004
     dtype float32 halves the memory of large grids; out, a C-ordered float64
     or float32 array of the result's shape, takes the result instead of a new
     array (as NumPy's out= does), which saves allocating and clearing fresh
-    memory on every call. CLI: daily --lon/--day [--year-days --equinox-day
-    --day-mean --model-calendar]."""
+    memory on every call. date (numpy.datetime64, cftime dates or ISO
+    strings, in UTC) stands for day, the calendar and, unless time_kyr is
+    given, the time: see "Dates" in docs/python.md. CLI: daily --lon/--day
+    [--year-days --equinox-day --day-mean --model-calendar] or --date."""
+    if date is not None:
+        _dates.refuse_with_date("daily_insolation", [
+            ("lon_deg", lon_deg, None), ("day", day, None), ("dtype", dtype, None), ("out", out, None),
+            ("as_xarray", as_xarray, False), ("year_days", year_days, _YEAR),
+            ("equinox_day", equinox_day, _EQUINOX), ("model_calendar", model_calendar, _MODEL)])
+        return _dates.call(daily_insolation, date, time_kyr, _orbit_name(orbit), _needed("lat_deg", lat_deg),
+                           None, False, {"solar_constant": solar_constant, "day_mean": day_mean})
+    _needed("time_kyr", time_kyr)
+    _needed("lat_deg", lat_deg)
     by_day = lon_deg is None and day is not None
     calendar = _calendar(year_days, equinox_day, day_mean, model_calendar)
     if day_mean and lon_deg is not None and day is None:
@@ -303,15 +315,33 @@ def monthly_insolation(time_kyr, lat_deg, calendar=_MONTHS, *, orbit=_LA2004,
                                           "calendar": calendar, "equinox_day": equinox})
 
 
-def instant_insolation(time_kyr, lat_deg, lon_deg=None, hour=None, *, day=None, orbit=_LA2004,
-                       solar_constant=_S0, as_xarray=False, year_days=_YEAR,
-                       equinox_day=_EQUINOX, model_calendar=_MODEL):
+def instant_insolation(time_kyr=None, lat_deg=None, lon_deg=None, hour=None, *, day=None, date=None,
+                       lon_east_deg=None, orbit=_LA2004, solar_constant=_S0, as_xarray=False,
+                       year_days=_YEAR, equinox_day=_EQUINOX, model_calendar=_MODEL):
     """Instantaneous insolation (W/m^2) on a horizontal surface at the top
     of the atmosphere, at true longitude lon_deg (or calendar day `day`) and
     local apparent solar time `hour` (0 to 24, 12 at noon; hour angle
     (hour - 12) x 15 degrees): I = S0 (a/r)^2 max(0, cos(zenith)), the Sun
     held at that day's place for the whole day, so that its average over the
-    day is the daily mean. CLI: instant --lon/--day --hour."""
+    day is the daily mean. With lon_east_deg (degrees east of Greenwich,
+    -180 to 360) `hour` is universal time (UTC) there: local apparent solar
+    time = UTC + lon_east_deg / 15 h + the equation of time of the orbit.
+    date (numpy.datetime64, cftime dates or ISO strings, in UTC; needs
+    lon_east_deg) stands for day (the Sun held at its place at 00:00 UTC of
+    the date's day), hour, the calendar and, unless time_kyr is given, the
+    time: see "Dates" in docs/python.md. CLI: instant --lon/--day --hour
+    [--lon-east] or --date --lon-east."""
+    if date is not None:
+        _dates.refuse_with_date("instant_insolation", [
+            ("lon_deg", lon_deg, None), ("day", day, None), ("hour", hour, None),
+            ("as_xarray", as_xarray, False), ("year_days", year_days, _YEAR),
+            ("equinox_day", equinox_day, _EQUINOX), ("model_calendar", model_calendar, _MODEL)])
+        if lon_east_deg is None:
+            raise ValueError("date: gives universal time (UTC); give the place's lon_east_deg")
+        return _dates.call(instant_insolation, date, time_kyr, _orbit_name(orbit), _needed("lat_deg", lat_deg),
+                           lon_east_deg, True, {"solar_constant": solar_constant})
+    _needed("time_kyr", time_kyr)
+    _needed("lat_deg", lat_deg)
     by_day = lon_deg is None and day is not None
     calendar = _calendar(year_days, equinox_day, False, model_calendar)
     del calendar["day_mean"]
@@ -320,23 +350,32 @@ def instant_insolation(time_kyr, lat_deg, lon_deg=None, hour=None, *, day=None, 
     if _labelled(time_kyr, lat_deg, lon_deg, hour, day):
         def block(t, lat, x, h):
             return instant_insolation(t, lat, None if by_day else x, h, day=x if by_day else None,
-                                      orbit=orbit, solar_constant=s0, **calendar)
+                                      orbit=orbit, solar_constant=s0, lon_east_deg=lon_east_deg, **calendar)
         return _apply(block, [time_kyr, lat_deg, day if by_day else lon_deg, hour], 1,
                       function="instant_insolation", orbit=orbit)
     if not as_xarray:
         return _plain(_core.instant_insolation, time_kyr, orbit, 1,
                       [("lat_deg", lat_deg), ("lon_deg", lon_deg), ("hour", hour)],
-                      day=_numbers_of("day", day), solar_constant=s0, **calendar)
+                      day=_numbers_of("day", day), solar_constant=s0,
+                      lon_east_deg=_numbers_of("lon_east_deg", lon_east_deg), **calendar)
     t, lat = _rows(time_kyr), _axis("lat_deg", lat_deg)
     at = _scalar("day" if by_day else "lon_deg", day if by_day else lon_deg)
     h = _axis("hour", hour)
     v = _core.instant_insolation(_grid(t, 3), lat[None, :, None],
                                  None if by_day else at, h[None, None, :],
-                                 day=at if by_day else None, orbit=orbit,
-                                 solar_constant=s0, **calendar)
+                                 day=at if by_day else None, orbit=orbit, solar_constant=s0,
+                                 lon_east_deg=None if lon_east_deg is None else _scalar("lon_east_deg", lon_east_deg),
+                                 **calendar)
     _warn_reliability(t, orbit)
     return _to_xarray("instant", [v], t, {"lat_deg": lat, "hour": h, ("day" if by_day else "lon_deg"): [at],
                                           "orbit": orbit, "solar_constant": s0, **calendar})
+
+
+def _needed(name, value):
+    """value, or TypeError where a call without date leaves it out."""
+    if value is None:
+        raise TypeError("%s is needed (time_kyr may be left out only with date=)" % name)
+    return value
 
 
 def annual_insolation(time_kyr, lat_deg, *, orbit=_LA2004, solar_constant=_S0, as_xarray=False):

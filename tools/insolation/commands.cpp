@@ -30,13 +30,15 @@ void setCoordinate(Point& p, AxisKind axis, double value)
 }
 
 // The values every point of the row shares: the interval, the threshold,
-// and one longitude or day given alone (instant's).
+// the longitude east where hours are UTC, and one longitude or day given
+// alone (instant's).
 Point basePoint(const Request& r)
 {
     Point p;
     p.start = r.start;
     p.end = r.end;
     p.threshold = r.threshold;
+    p.lonEast = r.lonEast;
     if (!r.days.empty() || !r.longitudes.empty())
         p.lonOrDay = r.days.empty() ? r.longitudes[0] : r.days[0];
     return p;

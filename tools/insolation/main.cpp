@@ -3,6 +3,7 @@
 // Exit status 0 on success, 2 for a wrong command line or input, 1 when the
 // output cannot be written. Messages go to standard error.
 #include "commands.h"
+#include "date_options.h"
 #include "insolation/registry.h"
 #include "value_lists.h"
 
@@ -16,6 +17,7 @@
 #include <map>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +35,8 @@ struct Options {
     // The texts of each list argument of the registry, before expansion.
     std::map<const insolation::ArgumentInfo*, std::vector<std::string>> lists;
     std::vector<std::string> elements;  // "E,OBL,VARPI" each
+    std::vector<std::string> dates;     // ISO 8601, --date
+    bool timeGiven = false;             // --time given, not its default
     std::string orbit = orbit::solutionRegistry[0].key;  // the default solution
     std::string output;
     std::string format;  // "" = from the output's name
@@ -172,12 +176,26 @@ CLI::Option* addArgument(CLI::App* c, Options& o, const insolation::ArgumentUse&
         return c->add_option(info.option, info.text(o.request), use.help)
             ->check(choiceValidator(use))
             ->capture_default_str();
+    case insolation::ArgumentShape::dates:
+        return c->add_option(info.option, o.dates, use.help)->delimiter(',');
     }
     return nullptr;
 }
 
+// Whether dates given to the quantity stand for the argument: its days,
+// hours and calendar come from the dates, so giving both is refused.
+bool replacedByDate(const insolation::Quantity& q, const insolation::ArgumentInfo& info)
+{
+    namespace a = insolation::arguments;
+    const insolation::ArgumentInfo* const replaced[] = {&a::day, &a::longitude, &a::hour, &a::modelCalendar,
+                                                        &a::yearDays, &a::equinoxDay};
+    return q.use(a::date.name) != nullptr && std::find(std::begin(replaced), std::end(replaced), &info)
+                                                 != std::end(replaced);
+}
+
 // A command for each quantity of the registry, with its arguments in the
-// row's order.
+// row's order. An argument dates replace is required only without them
+// (requiredProblem).
 void defineCommands(CLI::App& app, Options& o)
 {
     for (const insolation::Quantity& q : insolation::quantities()) {
@@ -185,14 +203,27 @@ void defineCommands(CLI::App& app, Options& o)
         std::map<const insolation::ArgumentInfo*, CLI::Option*> added;
         for (const insolation::ArgumentUse& use : q.arguments) {
             CLI::Option* option = addArgument(c, o, use);
-            if (use.required)
+            if (use.required && !replacedByDate(q, *use.info))
                 option->required();
             added[use.info] = option;
         }
-        for (const insolation::ArgumentUse& use : q.arguments)
+        for (const insolation::ArgumentUse& use : q.arguments) {
             if (use.excludes != nullptr)
                 added[use.info]->excludes(added[use.excludes]);
+            if (replacedByDate(q, *use.info))
+                added[&insolation::arguments::date]->excludes(added[use.info]);
+        }
     }
+}
+
+// A required argument that dates would have given, given neither way: the
+// message CLI11 gives for the others.
+std::string requiredProblem(const insolation::Quantity& q, Request& r)
+{
+    for (const insolation::ArgumentUse& use : q.arguments)
+        if (use.required && use.info->list != nullptr && use.info->list(r).empty())
+            return std::string(use.info->option) + " is required";
+    return "";
 }
 
 bool isCommand(CLI::App& app, const std::string& name)
@@ -288,9 +319,11 @@ bool buildRequest(Options& o, const insolation::Quantity& q, const OrbitSource& 
     for (const insolation::ArgumentUse& use : q.arguments)
         if (!expandArgument(o, *use.info, r, error))
             return false;
-    if (!resolveFormat(o, error))
+    if (!resolveFormat(o, error) || !applyDates(o.dates, o.timeGiven || !o.elements.empty(), source, r, error))
         return false;
-    error = longitudeOrDayNeeded(q, r);
+    error = requiredProblem(q, r);
+    if (error.empty())
+        error = longitudeOrDayNeeded(q, r);
     if (error.empty())
         error = insolation::requestProblem(r, insolation::commandLineNames);
     if (!error.empty())
@@ -416,6 +449,8 @@ int runTool(int argc, char** argv)
         return fail(exitBadInput, e.what());
     }
     o.request.command = app.get_subcommands().front()->get_name();
+    const CLI::Option* time = app.get_subcommands().front()->get_option_no_throw("--time");
+    o.timeGiven = time != nullptr && time->count() > 0;
     if (o.request.command == registryCommand) {
         std::fputs(insolation::registryJson().c_str(), stdout);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : fail(exitWriteFailure, "standard output: write failed");

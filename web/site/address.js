@@ -2,9 +2,12 @@
 // readout follows, the time asked for. A bad value is named in problems and
 // left out; the limits and the elements' rule are the module's.
 import { constants, elementsProblem } from "./constants.js";
-import { params, still, problems, pick } from "./page_state.js";
+import { params, still, problems, pick, notes } from "./page_state.js";
 
 export const capsByValue = params.get("caps") === "value";
+// palette=globes|cividis|viridis: the map's palette (the globes' by default).
+export const paletteParam = params.get("palette");
+const paletteChoices = ["globes", "cividis", "viridis"];
 export const requestedTime = /^-?\d+$/.test(params.get("time") || "") ? Number(params.get("time")) : null;
 
 const whole = (text) => /^[+-]?\d+$/.test(text);
@@ -71,7 +74,11 @@ export function readPick() {
   if (lat !== null) pick.lat = lat;
   if (lon !== null) { pick.kind = "lon"; pick.day = lon; }
   if (day !== null) { pick.kind = "day"; pick.day = day; }
+  if (paletteParam !== null && !paletteChoices.includes(paletteParam))
+    problems.push(`palette=${paletteParam}: the map's palette is ${paletteChoices.join(", ")}`);
   const ref = params.get("ref");
   if (ref !== null && !(/^-?\d+$/.test(ref) && Number(ref) <= 0))
     problems.push(`ref=${ref}: give the reference time in whole kyr, 0 or negative`);
+  else if (ref !== null && Number(ref) < 1 - constants.seriesRecords)
+    notes.push(`ref=${ref} lies beyond the series: the reference is its oldest record, ${1 - constants.seriesRecords} kyr`);
 }

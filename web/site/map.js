@@ -3,7 +3,7 @@
 // contours and keys, says what the pointer is over, and redraws it as
 // often as the picture's frame rate allows.
 import { constants } from "./constants.js";
-import { divergingColour, sequentialColour } from "./palette.js";
+import { divergingColour, keyTop, mapPalette, polarNightColour, polarNightName, sequentialColour } from "./palette.js";
 import { byId, currentElements, fixed, latitudeText, live, mapMode, params, state, stateLabel }
   from "./page_state.js";
 
@@ -13,9 +13,15 @@ if (!showMap) byId("map-section").hidden = true;
 
 export const mapLats = 181, mapCols = 360;
 const mapBuffers = { values: 0, lon: 0, small: 0 };
-const contourStep = 50;  // W/m^2
+const contourStep = 50;  // W/m^2, between the values of a map
 export const mapLatitudes = Array.from({ length: mapLats }, (_, i) => -90 + i);
-const sequentialTop = 600;  // W/m^2 at the top of the sequential key
+// The anomaly's contours: the smallest of these steps (W/m^2) that gives
+// at most six lines on either side of zero, so that they stay readable.
+const anomalySteps = [2, 5, 10, 20, 50, 100];
+export function anomalyContourStep(limit) {
+  return anomalySteps.find((s) => limit / s <= 6) || anomalySteps[anomalySteps.length - 1];
+}
+export let lastMap = null;  // what was drawn last, for the exports
 let refCache = { key: null, map: null };
 let mapLayout = null;  // where the panels lie, for the pointer
 
@@ -50,7 +56,7 @@ function referenceMap(el) {
   return refCache.map;
 }
 
-function paintPanel(g, values, colour, x0, y0, w, h) {
+function paintPanel(g, values, colour, x0, y0, w, h, step) {
   const img = new ImageData(mapCols, mapLats);
   for (let i = 0; i < mapLats; ++i) {
     const row = (mapLats - 1 - i) * mapCols;  // north at the top
@@ -66,7 +72,7 @@ function paintPanel(g, values, colour, x0, y0, w, h) {
   off.getContext("2d").putImageData(img, 0, 0);
   g.imageSmoothingEnabled = false;
   g.drawImage(off, x0, y0, w, h);
-  drawContours(g, values, x0, y0, w, h);
+  drawContours(g, values, x0, y0, w, h, step);
   g.strokeStyle = "#888";
   g.strokeRect(x0 + 0.5, y0 + 0.5, w, h);
 }
@@ -91,8 +97,9 @@ function contourCell(g, L, [a, b, c, d], [x0, x1, y0, y1]) {
 }
 
 // Marching squares: the lines where the values cross each multiple of
-// contourStep (the zero of an anomaly excepted: it is the white).
-function drawContours(g, values, x0, y0, w, h) {
+// step (the zero of an anomaly excepted: it is the white).
+const maxCellLevels = 8;
+function drawContours(g, values, x0, y0, w, h, step) {
   const X = (j) => x0 + (j / mapCols) * w, Y = (i) => y0 + h - (i / (mapLats - 1)) * h;
   g.strokeStyle = "rgba(0,0,0,0.55)";
   g.lineWidth = 0.8;
@@ -103,7 +110,11 @@ function drawContours(g, values, x0, y0, w, h) {
       const a = values[i * mapCols + j], b = values[i * mapCols + jn];
       const c = values[(i + 1) * mapCols + jn], d = values[(i + 1) * mapCols + j];
       const lo = Math.min(a, b, c, d), hi = Math.max(a, b, c, d);
-      for (let L = Math.ceil(lo / contourStep) * contourStep; L <= hi; L += contourStep) {
+      // A cell one pixel or so wide crossed by many levels would only be
+      // smeared black, and an orbit near e = 1 (sunlight of millions of
+      // W/m² at perihelion) would take minutes: such cells get no lines.
+      if (hi - lo > maxCellLevels * step) continue;
+      for (let L = Math.ceil(lo / step) * step; L <= hi; L += step) {
         if (L === 0 && lo < 0) continue;
         contourCell(g, L, [a, b, c, d], [X(j), X(j + 1), Y(i), Y(i + 1)]);
       }
@@ -114,7 +125,9 @@ function drawContours(g, values, x0, y0, w, h) {
 
 const monthLetters = "JFMAMJJASOND";
 const monthDays = [0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334];
-function drawMapAxes(g, x0, y0, w, h, title, latitudes) {
+// A panel's axes and title. Side by side, only the last panel numbers the
+// year's end (360), so that it never overprints the next panel's 0.
+function drawMapAxes(g, x0, y0, w, h, title, latitudes, last) {
   g.fillStyle = "#ccc";
   g.font = "11px sans-serif";
   g.textAlign = "right";
@@ -122,25 +135,51 @@ function drawMapAxes(g, x0, y0, w, h, title, latitudes) {
     for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3, y0 + h - ((lat + 90) / 180) * h + 4);
   g.textAlign = "center";
   if (mapMode.x === "lon") {
-    for (let l = 0; l <= 360; l += 90) g.fillText(String(l), x0 + (l / 360) * w, y0 + h + 13);
+    for (let l = 0; l <= (last ? 360 : 270); l += 90) g.fillText(String(l), x0 + (l / 360) * w, y0 + h + 13);
   } else {
     monthDays.forEach((d, m) => g.fillText(monthLetters[m], x0 + ((d + 15) / 365) * w, y0 + h + 13));
   }
   g.fillText(title, x0 + w / 2, y0 - 5);
 }
 
-function drawKey(g, x0, y0, h, colour, lo, hi, step, label) {
+// An upward triangle above the key in its top colour: values beyond the
+// key's top are drawn in that colour.
+function drawOverRange(g, x0, y0, colour) {
+  g.fillStyle = `rgb(${colour[0] | 0},${colour[1] | 0},${colour[2] | 0})`;
+  g.beginPath();
+  g.moveTo(x0, y0 - 1);
+  g.lineTo(x0 + 12, y0 - 1);
+  g.lineTo(x0 + 6, y0 - 11);
+  g.closePath();
+  g.fill();
+}
+
+function drawKey(g, x0, y0, h, colour, lo, hi, step, label, overRange) {
   for (let y = 0; y < h; ++y) {
     const c = colour(hi - ((hi - lo) * y) / h);
     g.fillStyle = `rgb(${c[0] | 0},${c[1] | 0},${c[2] | 0})`;
     g.fillRect(x0, y0 + y, 12, 1);
   }
+  if (overRange) drawOverRange(g, x0, y0, colour(hi));
   g.fillStyle = "#ccc";
   g.textAlign = "left";
   g.font = "11px sans-serif";
   for (let v = Math.ceil(lo / step) * step; v <= hi + 1e-9; v += step)
     g.fillText(String(Math.round(v)), x0 + 15, y0 + h - ((v - lo) / (hi - lo)) * h + 4);
+  if (overRange) g.fillText(String(Math.round(hi)), x0 + 15, y0 + 4);
   g.fillText(label, x0 - 4, y0 + h + 26);
+}
+
+// The polar night's swatch under a sequential key, named.
+function drawPolarNightKey(g, x0, y) {
+  const c = polarNightColour;
+  g.fillStyle = `rgb(${c[0]},${c[1]},${c[2]})`;
+  g.fillRect(x0, y, 12, 9);
+  g.strokeStyle = "#888";
+  g.strokeRect(x0 + 0.5, y + 0.5, 11, 8);
+  g.fillStyle = "#ccc";
+  g.font = "10px sans-serif";
+  g.fillText("night", x0 + 15, y + 9);
 }
 
 // The maps the mode asks for: now, and for an anomaly the reference and
@@ -154,49 +193,68 @@ function mapData() {
   const diff = anomaly ? now.values.map((v, i) => v - ref.values[i]) : null;
   let limit = 10;
   if (anomaly) for (const v of diff) limit = Math.max(limit, Math.abs(v));
-  return { nowEl, now, refEl, anomaly, ref, diff, limit: Math.ceil(limit / 10) * 10 };
+  limit = Math.ceil(limit / 10) * 10;
+  return { nowEl, now, refEl, anomaly, ref, diff, limit, anomalyStep: anomalyContourStep(limit) };
 }
 
 // The key: W/m² for a map of values, ΔW/m² for an anomaly; side by side
-// both, one above the other.
+// both, one above the other. The sequential key ends at the palette's top.
 function drawKeys(g, m, keyX, top, h) {
-  const div = (v) => divergingColour(v, m.limit), half = h / 2 - 12;
+  const div = (v) => divergingColour(v, m.limit), half = h / 2 - 12, T = keyTop();
   if (mapMode.sides) {
-    drawKey(g, keyX, top, half, sequentialColour, 0, sequentialTop, 200, "");
-    drawKey(g, keyX, top + h - half, half, div, -m.limit, m.limit, m.limit, "ΔW/m²");
+    drawKey(g, keyX, top + 12, half - 24, sequentialColour, 0, T, 200, "", true);
+    drawPolarNightKey(g, keyX, top + half - 6);
+    drawKey(g, keyX, top + h - half, half, div, -m.limit, m.limit, m.limit, "ΔW/m²", false);
   } else if (m.anomaly) {
-    drawKey(g, keyX, top, h, div, -m.limit, m.limit, m.limit / 2, "ΔW/m²");
+    drawKey(g, keyX, top, h, div, -m.limit, m.limit, m.limit / 2, "ΔW/m²", false);
   } else {
-    drawKey(g, keyX, top, h, sequentialColour, 0, sequentialTop, 100, "W/m²");
+    drawKey(g, keyX, top + 12, h - 12, sequentialColour, 0, T, 100, "W/m²", true);
+    drawPolarNightKey(g, keyX, top + h + 32);
   }
 }
 
-function paintMap(m) {
-  const canvas = byId("map");
-  const g = canvas.getContext("2d");
-  g.fillStyle = "#000";
-  g.fillRect(0, 0, canvas.width, canvas.height);
-  const left = 30, top = 18, keyW = 58, h = canvas.height - top - 50;
+// The panels of the mode: [values, colour, title, contour step].
+function mapPanels(m) {
   const seq = sequentialColour, div = (v) => divergingColour(v, m.limit);
-  const panels = mapMode.sides
-    ? [[m.ref.values, seq, "reference: " + stateLabel(m.refEl)], [m.now.values, seq, "now"], [m.diff, div, "difference"]]
-    : [[m.anomaly ? m.diff : m.now.values, m.anomaly ? div : seq,
-        m.anomaly ? `now minus ${stateLabel(m.refEl)}` : "now: " + stateLabel(m.nowEl)]];
-  const gap = 8, w = (canvas.width - left - keyW - gap * (panels.length - 1)) / panels.length;
+  const nowText = stateLabel(m.nowEl), refText = stateLabel(m.refEl);
+  if (mapMode.sides)
+    return [[m.ref.values, seq, "reference: " + refText, contourStep], [m.now.values, seq, "now: " + nowText, contourStep],
+            [m.diff, div, `${nowText} minus ${refText}`, m.anomalyStep]];
+  if (m.anomaly) return [[m.diff, div, `anomaly: ${nowText} minus ${refText}`, m.anomalyStep]];
+  return [[m.now.values, seq, "now: " + nowText, contourStep]];
+}
+
+// What the contours and colours are, for the caption and the exports.
+export function mapCaption(m) {
+  const seq = `contours every ${contourStep} W/m²; colours: ${mapPalette.name === "globes" ? "the globes' palette" : mapPalette.name}` +
+    ` up to ${keyTop().toFixed(1)} W/m² (the key's top; above it, the triangle), polar night (0 W/m²) ${polarNightName}`;
+  const anomaly = `anomaly contours every ${m.anomalyStep} W/m², zero excepted; the reference is ${stateLabel(m.refEl)}`;
+  if (mapMode.sides) return `${seq}; ${anomaly}.`;
+  return (m.anomaly ? anomaly : seq) + ".";
+}
+
+// The map on a 2D context of the given logical size (the canvas, or a
+// larger one for the exports).
+export function paintMap(m, g, W, H) {
+  g.fillStyle = "#000";
+  g.fillRect(0, 0, W, H);
+  const left = 30, top = 18, keyW = 58, h = H - top - 50;
+  const panels = mapPanels(m);
+  const gap = panels.length > 1 ? 16 : 8, w = (W - left - keyW - gap * (panels.length - 1)) / panels.length;
   mapLayout = { left, top, w, h, gap, panels: panels.length, now: m.now.values, ref: m.ref && m.ref.values,
-                diff: m.diff, lon: m.now.lon };
-  panels.forEach(([values, colour, title], k) => {
+                diff: m.diff, lon: m.now.lon, anomaly: m.anomaly, sides: mapMode.sides };
+  panels.forEach(([values, colour, title, step], k) => {
     const x0 = left + k * (w + gap);
-    paintPanel(g, values, colour, x0, top, w, h);
-    drawMapAxes(g, x0, top, w, h, title, k === 0);
+    paintPanel(g, values, colour, x0, top, w, h, step);
+    drawMapAxes(g, x0, top, w, h, title, k === 0, k === panels.length - 1);
   });
-  drawKeys(g, m, canvas.width - keyW + 6, top, h);
+  drawKeys(g, m, W - keyW + 6, top, h);
   g.fillStyle = "#aaa";
   g.textAlign = "center";
   g.fillText(mapMode.x === "lon" ? "true longitude (°), 0 = March equinox, 90 = June solstice" : "calendar month",
-             left + (canvas.width - left - keyW) / 2, canvas.height - 22);
+             left + (W - left - keyW) / 2, H - 22);
   g.textAlign = "left";
-  g.fillText("latitude (°) · contours every 50 W/m²", 2, canvas.height - 6);
+  g.fillText(`latitude (°) · contours every ${m.anomaly && !mapMode.sides ? m.anomalyStep : contourStep} W/m²`, 2, H - 6);
 }
 
 function drawMap() {
@@ -204,10 +262,16 @@ function drawMap() {
   if (current === null || mapBuffers.values === 0) return;
   const started = performance.now();
   const m = mapData();
-  paintMap(m);
+  const canvas = byId("map");
+  paintMap(m, canvas.getContext("2d"), canvas.width, canvas.height);
+  byId("map-about").textContent = "Daily-mean sunlight at the top of the atmosphere (W/m², S₀ = " +
+    `${constants.solarConstant} W/m²); ${mapCaption(m)} The anomaly is the state shown minus the reference ` +
+    "(today, or the state pinned), white at zero.";
+  lastMap = m;
   const rows = (values) => mapLatitudes.map((_, i) => Array.from(values.subarray(i * mapCols, (i + 1) * mapCols)));
   state.map = { lat: mapLatitudes.slice(), lon: Array.from(m.now.lon), values: rows(m.anomaly ? m.diff : m.now.values),
-                anomaly: m.anomaly, reference: m.refEl.label, x: mapMode.x,
+                anomaly: m.anomaly, reference: m.refEl.label, x: mapMode.x, keyTop: keyTop(), palette: mapPalette.name,
+                contourStep: m.anomaly ? m.anomalyStep : contourStep,
                 shown: { time_kyr: current.t, e: current.e, obl: current.obl, varpi: current.varpi } };
   state.mapMs = performance.now() - started;
 }
@@ -239,13 +303,21 @@ function mapPointAt(event) {
   return { i, j };
 }
 
-byId("map").addEventListener("mousemove", (event) => {
-  const p = mapPointAt(event);
-  const out = byId("map-hover");
-  if (p === null) { out.textContent = "Point at the map for its values."; return; }
+// What the pointer over row i, column j of the map is told.
+function hoverText(p) {
   const L = mapLayout, n = p.i * mapCols + p.j;
   const day = mapMode.x === "months" ? `, day ${fixed(1 + (constants.yearDays * p.j) / mapCols, 0)}` : "";
   let text = `${latitudeText(mapLatitudes[p.i])}, true longitude ${fixed(L.lon[p.j], 1)}°${day}: ${fixed(L.now[n], 1)} W/m²`;
   if (L.diff !== null) text += `; reference ${fixed(L.ref[n], 1)} W/m²; anomaly ${L.diff[n] >= 0 ? "+" : ""}${fixed(L.diff[n], 1)} W/m²`;
-  out.textContent = text;
+  const keyed = !L.anomaly || L.sides;  // a sequential key is drawn
+  if (keyed && L.now[n] > keyTop()) text += " (above the key's range)";
+  else if (keyed && L.now[n] === 0) text += " (polar night)";
+  return text;
+}
+// For the tests: the hover text at a latitude and column (degrees, index).
+state.mapHoverText = (lat, j) => (mapLayout === null ? "" : hoverText({ i: lat + 90, j }));
+
+byId("map").addEventListener("mousemove", (event) => {
+  const p = mapPointAt(event);
+  byId("map-hover").textContent = p === null ? "Point at the map for its values." : hoverText(p);
 });

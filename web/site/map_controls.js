@@ -1,22 +1,24 @@
-// The map's controls (across, anomaly, side by side, pin) and its files:
-// the map as CSV, with a header saying what it holds as the insolation
-// tool's CSV does, and as PNG.
+// The map's controls (across, anomaly, side by side, pin, palette) and its
+// CSV, with a header saying what it holds as the insolation tool's CSV
+// does (the PNG and SVG are exports.js's).
 import { constants } from "./constants.js";
+import { mapFileName, solution } from "./exports.js";
 import { mapCols } from "./map.js";
+import { mapPalette } from "./palette.js";
 import { byId, currentElements, download, live, mapMode, state, stateLabel } from "./page_state.js";
 import { showAgain } from "./readout.js";
-
-let solutionName = "the window's orbital series file orbit95b";
 
 // The orbital solution the CSV names: the first line of orbit95b's bytes.
 export function nameSolution(bytes) {
   const head = new TextDecoder().decode(new Uint8Array(bytes, 0, Math.min(400, bytes.byteLength)));
-  solutionName = head.split(/\r?\n|\r/)[0] + " (orbit95b, as the window reads it)";
+  solution.name = head.split(/\r?\n|\r/)[0] + " (orbit95b, as the window reads it)";
 }
 
 byId("map-anomaly").checked = mapMode.anomaly;
 byId("map-x").addEventListener("change", (e) => { mapMode.x = e.target.value; showAgain(); });
 byId("map-anomaly").addEventListener("change", (e) => { mapMode.anomaly = e.target.checked; showAgain(); });
+byId("map-palette").value = mapPalette.name;
+byId("map-palette").addEventListener("change", (e) => { mapPalette.name = e.target.value; showAgain(); });
 byId("map-sides").addEventListener("change", (e) => { mapMode.sides = e.target.checked; showAgain(); });
 byId("map-pin").addEventListener("click", () => {
   if (live.current === null) return;
@@ -26,11 +28,6 @@ byId("map-pin").addEventListener("click", () => {
   byId("map-pin").textContent = "Pin (pinned: " + stateLabel(mapMode.pinned) + ")";
   showAgain();
 });
-
-const fileTime = () => {
-  const c = live.current;
-  return c === null || c.held ? "elements" : `${c.t === 0 ? "-0" : c.t}kyr`;
-};
 
 function mapCsv() {
   const m = state.map, c = live.current;
@@ -42,7 +39,7 @@ function mapCsv() {
     "# paleoviz map: daily-mean top-of-atmosphere insolation by latitude and true longitude",
     "# units: W m-2" + (m.anomaly ? " (anomaly: the state shown minus the reference)" : ""),
     `# solar_constant: ${constants.solarConstant} W m-2`,
-    "# orbit: " + solutionName,
+    "# orbit: " + solution.name,
     "# " + what,
     m.anomaly ? "# reference: " + (typeof m.reference === "number" ? `time_kyr ${m.reference}` : JSON.stringify(m.reference)) : "# reference: none",
     "# time_convention: thousands of years (kyr) from the present, negative in the past",
@@ -57,9 +54,6 @@ function mapCsv() {
 }
 byId("map-csv").addEventListener("click", () => {
   if (state.map === null) return;
-  download(new Blob([mapCsv()], { type: "text/csv" }), `paleoviz-map-${fileTime()}.csv`);
-});
-byId("map-png").addEventListener("click", () => {
-  byId("map").toBlob((blob) => download(blob, `paleoviz-map-${fileTime()}.png`), "image/png");
+  download(new Blob([mapCsv()], { type: "text/csv" }), mapFileName("csv"));
 });
 state.mapCsv = () => mapCsv();

@@ -9,8 +9,13 @@ import { startControls, syncSliders } from "./controls.js";
 import { allocateMap, scheduleMap } from "./map.js";
 import { nameSolution } from "./map_controls.js";
 import { drawColourBar, paintPendingColourBar } from "./palette.js";
-import { byId, embed, live, printed, problems, show, state, still } from "./page_state.js";
+import { byId, embed, live, notes, printed, problems, show, state, still } from "./page_state.js";
 import { updateReadout, whenShown } from "./readout.js";
+import { disableControls, focusPicture } from "./keyboard.js";
+import { startLayout } from "./present.js";
+import { startShare, writeAddressNow } from "./share.js";
+import "./periods.js";
+import "./recorder.js";
 
 if (embed) document.body.classList.add("embed");
 window.paleoviz = state;
@@ -24,7 +29,10 @@ const startedAt = performance.now();
 
 function onFrame(n) {
   state.frames = n;
-  if (n === 1) state.firstFrameMs = performance.now() - startedAt;
+  if (n === 1) {
+    state.firstFrameMs = performance.now() - startedAt;
+    performance.mark("paleoviz-first-frame");  // from navigation, for the benchmark
+  }
   updateReadout();
 }
 
@@ -40,8 +48,10 @@ function onExit(exitStatus) {
   if (still && state.stopped && status === 0) return;
   state.stopped = true;
   state.status = status;
+  disableControls();
+  writeAddressNow();
   if (status === 0) {
-    show("The picture has stopped (Escape).", true, "Start again");
+    show("The program has stopped (Escape); reload the page to start again.", true, "Start again");
   } else {
     const lines = printed.filter((l) => l.trim() !== "");
     show(`The program stopped (status ${status & 255}):\n${lines.join("\n")}`, false, "Try again");
@@ -74,8 +84,12 @@ function start(m, buffers) {
   readConstants(m);
   readPick();
   const args = programArguments(m);
-  if (problems.length > 0) show("Ignored: " + problems.join("; "), true);
+  const said = (problems.length > 0 ? ["Ignored: " + problems.join("; ")] : []).concat(notes);
+  if (said.length > 0) show(said.join("\n"), true);
   startControls();
+  startShare();
+  startLayout();
+  focusPicture();
   // The window reads its files from its working folder, as natively.
   m.FS.mkdir("/data");
   buffers.forEach((b, i) => { if (b !== null) m.FS.writeFile("/data/" + dataFiles[i], new Uint8Array(b)); });
@@ -91,3 +105,8 @@ function start(m, buffers) {
 }
 
 Promise.all([createPaleoviz(config), fetchData]).then(([m, buffers]) => start(m, buffers));
+
+// Served over http(s), the site keeps a copy of itself for visits without
+// the network (sw.js), fetched once the page has loaded so as not to slow it.
+if ("serviceWorker" in navigator && /^https?:$/.test(location.protocol))
+  window.addEventListener("load", () => navigator.serviceWorker.register("sw.js").catch(() => {}));

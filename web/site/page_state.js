@@ -20,7 +20,7 @@ export const live = { module: null, pointer: 0, current: null };
 
 // The latitude and day the readout and chart follow, and the map's mode.
 export const pick = { lat: 65, kind: "lon", day: 90 };
-export const mapMode = { x: "lon", anomaly: params.get("anomaly") === "1", sides: false,
+export const mapMode = { x: "lon", anomaly: params.get("anomaly") === "1", sides: params.get("sides") === "1",
                          ref: /^-?\d+$/.test(params.get("ref") || "") ? Math.min(0, Number(params.get("ref"))) : 0,
                          pinned: null };
 

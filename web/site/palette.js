@@ -1,9 +1,11 @@
 // The colours: the globes' palette as the module gives it, drawn as the
 // colour bar in W/m² (its entries' width is the module's paletteStep), the
-// map's sequential colours from the same palette, and its diverging scale.
-import { capsByValue } from "./address.js";
+// map's sequential colours from the same palette or a perceptual one
+// (cividis, viridis), polar night's own colour, and the diverging scale.
+import { capsByValue, paletteParam } from "./address.js";
 import { constants } from "./constants.js";
 import { byId, live, state } from "./page_state.js";
+import { paletteTables } from "./palette_tables.js";
 
 // Painted with the first chart, once the scene has its palettes.
 export function drawColourBar() {
@@ -62,10 +64,33 @@ export function paintPendingColourBar() {
   if (state.colourBarPending && paintColourBar()) state.colourBarPending = false;
 }
 
-// The land palette's colour of a daily mean (W/m²), as the globes colour it.
+// The map's palettes: the globes' own (the default) or a perceptual,
+// colour-blind-safe one (palette= in the address, or the select).
+export const paletteNames = ["globes", ...Object.keys(paletteTables)];
+export const mapPalette = { name: paletteNames.includes(paletteParam) ? paletteParam : "globes" };
+// Polar night, a daily mean of exactly 0, is no colour of any palette.
+export const polarNightColour = [0, 0, 0];
+export const polarNightName = "black";
+
+// The largest daily mean (W/m²) the colours tell apart: the globes' last
+// entry begins there, and every value above it has that entry's colour, so
+// the key ends there and the perceptual palettes span the same range.
+export function keyTop() {
+  return (constants.paletteSize - 1) * constants.paletteStep;
+}
+
+function tableColour(table, v) {
+  const n = table.length / 6, k = Math.min(n - 1, Math.max(0, Math.floor((v / keyTop()) * n)));
+  return [0, 2, 4].map((o) => parseInt(table.substr(6 * k + o, 2), 16));
+}
+
+// The map's colour of a daily mean (W/m²): the globes' land palette as the
+// globes colour it, or the palette chosen; polar night its own colour.
 export function sequentialColour(v) {
   const p = state.palette;
   if (!p || !Number.isFinite(v)) return [0, 0, 0];
+  if (v === 0) return polarNightColour;
+  if (mapPalette.name !== "globes") return tableColour(paletteTables[mapPalette.name], v);
   const k = Math.min(constants.paletteSize - 1, Math.max(1, Math.floor(v / constants.paletteStep)));
   return [p[k * 3] * 255, p[k * 3 + 1] * 255, p[k * 3 + 2] * 255];
 }

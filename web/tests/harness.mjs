@@ -30,7 +30,9 @@ export function serve(folder, hidden = []) {
   });
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
-    close: () => new Promise((done) => server.close(done)),
+    // The browser's kept-alive connections closed too: a server stopped
+    // under a page stands for the network gone.
+    close: () => new Promise((done) => { server.close(done); server.closeAllConnections(); }),
   })));
 }
 

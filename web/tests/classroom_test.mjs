@@ -1,0 +1,169 @@
+// Tests of the classroom page's keyboard, accessibility, address and
+// layouts in headless Chromium, one per run:
+//   node classroom_test.mjs TEST --site DIR
+// TEST is keyboard_and_escape, accessibility, address_follows_state or
+// present_layout. Exits 0 on success, 1 on failure, 77 (skipped) with the
+// reason when the site, Chromium, puppeteer-core or axe-core is missing.
+import fs from "node:fs";
+import path from "node:path";
+import { createRequire } from "node:module";
+
+const [name, ...rest] = process.argv.slice(2);
+const option = (flag) => { const i = rest.indexOf(flag); return i >= 0 ? rest[i + 1] : undefined; };
+const site = option("--site");
+
+function skip(reason) {
+  console.log(`SKIP: ${reason}`);
+  process.exit(77);
+}
+function fail(message) {
+  console.log(`FAIL: ${message}`);
+  process.exitCode = 1;
+}
+
+if (!site || !fs.existsSync(path.join(site, "paleoviz.wasm")))
+  skip(`no web build at ${site} (scripts/web.sh --build-only makes it; it needs Emscripten)`);
+let harness;
+try {
+  harness = await import("./harness.mjs");
+} catch (e) {
+  skip(`puppeteer-core is not installed (npm ci in web/tests): ${e.message}`);
+}
+if (!fs.existsSync(harness.chromiumPath)) skip(`no Chromium at ${harness.chromiumPath}`);
+const { serve, launch, open, waitFor } = harness;
+
+async function withPage(query, body) {
+  const server = await serve(path.resolve(site));
+  const browser = await launch();
+  try {
+    const { page, errors } = await open(browser, server.url + query);
+    await waitFor(page, () => window.paleoviz.frames > 2 && window.paleoviz.time_kyr !== null);
+    await body(page, errors);
+    if (errors.length > 0) fail(errors.join("\n"));
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
+const active = (page) => page.evaluate(() => document.activeElement.id);
+const timeShown = (page) => page.evaluate(() => window.paleoviz.time_kyr);
+const settle = (page) => page.evaluate(() => new Promise((done) => setTimeout(done, 300)));
+
+// Tabs from where the focus is to the element, or fails.
+async function tabTo(page, id) {
+  for (let n = 0; n < 60; ++n) {
+    if ((await active(page)) === id) return true;
+    await page.keyboard.press("Tab");
+  }
+  fail(`Tab never reached #${id}`);
+  return false;
+}
+
+// Whether an element's box lies wholly inside the viewport.
+const inside = (page, id) => page.evaluate((i) => {
+  const r = document.getElementById(i).getBoundingClientRect();
+  return r.width > 0 && r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight;
+}, id);
+
+const tests = {
+  // The picture takes keys only while focused; the page's fields keep theirs.
+  async keyboard_and_escape() {
+    await withPage("?time=-21", async (page) => {
+      if ((await active(page)) !== "canvas") fail("the picture does not start with the focus");
+      await page.keyboard.press("y");
+      await waitFor(page, () => window.paleoviz.time_kyr === -22, 5000).catch(() => fail("y on the picture did nothing"));
+      if (!(await tabTo(page, "pick-lat"))) return;
+      await page.keyboard.down("Control"); await page.keyboard.press("a"); await page.keyboard.up("Control");
+      await page.keyboard.type("45");
+      await page.keyboard.press("Enter");
+      await page.keyboard.press("Escape");
+      await waitFor(page, () => document.getElementById("q-caption").textContent.includes("45°N"), 5000)
+        .catch(() => fail("typing 45 and Enter did not set the latitude"));
+      if (!(await tabTo(page, "set-e"))) return;
+      const before = await page.$eval("#set-e", (e) => e.value), t0 = await timeShown(page);
+      await page.keyboard.press("ArrowRight");
+      await settle(page);
+      if ((await page.$eval("#set-e", (e) => e.value)) === before) fail("ArrowRight on the e slider did not move it");
+      if ((await timeShown(page)) !== t0) fail(`ArrowRight on the e slider moved the time from ${t0} to ${await timeShown(page)}`);
+      if (await page.evaluate(() => window.paleoviz.stopped)) fail("Escape in a field stopped the program");
+      await page.click("#canvas");
+      await page.keyboard.press("Escape");
+      await waitFor(page, () => window.paleoviz.stopped, 5000).catch(() => fail("Escape on the picture did not stop it"));
+      const [disabled, notice] = await page.evaluate(() => [document.getElementById("set-e").disabled,
+                                                            document.getElementById("notice").textContent]);
+      if (!disabled || !notice.includes("reload")) fail(`after Escape: controls disabled ${disabled}, notice "${notice}"`);
+    });
+  },
+
+  // axe-core finds nothing serious or critical, wide and on a phone.
+  async accessibility() {
+    let axePath;
+    try {
+      axePath = createRequire(import.meta.url).resolve("axe-core/axe.min.js");
+    } catch {
+      skip("axe-core is not installed (npm ci in web/tests)");
+    }
+    for (const [width, height] of [[1920, 1080], [390, 844]]) {
+      await withPage("", async (page) => {
+        await page.setViewport({ width, height });
+        await page.addScriptTag({ path: axePath });
+        const found = await page.evaluate(async () => (await window.axe.run(document)).violations
+          .filter((v) => v.impact === "serious" || v.impact === "critical")
+          .map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(" ")).join(", ")}`));
+        for (const v of found) fail(`${width}×${height}: ${v}`);
+      });
+    }
+  },
+
+  // The address follows a slider; that address shows the same map again.
+  // A named period sets its time and names it.
+  async address_follows_state() {
+    await withPage("?time=-21", async (page) => {
+      await page.evaluate(() => {
+        const el = document.getElementById("set-e");
+        el.value = "0.05";
+        el.dispatchEvent(new Event("input", { bubbles: true }));
+      });
+      await waitFor(page, () => location.search.includes("elements=0.05"), 5000)
+        .catch(() => fail(`the address after a slider move is ${location.search}`));
+      await waitFor(page, () => window.paleoviz.map !== null && window.paleoviz.map.shown.e === 0.05);
+      const before = await page.evaluate(() => window.paleoviz.map.values.flat());
+      await page.goto(await page.evaluate(() => location.href), { waitUntil: "load" });
+      await waitFor(page, () => window.paleoviz.map !== null && window.paleoviz.map.shown.e === 0.05);
+      const after = await page.evaluate(() => window.paleoviz.map.values.flat());
+      const worst = Math.max(...before.map((v, i) => Math.abs(v - after[i])));
+      if (!(after.length === before.length && worst < 1e-9)) fail(`the reloaded map differs by ${worst} W/m²`);
+      await page.click("#periods button[data-kyr='-127']");
+      await waitFor(page, () => window.paleoviz.time_kyr === -127, 5000).catch(() => fail("127 ka did not go to -127 kyr"));
+      const caption = await page.$eval("#period-caption", (e) => e.textContent);
+      if (!caption.includes("Eemian")) fail(`127 ka is captioned "${caption}"`);
+    });
+  },
+
+  // Presenting at 1920×1080: the picture, drawn larger, and the map both
+  // wholly on screen.
+  async present_layout() {
+    await withPage("", async (page) => {
+      await page.setViewport({ width: 1920, height: 1080 });
+      await page.click("#present");
+      await waitFor(page, () => document.body.classList.contains("present"), 5000);
+      await waitFor(page, () => document.getElementById("canvas").width > 600, 5000)
+        .catch(() => fail("the presented picture is still drawn at 600 pixels"));
+      await settle(page);
+      for (const id of ["canvas", "map"]) if (!(await inside(page, id))) fail(`#${id} is not wholly on screen`);
+      const size = await page.evaluate(() => parseFloat(getComputedStyle(document.getElementById("now-time")).fontSize));
+      if (!(size >= 18)) fail(`the readout's text is ${size} px`);
+    });
+  },
+};
+
+if (!(name in tests)) {
+  console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
+  process.exit(2);
+}
+try {
+  await tests[name]();
+} catch (e) {
+  fail(e.stack || String(e));
+}
