@@ -46,6 +46,16 @@ std::string calendarText(const Request& request)
            + modelText(request);
 }
 
+// Days counted in a model calendar carry its CF name as the axis's calendar.
+Axis dayAxis(const Request& request)
+{
+    Axis day{"day", calendarText(request), "day", "", "day", "", request.days};
+    const std::string model = insolation::modelCalendarOf(request);
+    if (model != insolation::modelCalendars[0].name)
+        day.calendar = model;
+    return day;
+}
+
 bool takesMonthCalendar(const Request& request)
 {
     const insolation::Quantity* q = insolation::findQuantity(request.command);
@@ -83,7 +93,7 @@ Axis axisOf(insolation::AxisKind kind, const Request& request)
                     "hour", "", "hour", "", request.hours};
     case AxisKind::longitudeOrDay:
         if (!request.days.empty())
-            return Axis{"day", calendarText(request), "day", "", "day", "", request.days};
+            return dayAxis(request);
         return Axis{"solar_longitude", "true solar longitude from the March equinox", "degree", "",
                     "lon", "", request.longitudes};
     case AxisKind::none: break;

@@ -29,6 +29,9 @@ struct Axis {
     std::string csvLabel;      // prefix of a value in CSV column names
     std::string cfAxis;        // "T", "Y" or empty
     std::vector<double> values;
+    // CF calendar of a day axis counted in a model calendar ("noleap",
+    // "360_day", ...); empty for the tropical year, which CF does not name.
+    std::string calendar{};
 };
 
 enum class Extent { time, latitude, grid };

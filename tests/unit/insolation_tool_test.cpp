@@ -166,6 +166,27 @@ TEST(InsolationTool, NetcdfHoldsTheCsvNumbersWithUnits)
         EXPECT_NEAR(fromNetcdf[i], fromCsv[i], 1e-6 * (1 + std::fabs(fromCsv[i]))) << "value " << i;
 }
 
+// Days counted in a model calendar carry its CF name on the day axis; the
+// tropical year, which CF does not name, carries none.
+TEST(InsolationTool, NetcdfDayAxisNamesItsModelCalendar)
+{
+    if (runCommand("ncdump 2>&1 >/dev/null; command -v ncdump").out.empty())
+        GTEST_SKIP() << "ncdump is not installed";
+    TestDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"noleap", "day:calendar = \"noleap\""}, {"360_day", "day:calendar = \"360_day\""},
+        {"all_leap", "day:calendar = \"all_leap\""}, {"tropical", ""}};
+    for (const auto& [model, expected] : cases) {
+        ASSERT_EQ(tool(std::string("daily --time 0 --lat 65 --day 0,100 --model-calendar ") + model + " -o q.nc").status, 0);
+        const std::string header = runCommand("ncdump -h q.nc").out;
+        if (*expected != '\0')
+            EXPECT_NE(header.find(expected), std::string::npos) << model << "\n" << header;
+        else
+            EXPECT_EQ(header.find("day:calendar"), std::string::npos) << header;
+        std::remove("q.nc");
+    }
+}
+
 TEST(InsolationTool, SeriesFilesInterpolateTheEccentricityVector)
 {
     TestDir dir;

@@ -130,7 +130,8 @@ private:
         const bool good = ok(nc_def_dim(ncid, a.name.c_str(), a.values.size(), &dim), error)
                           && ok(nc_def_var(ncid, a.name.c_str(), NC_DOUBLE, 1, &dim, &id), error)
                           && describe(id, a.longName, a.units, a.standardName, error);
-        return good && (a.cfAxis.empty() || text(id, "axis", a.cfAxis, error));
+        return good && (a.cfAxis.empty() || text(id, "axis", a.cfAxis, error))
+               && (a.calendar.empty() || text(id, "calendar", a.calendar, error));
     }
 
     bool values(const Axis& a, std::string& error)
