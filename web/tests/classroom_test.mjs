@@ -8,28 +8,9 @@ import fs from "node:fs";
 import path from "node:path";
 import { createRequire } from "node:module";
 
-const [name, ...rest] = process.argv.slice(2);
-const option = (flag) => { const i = rest.indexOf(flag); return i >= 0 ? rest[i + 1] : undefined; };
-const site = option("--site");
+import { name, option, site, skip, fail, loadHarness } from "./test_run.mjs";
 
-function skip(reason) {
-  console.log(`SKIP: ${reason}`);
-  process.exit(77);
-}
-function fail(message) {
-  console.log(`FAIL: ${message}`);
-  process.exitCode = 1;
-}
-
-if (!site || !fs.existsSync(path.join(site, "paleoviz.wasm")))
-  skip(`no web build at ${site} (scripts/web.sh --build-only makes it; it needs Emscripten)`);
-let harness;
-try {
-  harness = await import("./harness.mjs");
-} catch (e) {
-  skip(`puppeteer-core is not installed (npm ci in web/tests): ${e.message}`);
-}
-if (!fs.existsSync(harness.chromiumPath)) skip(`no Chromium at ${harness.chromiumPath}`);
+const harness = await loadHarness();
 const { serve, launch, open, waitFor } = harness;
 
 async function withPage(query, body) {

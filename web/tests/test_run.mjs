@@ -1,0 +1,32 @@
+// The start every page test shares: the test's name and options from the
+// command line, FAIL and SKIP reports, and the skip (exit 77, with the
+// reason) when the site, puppeteer-core or Chromium is missing.
+import fs from "node:fs";
+import path from "node:path";
+
+export const [name, ...rest] = process.argv.slice(2);
+export const option = (flag) => { const i = rest.indexOf(flag); return i >= 0 ? rest[i + 1] : undefined; };
+export const site = option("--site");
+
+export function skip(reason) {
+  console.log(`SKIP: ${reason}`);
+  process.exit(77);
+}
+export function fail(message) {
+  console.log(`FAIL: ${message}`);
+  process.exitCode = 1;
+}
+
+// The harness module, once the site, the browser driver and Chromium are there.
+export async function loadHarness() {
+  if (!site || !fs.existsSync(path.join(site, "paleoviz.wasm")))
+    skip(`no web build at ${site} (scripts/web.sh --build-only makes it; it needs Emscripten)`);
+  let harness;
+  try {
+    harness = await import("./harness.mjs");
+  } catch (e) {
+    skip(`puppeteer-core is not installed (npm ci in web/tests): ${e.message}`);
+  }
+  if (!fs.existsSync(harness.chromiumPath)) skip(`no Chromium at ${harness.chromiumPath}`);
+  return harness;
+}
