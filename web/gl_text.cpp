@@ -1,9 +1,11 @@
 // GL's raster position and GLUT's bitmap text on WebGL 2: every glyph of
 // the five fonts lies in one atlas texture, and a character is a quad over
-// exactly its pixel box, drawn with the atlas's texels.
-#include "web/gl_state.h"
+// exactly its pixel box (times the text scale), drawn with the atlas's
+// texels.
+#include "web/gl_text.h"
 
 #include "web/bitmap_font.h"
+#include "web/gl_state.h"
 
 #include <GL/gl.h>
 #include <GL/glut.h>
@@ -27,6 +29,9 @@ namespace {
 // GL's raster position rounds to the pixel with this allowance, so that a
 // position a hair below a pixel edge still counts as on it.
 constexpr float rasterEpsilon = 1e-4f;
+
+// Window pixels per font pixel (setTextScale).
+float textScale = 1;
 
 struct FontTable {
     void* handle;
@@ -57,17 +62,19 @@ FontTable* fontOf(void* handle)
     return nullptr;
 }
 
-// One glyph at the raster position: a quad over exactly its pixel box at the
-// raster position's depth, its texels taken from the atlas.
+// One glyph at the raster position: a quad over exactly its pixel box, each
+// font pixel textScale window pixels wide, at the raster position's depth,
+// its texels taken from the atlas.
 void addGlyph(const FontTable& font, int c)
 {
     const BitmapGlyph& g = font.glyphs[c];
     if (g.width > 0) {
         const float vw = static_cast<float>(state.viewport[2]), vh = static_cast<float>(state.viewport[3]);
-        const float px = std::floor(state.rasterX + rasterEpsilon) + g.left - static_cast<float>(state.viewport[0]);
-        const float py = std::floor(state.rasterY + rasterEpsilon) + g.bottom - static_cast<float>(state.viewport[1]);
-        const float x0 = px * 2 / vw - 1, x1 = (px + g.width) * 2 / vw - 1;
-        const float y0 = py * 2 / vh - 1, y1 = (py + g.height) * 2 / vh - 1;
+        const float ox = static_cast<float>(state.viewport[0]), oy = static_cast<float>(state.viewport[1]);
+        const float px = std::floor(state.rasterX + rasterEpsilon) + g.left * textScale - ox;
+        const float py = std::floor(state.rasterY + rasterEpsilon) + g.bottom * textScale - oy;
+        const float x0 = px * 2 / vw - 1, x1 = (px + g.width * textScale) * 2 / vw - 1;
+        const float y0 = py * 2 / vh - 1, y1 = (py + g.height * textScale) * 2 / vh - 1;
         const float z = state.rasterZ * 2 - 1;
         const float s0 = static_cast<float>(font.atlas[c].x), t0 = static_cast<float>(font.atlas[c].y);
         const float s1 = s0 + g.width, t1 = t0 + g.height;
@@ -80,10 +87,12 @@ void addGlyph(const FontTable& font, int c)
         for (const Vertex& v : corners)
             append(segment, v);
     }
-    state.rasterX += g.advance;
+    state.rasterX += g.advance * textScale;
 }
 
 }  // namespace
+
+void setTextScale(float scale) { textScale = scale >= 1 ? scale : 1; }
 
 // Lays every glyph of every font into one atlas, rows of glyphs side by side.
 void buildAtlas()

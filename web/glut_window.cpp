@@ -4,12 +4,14 @@
 #include "web/glut_window.h"
 
 #include "web/gl_layer.h"
+#include "web/gl_text.h"
 
 #include <GL/glut.h>
 #include "web/webgl_calls.h"
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -195,6 +197,16 @@ EM_JS(int, wantedSide, (int vertical), {
     return s ? s[vertical] | 0 : 0;
 });
 
+// The text grows with the canvas's height, from the desktop window's own
+// size at the default side (1.8 on a 1080-pixel canvas), never below it.
+// Exactly in proportion, not rounded up: the panel's values end at the
+// picture's right edge and its names just before the curves, so text any
+// larger than the picture's own scale would be cut off or overlap.
+void followTextScale(int side)
+{
+    webgl_layer::setTextScale(std::max(1.0f, static_cast<float>(side) / defaultSide));
+}
+
 // A new size takes effect between frames, as X delivers a window's new
 // size: the canvas's pixels, then the window's reshape.
 void followPageSize()
@@ -205,6 +217,7 @@ void followPageSize()
     width = w;
     height = h;
     emscripten_set_canvas_element_size(canvas, w, h);
+    followTextScale(h);
     if (callbacks.reshape != nullptr)
         callbacks.reshape(w, h);
 }
@@ -256,6 +269,7 @@ void glutReshapeWindow(int w, int h)
     width = w;
     height = h;
     emscripten_set_canvas_element_size(canvas, w, h);
+    followTextScale(h);
 }
 void glutKeyboardFunc(void (*f)(unsigned char, int, int)) { callbacks.keyboard = f; }
 void glutSpecialFunc(void (*f)(int, int, int)) { callbacks.special = f; }

@@ -2,6 +2,7 @@
 // obliquity), the latitude and day, the on-screen keys and the time slider
 // (phones), and saving the picture. Their limits are the module's.
 import { constants } from "./constants.js";
+import { pictureFileName } from "./exports.js";
 import { byId, download, live, pick, state } from "./page_state.js";
 import { updateReadout } from "./readout.js";
 
@@ -81,10 +82,8 @@ byId("time-slider").addEventListener("input", (e) => {
   updateReadout();
 });
 
+// Named as the other exports name the state shown: its time, or the
+// elements of an orbit set by hand.
 byId("save").addEventListener("click", () => {
-  byId("canvas").toBlob((blob) => {
-    const { module, pointer } = live;
-    const v = module !== null && module._paleoviz_current(pointer) ? module.HEAPF64[pointer / 8] : 0;
-    download(blob, `paleoviz${v === 0 ? "-0" : v}kyr.png`);
-  }, "image/png");
+  byId("canvas").toBlob((blob) => download(blob, pictureFileName()), "image/png");
 });

@@ -24,6 +24,20 @@ export function anomalyContourStep(limit) {
 export let lastMap = null;  // what was drawn last, for the exports
 let refCache = { key: null, map: null };
 let mapLayout = null;  // where the panels lie, for the pointer
+// The map's text in canvas pixels (px for labels, small for the polar
+// night and the captions) and the scale of the margins and keys with it:
+// the canvas is drawn at a fixed width and shrunk on a phone, so the text
+// grows with the shrinking to keep at least labelCssPx on the screen.
+const labelCssPx = 11;
+const mapText = { px: labelCssPx, small: 10, scale: 1 };
+
+function followShownWidth(canvas) {
+  const shown = canvas.getBoundingClientRect().width;
+  const wanted = shown > 0 ? Math.ceil((labelCssPx * canvas.width) / shown) : labelCssPx;
+  mapText.px = Math.max(labelCssPx, wanted);
+  mapText.small = Math.max(10, wanted);
+  mapText.scale = mapText.px / labelCssPx;
+}
 
 // The module's memory the map is computed into.
 export function allocateMap(module) {
@@ -125,61 +139,78 @@ function drawContours(g, values, x0, y0, w, h, step) {
 
 const monthLetters = "JFMAMJJASOND";
 const monthDays = [0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334];
+// Centred labels [text, x] along one baseline, each left out that would
+// touch the one drawn before it (a narrow panel of large text).
+const labelWidth = (text) => text.length * 0.6 * mapText.px;
+function fillSpacedLabels(g, labels, y) {
+  let right = -Infinity;
+  for (const [text, x] of labels) {
+    const half = labelWidth(text) / 2;
+    if (x - half < right + 0.2 * mapText.px) continue;
+    g.fillText(text, x, y);
+    right = x + half;
+  }
+}
 // A panel's axes and title. Side by side, only the last panel numbers the
 // year's end (360), so that it never overprints the next panel's 0.
 function drawMapAxes(g, x0, y0, w, h, title, latitudes, last) {
+  const k = mapText.scale;
   g.fillStyle = "#ccc";
-  g.font = "11px sans-serif";
+  g.font = `${mapText.px}px sans-serif`;
   g.textAlign = "right";
   if (latitudes)
-    for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3, y0 + h - ((lat + 90) / 180) * h + 4);
+    for (const lat of [-90, -45, 0, 45, 90]) g.fillText(String(lat), x0 - 3 * k, y0 + h - ((lat + 90) / 180) * h + 4 * k);
   g.textAlign = "center";
+  const labels = [];
   if (mapMode.x === "lon") {
-    for (let l = 0; l <= (last ? 360 : 270); l += 90) g.fillText(String(l), x0 + (l / 360) * w, y0 + h + 13);
+    for (let l = 0; l <= (last ? 360 : 270); l += 90) labels.push([String(l), x0 + (l / 360) * w]);
   } else {
-    monthDays.forEach((d, m) => g.fillText(monthLetters[m], x0 + ((d + 15) / 365) * w, y0 + h + 13));
+    monthDays.forEach((d, m) => labels.push([monthLetters[m], x0 + ((d + 15) / 365) * w]));
   }
-  g.fillText(title, x0 + w / 2, y0 - 5);
+  fillSpacedLabels(g, labels, y0 + h + 13 * k);
+  g.fillText(title, x0 + w / 2, y0 - 5 * k, w);
 }
 
 // An upward triangle above the key in its top colour: values beyond the
 // key's top are drawn in that colour.
 function drawOverRange(g, x0, y0, colour) {
+  const k = mapText.scale;
   g.fillStyle = `rgb(${colour[0] | 0},${colour[1] | 0},${colour[2] | 0})`;
   g.beginPath();
   g.moveTo(x0, y0 - 1);
-  g.lineTo(x0 + 12, y0 - 1);
-  g.lineTo(x0 + 6, y0 - 11);
+  g.lineTo(x0 + 12 * k, y0 - 1);
+  g.lineTo(x0 + 6 * k, y0 - 11 * k);
   g.closePath();
   g.fill();
 }
 
 function drawKey(g, x0, y0, h, colour, lo, hi, step, label, overRange) {
+  const k = mapText.scale;
   for (let y = 0; y < h; ++y) {
     const c = colour(hi - ((hi - lo) * y) / h);
     g.fillStyle = `rgb(${c[0] | 0},${c[1] | 0},${c[2] | 0})`;
-    g.fillRect(x0, y0 + y, 12, 1);
+    g.fillRect(x0, y0 + y, 12 * k, 1);
   }
   if (overRange) drawOverRange(g, x0, y0, colour(hi));
   g.fillStyle = "#ccc";
   g.textAlign = "left";
-  g.font = "11px sans-serif";
+  g.font = `${mapText.px}px sans-serif`;
   for (let v = Math.ceil(lo / step) * step; v <= hi + 1e-9; v += step)
-    g.fillText(String(Math.round(v)), x0 + 15, y0 + h - ((v - lo) / (hi - lo)) * h + 4);
-  if (overRange) g.fillText(String(Math.round(hi)), x0 + 15, y0 + 4);
-  g.fillText(label, x0 - 4, y0 + h + 26);
+    g.fillText(String(Math.round(v)), x0 + 15 * k, y0 + h - ((v - lo) / (hi - lo)) * h + 4 * k);
+  if (overRange) g.fillText(String(Math.round(hi)), x0 + 15 * k, y0 + 4 * k);
+  g.fillText(label, x0 - 4 * k, y0 + h + 26 * k);
 }
 
 // The polar night's swatch under a sequential key, named.
 function drawPolarNightKey(g, x0, y) {
-  const c = polarNightColour;
+  const c = polarNightColour, k = mapText.scale;
   g.fillStyle = `rgb(${c[0]},${c[1]},${c[2]})`;
-  g.fillRect(x0, y, 12, 9);
+  g.fillRect(x0, y, 12 * k, 9 * k);
   g.strokeStyle = "#888";
-  g.strokeRect(x0 + 0.5, y + 0.5, 11, 8);
+  g.strokeRect(x0 + 0.5, y + 0.5, 12 * k - 1, 9 * k - 1);
   g.fillStyle = "#ccc";
-  g.font = "10px sans-serif";
-  g.fillText("night", x0 + 15, y + 9);
+  g.font = `${mapText.small}px sans-serif`;
+  g.fillText("night", x0 + 15 * k, y + 9 * k);
 }
 
 // The maps the mode asks for: now, and for an anomaly the reference and
@@ -200,16 +231,16 @@ function mapData() {
 // The key: W/m² for a map of values, ΔW/m² for an anomaly; side by side
 // both, one above the other. The sequential key ends at the palette's top.
 function drawKeys(g, m, keyX, top, h) {
-  const div = (v) => divergingColour(v, m.limit), half = h / 2 - 12, T = keyTop();
+  const k = mapText.scale, div = (v) => divergingColour(v, m.limit), half = h / 2 - 12 * k, T = keyTop();
   if (mapMode.sides) {
-    drawKey(g, keyX, top + 12, half - 24, sequentialColour, 0, T, 200, "", true);
-    drawPolarNightKey(g, keyX, top + half - 6);
+    drawKey(g, keyX, top + 12 * k, half - 24 * k, sequentialColour, 0, T, 200, "", true);
+    drawPolarNightKey(g, keyX, top + half - 6 * k);
     drawKey(g, keyX, top + h - half, half, div, -m.limit, m.limit, m.limit, "ΔW/m²", false);
   } else if (m.anomaly) {
     drawKey(g, keyX, top, h, div, -m.limit, m.limit, m.limit / 2, "ΔW/m²", false);
   } else {
-    drawKey(g, keyX, top + 12, h - 12, sequentialColour, 0, T, 100, "W/m²", true);
-    drawPolarNightKey(g, keyX, top + h + 32);
+    drawKey(g, keyX, top + 12 * k, h - 12 * k, sequentialColour, 0, T, 100, "W/m²", true);
+    drawPolarNightKey(g, keyX, top + h + 32 * k);
   }
 }
 
@@ -238,9 +269,9 @@ export function mapCaption(m) {
 export function paintMap(m, g, W, H) {
   g.fillStyle = "#000";
   g.fillRect(0, 0, W, H);
-  const left = 30, top = 18, keyW = 58, h = H - top - 50;
+  const k = mapText.scale, left = 30 * k, top = 18 * k, keyW = 58 * k, h = H - top - 50 * k;
   const panels = mapPanels(m);
-  const gap = panels.length > 1 ? 16 : 8, w = (W - left - keyW - gap * (panels.length - 1)) / panels.length;
+  const gap = (panels.length > 1 ? 16 : 8) * k, w = (W - left - keyW - gap * (panels.length - 1)) / panels.length;
   mapLayout = { left, top, w, h, gap, panels: panels.length, now: m.now.values, ref: m.ref && m.ref.values,
                 diff: m.diff, lon: m.now.lon, anomaly: m.anomaly, sides: mapMode.sides };
   panels.forEach(([values, colour, title, step], k) => {
@@ -248,13 +279,15 @@ export function paintMap(m, g, W, H) {
     paintPanel(g, values, colour, x0, top, w, h, step);
     drawMapAxes(g, x0, top, w, h, title, k === 0, k === panels.length - 1);
   });
-  drawKeys(g, m, W - keyW + 6, top, h);
+  drawKeys(g, m, W - keyW + 6 * k, top, h);
   g.fillStyle = "#aaa";
   g.textAlign = "center";
+  // At most the panels' width, so that large text never runs into the key's label.
   g.fillText(mapMode.x === "lon" ? "true longitude (°), 0 = March equinox, 90 = June solstice" : "calendar month",
-             left + (W - left - keyW) / 2, H - 22);
+             left + (W - left - keyW) / 2, H - 22 * k, W - left - keyW);
   g.textAlign = "left";
-  g.fillText(`latitude (°) · contours every ${m.anomaly && !mapMode.sides ? m.anomalyStep : contourStep} W/m²`, 2, H - 6);
+  g.fillText(`latitude (°) · contours every ${m.anomaly && !mapMode.sides ? m.anomalyStep : contourStep} W/m²`,
+             2, H - 6 * k, W - 4);
 }
 
 function drawMap() {
@@ -263,6 +296,7 @@ function drawMap() {
   const started = performance.now();
   const m = mapData();
   const canvas = byId("map");
+  followShownWidth(canvas);
   paintMap(m, canvas.getContext("2d"), canvas.width, canvas.height);
   byId("map-about").textContent = "Daily-mean sunlight at the top of the atmosphere (W/m², S₀ = " +
     `${constants.solarConstant} W/m²); ${mapCaption(m)} The anomaly is the state shown minus the reference ` +
@@ -289,6 +323,9 @@ export function scheduleMap() {
   if (wait <= 0) { lastMapAt = performance.now(); drawMap(); return; }
   mapTimer = setTimeout(() => { mapTimer = null; lastMapAt = performance.now(); drawMap(); }, wait);
 }
+
+// A phone turned, or a window resized: the text follows the map's shown width.
+addEventListener("resize", scheduleMap);
 
 function mapPointAt(event) {
   if (mapLayout === null) return null;

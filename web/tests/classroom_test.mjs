@@ -1,9 +1,10 @@
 // Tests of the classroom page's keyboard, accessibility, address and
 // layouts in headless Chromium, one per run:
 //   node classroom_test.mjs TEST --site DIR
-// TEST is keyboard_and_escape, accessibility, address_follows_state or
-// present_layout. Exits 0 on success, 1 on failure, 77 (skipped) with the
-// reason when the site, Chromium, puppeteer-core or axe-core is missing.
+// TEST is keyboard_and_escape, accessibility, address_follows_state,
+// present_layout, map_text_on_phone, save_names or zoomed_picture_whole.
+// Exits 0 on success, 1 on failure, 77 (skipped) with the reason when the
+// site, Chromium, puppeteer-core or axe-core is missing.
 import fs from "node:fs";
 import path from "node:path";
 import { createRequire } from "node:module";
@@ -46,6 +47,29 @@ const inside = (page, id) => page.evaluate((i) => {
   const r = document.getElementById(i).getBoundingClientRect();
   return r.width > 0 && r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight;
 }, id);
+
+// The map's text as drawn: each fillText on #map with its font size in CSS
+// pixels and its box in canvas pixels, of the last drawing (each starts by
+// clearing the whole canvas).
+const recordMapText = (page) => page.evaluate(() => {
+  window.mapText = [];
+  const { fillRect, fillText } = CanvasRenderingContext2D.prototype;
+  CanvasRenderingContext2D.prototype.fillRect = function (x, y, w, h) {
+    if (this.canvas.id === "map" && x === 0 && y === 0 && w === this.canvas.width) window.mapText = [];
+    return fillRect.call(this, x, y, w, h);
+  };
+  CanvasRenderingContext2D.prototype.fillText = function (text, x, y, maxWidth) {
+    if (this.canvas.id === "map" && String(text) !== "") {
+      const px = parseFloat(/(\d+(\.\d+)?)px/.exec(this.font)[1]);
+      const width = Math.min(this.measureText(text).width, maxWidth === undefined ? Infinity : maxWidth);
+      const left = this.textAlign === "center" ? x - width / 2 : this.textAlign === "right" ? x - width : x;
+      const css = this.canvas.getBoundingClientRect().width / this.canvas.width;
+      window.mapText.push({ text: String(text), cssPx: px * css, left, right: left + width,
+                            top: y - 0.75 * px, bottom: y });
+    }
+    return maxWidth === undefined ? fillText.call(this, text, x, y) : fillText.call(this, text, x, y, maxWidth);
+  };
+});
 
 const tests = {
   // The picture takes keys only while focused; the page's fields keep theirs.
@@ -136,6 +160,60 @@ const tests = {
       const size = await page.evaluate(() => parseFloat(getComputedStyle(document.getElementById("now-time")).fontSize));
       if (!(size >= 18)) fail(`the readout's text is ${size} px`);
     });
+  },
+
+  // On a phone the map's text shows at 11 CSS px or more and no two labels
+  // touch, in every layout of the map.
+  async map_text_on_phone() {
+    await withPage("", async (page) => {
+      // A change of isMobile reloads the page.
+      await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+      await waitFor(page, () => window.paleoviz.frames > 2 && window.paleoviz.map !== null);
+      await recordMapText(page);
+      for (const toggle of ["resize", "#map-sides", "#map-x"]) {
+        if (toggle === "#map-x") await page.select("#map-x", "months");
+        else if (toggle === "resize") await page.evaluate(() => dispatchEvent(new Event("resize")));
+        else await page.click(toggle);
+        await waitFor(page, () => window.mapText.length > 0, 5000).catch(() => fail(`no map drawn after ${toggle}`));
+        await settle(page);
+        const texts = await page.evaluate(() => { const t = window.mapText; window.mapText = []; return t; });
+        const smallest = Math.min(...texts.map((t) => t.cssPx));
+        console.log(`after ${toggle}: ${texts.length} texts, smallest ${smallest.toFixed(2)} CSS px`);
+        if (!(smallest >= 10.99)) fail(`after ${toggle}: the map's text is ${smallest.toFixed(2)} CSS px`);
+        texts.forEach((a, i) => texts.slice(i + 1).forEach((b) => {
+          if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+            fail(`after ${toggle}: "${a.text}" overlaps "${b.text}"`);
+        }));
+      }
+    });
+  },
+
+  // The picture's PNG is named as the other exports name the state.
+  async save_names() {
+    const cases = [["?time=-21", "paleoviz-21ka.png"], ["?elements=0.05,24.5,90", "paleoviz-e0.05-obl24.5-peri90.png"]];
+    for (const [query, expected] of cases) {
+      await withPage(query, async (page) => {
+        const saved = await page.evaluate(() => new Promise((done) => {
+          HTMLAnchorElement.prototype.click = function () { done(this.download); };
+          document.getElementById("save").click();
+        }));
+        if (saved !== expected) fail(`${query}: the picture is saved as ${saved}, not ${expected}`);
+      });
+    }
+  },
+
+  // At 150% zoom of a 1280×720 and a 1920×1080 window the picture lies
+  // wholly on screen.
+  async zoomed_picture_whole() {
+    for (const [width, height] of [[1280, 720], [1920, 1080]]) {
+      await withPage("", async (page) => {
+        await page.setViewport({ width: Math.round(width / 1.5), height: Math.round(height / 1.5), deviceScaleFactor: 1.5 });
+        await settle(page);
+        const box = await page.evaluate(() => JSON.stringify(document.getElementById("canvas").getBoundingClientRect()));
+        console.log(`${width}×${height} at 150%: canvas ${box}`);
+        if (!(await inside(page, "canvas"))) fail(`${width}×${height} at 150%: the picture is cut off: ${box}`);
+      });
+    }
   },
 };
 
