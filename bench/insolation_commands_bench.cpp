@@ -32,16 +32,19 @@ constexpr int timeCount = 5801;
 
 // Times run: every one (0), every `every`-th (1), or for caloric, whose
 // NumPy version bisects over whole arrays, every tenth of those (10).
+// calendar: monthly's --calendar where not the default "equinox".
 struct Case {
     const char* label;
     const char* command;
     int sparseness;
+    const char* calendar = nullptr;
 };
 const Case cases[] = {
     {"daily", "daily", 0},           {"instant", "instant", 0},
     {"integrated", "integrated", 1}, {"threshold", "threshold", 1},
     {"caloric", "caloric", 10},      {"monthly-equinox", "monthly", 1},
-    {"monthly-angular", "monthly", 1}, {"annual", "annual", 1},
+    {"monthly-angular", "monthly", 1, "angular"}, {"monthly-noleap", "monthly", 1, "noleap"},
+    {"annual", "annual", 1},
 };
 
 Request requestFor(const Case& c, int every)
@@ -56,8 +59,8 @@ Request requestFor(const Case& c, int every)
         r.longitudes = {90.0};
     if (r.command == "instant")
         r.hours = {9.0};
-    if (std::string(c.label) == "monthly-angular")
-        r.calendar = "angular";
+    if (c.calendar != nullptr)
+        r.calendar = c.calendar;
     insolation::prepare(r);
     return r;
 }

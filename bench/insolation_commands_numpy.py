@@ -21,6 +21,14 @@ DAY_SECONDS = 86400.0
 STEP = math.pi / 1800.0  # largest step of true longitude in the integrals
 TWO_PI = 2.0 * math.pi
 MONTH_DAYS = [0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365]
+# Per calendar of months: each month's first day (1 January 00:00 is day
+# 1.0), the day of the March equinox (21 March 00:00) and the year's days,
+# each day 1/year of the tropical year. "equinox" stretches the 365-day
+# months to the 365.2422-day year; "noleap" keeps them in its own year.
+MONTH_STARTS = {
+    "equinox": (np.array([1.0 + MONTH_DAYS[m] * (YEAR_DAYS / 365.0) for m in range(12)]), 80.0, YEAR_DAYS),
+    "noleap": (np.array([1.0 + MONTH_DAYS[m] for m in range(12)]), 80.0, 365.0),
+}
 
 PHI = np.radians(np.arange(-90.0, 91.0))[:, None]
 SIN_PHI, TAN_PHI = np.sin(PHI), np.tan(PHI)
@@ -151,8 +159,8 @@ def monthly(o, calendar):
         starts = [m * TWO_PI / 12 for m in range(12)]
     else:
         m0 = float(mean_anomaly(o[0], o[1], 0.0))
-        days = np.array([1.0 + MONTH_DAYS[m] * (YEAR_DAYS / 365.0) for m in range(12)])
-        starts = list(true_longitude(o[0], o[1], m0 + TWO_PI * (days - 80.0) / YEAR_DAYS))
+        days, equinox, year = MONTH_STARTS[calendar]
+        starts = list(true_longitude(o[0], o[1], m0 + TWO_PI * (days - equinox) / year))
     starts.append(starts[0])
     return [energy_between(o, starts[m], starts[m + 1])
             / (days_between(o, starts[m], starts[m + 1]) * DAY_SECONDS) for m in range(12)]
@@ -175,6 +183,7 @@ PER_TIME = {
     "caloric": caloric,
     "monthly-equinox": lambda o: monthly(o, "equinox"),
     "monthly-angular": lambda o: monthly(o, "angular"),
+    "monthly-noleap": lambda o: monthly(o, "noleap"),
     "annual": lambda o: [energy_between(o, 0.0, 0.0) / (YEAR_DAYS * DAY_SECONDS)],
 }
 

@@ -182,7 +182,7 @@ def daily_insolation(time_kyr=None, lat_deg=None, lon_deg=None, *, day=None, dat
             return daily_insolation(t, lat, None if by_day else x, day=x if by_day else None,
                                     orbit=orbit, solar_constant=s0, dtype=dtype, **calendar)
         return _apply(block, [time_kyr, lat_deg, third], 1, dtype=dtype, function="daily_insolation",
-                      orbit=orbit)
+                      orbit=orbit, calendar=model_calendar)
     if not as_xarray:
         args = _checked([("lat_deg", lat_deg), ("lon_deg", lon_deg), ("day", day)])
         first = _first(time_kyr, orbit)
@@ -352,7 +352,7 @@ def instant_insolation(time_kyr=None, lat_deg=None, lon_deg=None, hour=None, *, 
             return instant_insolation(t, lat, None if by_day else x, h, day=x if by_day else None,
                                       orbit=orbit, solar_constant=s0, lon_east_deg=lon_east_deg, **calendar)
         return _apply(block, [time_kyr, lat_deg, day if by_day else lon_deg, hour], 1,
-                      function="instant_insolation", orbit=orbit)
+                      function="instant_insolation", orbit=orbit, calendar=model_calendar)
     if not as_xarray:
         return _plain(_core.instant_insolation, time_kyr, orbit, 1,
                       [("lat_deg", lat_deg), ("lon_deg", lon_deg), ("hour", hour)],
@@ -425,7 +425,7 @@ def _conversion(what, time_kyr, value, orbit, year_days, equinox_day, model_cale
         args = [time_kyr] + ([] if value is None else [value])
         return _apply(lambda t, *x: _conversion(what, t, x[0] if x else None, orbit, year_days,
                                                 equinox_day, model_calendar), args, 1, function=what,
-                      orbit=orbit)
+                      orbit=orbit, calendar=model_calendar)
     name = "day" if what == "true_longitude" else "lon_deg"
     args = [] if value is None else [(name, value)]
     checked = _checked(args)

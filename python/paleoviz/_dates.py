@@ -13,6 +13,9 @@ hour in universal time (UTC), as the tool's --date does.
   or leap, as above. One call takes one of those calendars.
 - The time of the orbit is the date's decimal year from the solution's
   time 0 (J2000 for la2004, 1950 for berger1978), in kyr.
+- An xarray.DataArray of dates gives a DataArray of its dimensions and
+  coordinates; a dask array of dates (or a DataArray backed by one) stays
+  lazy and is computed chunk by chunk.
 """
 
 import datetime as _datetime
@@ -127,7 +130,19 @@ def refuse_with_date(function, given):
 
 def call(function, date, given_time, orbit, lat_deg, lon_east, instant, keywords):
     """function (daily_insolation or instant_insolation) at the dates:
-    each model calendar among them computed in one call."""
+    each model calendar among them computed in one call. xarray and dask
+    arguments go through xarray.apply_ufunc, block by block, as the other
+    functions' do: a DataArray keeps its dimensions and coordinates, a
+    dask array stays lazy."""
+    from ._orbit import _labelled
+    if _labelled(date, given_time, lat_deg, lon_east):
+        from ._labelled import _apply
+
+        def block(t, d, lat, lon):
+            return call(function, d, t, orbit, lat, lon, instant, keywords)
+        # Times first: their reliability note, where given; none of dates.
+        return _apply(block, [given_time, date, lat_deg, lon_east], 1, function=function.__name__,
+                      orbit=orbit)
     year, doy, hour, calendars = places(date)
     times = time_kyr(year, doy, hour, calendars, orbit) if given_time is None else given_time
     day = _wrapped(doy + (0.0 if instant else hour / 24), calendars)

@@ -15,6 +15,33 @@ _OUTPUTS = {f: [o for o in row["outputs"] if len(row["python_functions"]) == 1 o
             for row in _core.quantities() for f in row["python_functions"]}
 
 
+# The model calendars' CF names (noleap, 365_day, 360_day, ...): the
+# registry's choices after the first, the default tropical year. Days
+# counted in one carry its name, as given, as CF's calendar attribute; the
+# tropical year, no CF calendar, carries none.
+_MODEL_CALENDARS = next(a["choices"] for row in _core.quantities() for a in row["arguments"]
+                        if a["name"] == "model_calendar")[1:]
+
+
+def _cf_calendar(month_calendar, model_calendar):
+    """The CF calendar of a request's days: the months' calendar where it is
+    a model calendar, else model_calendar; None for the tropical year."""
+    name = month_calendar if month_calendar in _MODEL_CALENDARS else model_calendar
+    return name if name in _MODEL_CALENDARS else None
+
+
+def _with_calendar(result, calendar):
+    """result (a DataArray, a Dataset or a tuple of them) with the CF
+    calendar on its day coordinate, where it has one and the days are a
+    model calendar's."""
+    if isinstance(result, tuple):
+        return tuple(_with_calendar(r, calendar) for r in result)
+    name = _cf_calendar(None, calendar)
+    if name is None or "day" not in result.coords:
+        return result
+    return result.assign_coords(day=result["day"].assign_attrs(calendar=name))
+
+
 def _as_dataarray(value, xarray):
     if isinstance(value, xarray.DataArray) or value is None:
         return value
@@ -70,11 +97,13 @@ def _flattened(args):
     return flat, orbit_at
 
 
-def _apply(block, args, outputs, names=None, trailing=None, dtype=None, function=None, orbit=None):
+def _apply(block, args, outputs, names=None, trailing=None, dtype=None, function=None, orbit=None,
+           calendar=None):
     """block(*args) on NumPy arrays, through xarray.apply_ufunc; each of its
     `outputs` results has a trailing axis (name, length) where given.
     function and orbit: the Python function called and its solution, for
-    the results' names, units and reliability note."""
+    the results' names, units and reliability note; calendar: the model
+    calendar of the days, for a day coordinate's CF calendar."""
     import xarray
 
     flat, orbit_at = _flattened(args)
@@ -108,7 +137,7 @@ def _apply(block, args, outputs, names=None, trailing=None, dtype=None, function
         # NumPy's order of axes, whichever argument brought each.
         data = tuple(r.transpose(*dims, ...).data for r in results)
         return data if names is not None or outputs > 1 else data[0]
-    return _finished(results, names, function, _held_note(args[0], orbit), xarray)
+    return _with_calendar(_finished(results, names, function, _held_note(args[0], orbit), xarray), calendar)
 
 
 def _laid_out(arrays, source, target):
@@ -225,6 +254,9 @@ def _to_xarray(command, values, time, request):
     d = _core.describe(described)
     dims = [x["name"] for x in d["axes"]]
     coords = {x["name"]: (x["name"], _np.asarray(x["values"]), _attributes(x)) for x in d["axes"]}
+    calendar = _cf_calendar(request.get("calendar"), request.get("model_calendar"))
+    if calendar is not None and "day" in coords:
+        coords["day"][2]["calendar"] = calendar
     variables = d["variables"]
     if by_hand:
         # The orbit's elements label its rows: coordinates, not results.

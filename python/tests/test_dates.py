@@ -51,6 +51,38 @@ def test_dates_broadcast_across_leap_and_common_years():
     assert both[0, 1] == paleoviz.daily_insolation(lat_deg=65, date=dates[1])
 
 
+STAMPS = np.array(["2019-06-21T06:00", "2020-06-21T12:00", "2021-12-01T18:30"], dtype="datetime64[ns]")
+MODEL_DATES = np.array([cftime.datetime(2020, 6, 21, 12, calendar="360_day"),
+                        cftime.datetime(2021, 1, 30, 3, calendar="360_day")])
+
+
+def as_dataarray(dates):
+    xarray = pytest.importorskip("xarray")
+    return xarray.DataArray(dates, dims="when", coords={"when": np.arange(dates.size) * 10})
+
+
+def as_dask(dates):
+    return pytest.importorskip("dask.array").from_array(dates, chunks=1)
+
+
+def as_lazy_dataarray(dates):
+    return as_dataarray(dates).chunk({"when": 1})
+
+
+@pytest.mark.parametrize("dates", [STAMPS, MODEL_DATES])
+@pytest.mark.parametrize("wrap, lazy, labelled", [(as_dataarray, False, True), (as_dask, True, False),
+                                                  (as_lazy_dataarray, True, True)])
+def test_dates_in_xarray_and_dask_give_numpys_numbers(dates, wrap, lazy, labelled):
+    for call in (lambda d: paleoviz.daily_insolation(lat_deg=65, date=d),
+                 lambda d: paleoviz.instant_insolation(lat_deg=-30, date=d, lon_east_deg=10)):
+        eager = call(dates)
+        result = call(wrap(dates))
+        assert (getattr(getattr(result, "data", result), "dask", None) is not None) == lazy
+        if labelled:
+            assert result.dims == ("when",) and list(result["when"].values) == [0, 10, 20][:dates.size]
+        assert np.array_equal(np.asarray(result), eager)
+
+
 REFUSED = [
     (dict(lat_deg=65, date=np.datetime64("2020-06-21"), day=3), "day"),
     (dict(lat_deg=65, date=np.datetime64("2020-06-21"), model_calendar="noleap"), "model_calendar"),

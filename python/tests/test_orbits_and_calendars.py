@@ -83,6 +83,29 @@ def test_calendars_agree_with_each_other(year, equinox):
     assert np.allclose(p, np.mod(pv.elements(t)["perihelion_deg"] + 180, 360), atol=1e-9)
 
 
+@pytest.mark.parametrize("calendar, cf", [("tropical", None), ("noleap", "noleap"), ("365_day", "365_day"),
+                                          ("360_day", "360_day"), ("all_leap", "all_leap"),
+                                          ("366_day", "366_day")])
+def test_days_of_a_model_calendar_carry_its_cf_name_as_the_tool_writes_it(tmp_path, calendar, cf):
+    xarray = pytest.importorskip("xarray")
+    pytest.importorskip("netCDF4")
+    path = str(tmp_path / "days.nc")
+    run = subprocess.run([TOOL, "daily", "--time", "0", "--lat", "65", "--day", "80,172", "--model-calendar",
+                          calendar, "--format", "netcdf", "-o", path], capture_output=True, text=True)
+    assert run.returncode == 0, run.stderr
+    with xarray.open_dataset(path) as written:
+        tools = dict(written["day"].attrs)
+    grid = pv.daily_insolation(0, 65, day=[80, 172], model_calendar=calendar, as_xarray=True)
+    assert grid["day"].attrs == tools and tools.get("calendar") == cf
+    days = xarray.DataArray([80.0, 172.0], dims="day", coords={"day": [80.0, 172.0]})
+    labelled = [pv.daily_insolation(0, 65, day=days, model_calendar=calendar),
+                pv.instant_insolation(0, 65, hour=12, day=days, model_calendar=calendar),
+                pv.true_longitude(0, days, model_calendar=calendar)]
+    assert [r["day"].attrs.get("calendar") for r in labelled] == [cf] * 3
+    months = pv.monthly_insolation(0, 65, "noleap" if cf is None else calendar, as_xarray=True)
+    assert "calendar" not in months["month"].attrs  # the tool's month axis has none either
+
+
 def test_a_days_mean_is_the_mean_of_its_instants_and_the_tool_agrees():
     instants = pv.daily_insolation(-10, [60, -45], day=170 + (np.arange(4000)[:, None] + 0.5) / 4000)
     mean = pv.daily_insolation(-10, [60, -45], day=170, day_mean=True)

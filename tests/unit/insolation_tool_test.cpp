@@ -100,6 +100,33 @@ TEST(InsolationTool, BadInputIsNamedAndChangesNoFile)
     EXPECT_EQ(filesIn("."), 2);  // no temporary file left behind
 }
 
+TEST(InsolationTool, FaultyDatesAreRefusedWithoutOutput)
+{
+    TestDir dir;
+    struct Case {
+        const char* args;
+        const char* named;
+    };
+    // BER90 ends at 1950 (time 0), so a date of 2020 lies past its span.
+    const Case cases[] = {
+        {"--date 2020-06-21x", "\"2020-06-21x\" is not an ISO 8601 date"},
+        {"--date 21-06-2020", "\"21-06-2020\" is not an ISO 8601 date"},
+        {"--date 2020-02-30", "\"2020-02-30\" is not a day of the calendar"},
+        {"--date 2020-06-21T12:00+02:00", "has the zone +02:00; give the date in UTC"},
+        {"--date 2020-06-21T12:00-05:00", "has the zone -05:00; give the date in UTC"},
+        {"--date 2020-06-21 --day 80", "--day excludes --date"},
+        {"--date 2020-06-21 --orbit berger1990", "is outside the span of Berger and Loutre (1991)"},
+    };
+    for (const Case& c : cases) {
+        const std::string args = std::string("daily --lat 65 ") + c.args + " -o out.csv";
+        const CommandRun r = tool(args);
+        EXPECT_EQ(r.status, 2) << args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.named), std::string::npos) << args << "\n" << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << args << "\n" << r.out;
+        EXPECT_EQ(filesIn("."), 0) << args;
+    }
+}
+
 TEST(InsolationTool, EccentricityOnlySolutionsGiveTheirOneColumn)
 {
     // La2011's table: 0.016702362 at 0, 0.017161383 at -1 kyr.
