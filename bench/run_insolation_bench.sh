@@ -9,8 +9,10 @@
 # 2. Every command of paleoviz-insolation over 5801 times x 181 latitudes,
 #    C++ beside NumPy versions of the same definitions; the commands that
 #    integrate over the year run on every EVERY-th time (default 50;
-#    caloric on every tenth of those) and are projected to all 5801. Equal
-#    checksums show that both compute the same values.
+#    caloric on every tenth of those) and are projected to all 5801. The
+#    checksums' relative difference shows how far the NumPy versions (the
+#    year summed every 0.1 degree by Simpson's rule) are from the library's
+#    quadrature, which follows the integrand (see docs/cli.md).
 # 3. The module's orbit and dask paths (insolation_front_ends.py).
 set -e
 build=${1:?usage: run_insolation_bench.sh BUILD_DIR [EVERY]}
@@ -56,7 +58,7 @@ trap 'rm -f "$elements" "$cmds"' EXIT
 "$build/bench/paleoviz_insolation_commands_bench" "$every" | tee "$cmds"
 /usr/bin/python3 "$here/insolation_commands_numpy.py" "$elements" "$every" | tee -a "$cmds"
 echo
-echo "command            C++ s   numpy s   numpy/C++  checksums"
+echo "command            C++ s   numpy s   numpy/C++  checksums (numpy - C++) / C++"
 awk '
     function all(line) { sub(/.*all 5801 times: /, "", line); sub(/ s;.*/, "", line); return line + 0 }
     function sum(line) { sub(/.*checksum /, "", line); return line }
@@ -66,6 +68,6 @@ awk '
         for (i = 1; i <= count; ++i) {
             n = order[i]
             printf "%-17s %7.2f  %8.2f  %9.1f  %s\n", n, cxx[n], np[n], np[n] / cxx[n],
-                   (cs[n] == ns[n] ? "equal" : cs[n] " vs " ns[n])
+                   (cs[n] == ns[n] ? "equal" : sprintf("%.1e", (ns[n] - cs[n]) / cs[n]))
         }
     }' "$cmds"

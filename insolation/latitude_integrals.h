@@ -1,26 +1,26 @@
-// Energy received between two true longitudes at every latitude of a grid
-// at once. The same composite Simpson rule as energyBetween (the same nodes,
-// at most longitudeStep apart), but each node's declination and distance are
-// computed once for all latitudes and the cosine sums come from the grid
-// kernel's vector path: per latitude and node a few vector lanes instead of
-// six calls to the maths library. Agrees with energyBetween to about 1e-12
-// relatively.
+// Energies received over arcs of the orbit at every latitude of a grid at
+// once: the quadrature of arc_integrals.h, with the nodes of all latitudes
+// and arcs evaluated together in the grid kernel's vector lanes. Each
+// latitude's values are those of energyBetween.
 #ifndef PALEOVIZ_INSOLATION_LATITUDE_INTEGRALS_H
 #define PALEOVIZ_INSOLATION_LATITUDE_INTEGRALS_H
 
 #include "insolation/daily_grid.h"
 #include "insolation/year_insolation.h"
 
-#include <vector>
-
 namespace insolation {
 
-// out[k] = energyBetween(orbit, solarConstant, latitude k of the grid,
-// lambda1, lambda2) in J/m^2 (equal ends: the whole year). `row` is scratch
-// space, resized as needed, so that a caller looping over times allocates once.
-// REQUIRES: out holds grid.size() values.
+// out[k * arcs + m] = energyBetween(orbit, solarConstant, latitude k of
+// the grid, starts[m], starts[m + 1]) in J/m^2, for m < arcs (equal ends:
+// the whole year).
+// REQUIRES: starts holds arcs + 1 longitudes (radians); out holds
+// grid.size() * arcs values.
+void energiesOverArcs(const Orbit& orbit, double solarConstant, const LatitudeGrid& grid, const double* starts,
+                      int arcs, double* out);
+
+// One arc: out[k] = energyBetween(..., lambda1, lambda2).
 void energiesBetween(const Orbit& orbit, double solarConstant, const LatitudeGrid& grid, double lambda1,
-                     double lambda2, double* out, std::vector<double>& row);
+                     double lambda2, double* out);
 
 }  // namespace insolation
 

@@ -246,7 +246,7 @@ void integratedGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, dou
     const double lambda2 = end * radiansPerDegree;
     const double days = daysBetween(orbit, lambda1, lambda2);
     scratch.energies.resize(grid.size());
-    energiesBetween(orbit, s0, grid, lambda1, lambda2, scratch.energies.data(), scratch.row);
+    energiesBetween(orbit, s0, grid, lambda1, lambda2, scratch.energies.data());
     for (size_t k = 0; k < grid.size(); ++k) {
         const double energy = scratch.energies[k];
         out[k * 3] = energy / joulesPerGigajoule;
@@ -256,24 +256,23 @@ void integratedGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, dou
 }
 
 void monthlyGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, const MonthCalendar& months,
-                 double* out, GridScratch& scratch)
+                 double* out, GridScratch&)
 {
     double starts[monthCount + 1];
     monthStartLongitudes(orbit, months, starts);
-    scratch.energies.resize(grid.size());
+    energiesOverArcs(orbit, s0, grid, starts, monthCount, out);
     for (int m = 0; m < monthCount; ++m) {
-        energiesBetween(orbit, s0, grid, starts[m], starts[m + 1], scratch.energies.data(), scratch.row);
         // As meanBetween divides.
         const double seconds = daysBetween(orbit, starts[m], starts[m + 1]) * secondsPerDay;
         for (size_t k = 0; k < grid.size(); ++k)
-            out[k * monthCount + m] = scratch.energies[k] / seconds;
+            out[k * monthCount + m] /= seconds;
     }
 }
 
-void annualGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double* out, GridScratch& scratch)
+void annualGrid(const Orbit& orbit, double s0, const LatitudeGrid& grid, double* out, GridScratch&)
 {
     // As annualMean divides: by the calendar year, equal ends being the whole turn.
-    energiesBetween(orbit, s0, grid, 0.0, 0.0, out, scratch.row);
+    energiesBetween(orbit, s0, grid, 0.0, 0.0, out);
     for (size_t k = 0; k < grid.size(); ++k)
         out[k] /= yearDays * secondsPerDay;
 }

@@ -9,6 +9,7 @@
 #define HWY_TARGET_INCLUDE "insolation/simd_kernel.cpp"
 #include <hwy/foreach_target.h>  // must come before highway.h
 #include <hwy/highway.h>
+#include <hwy/contrib/math/math-inl.h>
 
 #include "math/constants.h"
 
@@ -77,6 +78,10 @@ struct DayLanes {
           cosD(hn::Set(d, hn::TFromD<D>(day.cosDeclination))),
           tanD(hn::Set(d, boundedTan(day.tanDeclination))),
           scale(hn::Set(d, hn::TFromD<D>(day.scale)))
+    {
+    }
+    DayLanes(hn::Vec<D> sinD_, hn::Vec<D> cosD_, hn::Vec<D> tanD_, hn::Vec<D> scale_)
+        : sinD(sinD_), cosD(cosD_), tanD(tanD_), scale(scale_)
     {
     }
     // With the Sun over a pole tan d is the largest double; in float that
@@ -183,6 +188,93 @@ void floatMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Row
     runMeans(day, run, rows);
 }
 
+// g at lanes of points with their own longitudes and signed latitudes.
+template <class D>
+HWY_INLINE hn::Vec<D> pointSums(D d, hn::Vec<D> lambda, hn::Vec<D> sinLat, hn::Vec<D> cosLat,
+                                hn::Vec<D> tanLat, hn::Vec<D> sinObliquity)
+{
+    const auto one = hn::Set(d, 1.0);
+    const auto sinD = hn::Mul(sinObliquity, hn::Sin(d, lambda));
+    const auto cosD = hn::Sqrt(hn::Mul(hn::Sub(one, sinD), hn::Add(one, sinD)));
+    const auto tanD = hn::Div(sinD, hn::Max(cosD, hn::Set(d, 1e-300)));
+    const auto c = hn::Min(hn::Max(hn::Neg(hn::Mul(tanLat, tanD)), hn::Neg(one)), one);
+    const auto h0 = arccosine(d, c);
+    const auto sinH0 = hn::Sqrt(hn::Mul(hn::Sub(one, c), hn::Add(one, c)));
+    const auto g = hn::MulAdd(hn::Mul(sinLat, sinD), h0, hn::Mul(hn::Mul(cosLat, cosD), sinH0));
+    return hn::Max(g, hn::Zero(d));
+}
+
+// Piece j's values in the lanes of one vector (see pieceIntegrals).
+template <class D>
+HWY_INLINE hn::Vec<D> piecesAt(D d, const PieceRun& run, const Rule& rule, hn::Vec<D> eps, size_t j)
+{
+    const auto start = hn::LoadU(d, run.start + j);
+    const auto sinLat = hn::LoadU(d, run.sinLatitude + j), cosLat = hn::LoadU(d, run.cosLatitude + j),
+               tanLat = hn::LoadU(d, run.tanLatitude + j);
+    const auto length = hn::LoadU(d, run.length + j);
+    const auto c1 = hn::LoadU(d, run.c1 + j), c2 = hn::LoadU(d, run.c2 + j), c3 = hn::LoadU(d, run.c3 + j);
+    const auto c2x2 = hn::Add(c2, c2), c3x3 = hn::Mul(hn::Set(d, 3.0), c3);
+    auto total = hn::Zero(d);
+    for (int k = 0; k < rule.count; ++k) {
+        const auto u = hn::Set(d, rule.node[k]);
+        const auto lambda = hn::MulAdd(length, hn::Mul(u, hn::MulAdd(u, hn::MulAdd(u, c3, c2), c1)), start);
+        const auto slope = hn::MulAdd(u, hn::MulAdd(u, c3x3, c2x2), c1);
+        const auto g = pointSums(d, lambda, sinLat, cosLat, tanLat, eps);
+        total = hn::MulAdd(hn::Mul(hn::Set(d, rule.weight[k]), slope), g, total);
+    }
+    return hn::Mul(total, length);
+}
+
+void doublePieces(const PieceRun& run, const Rule& rule, double sinObliquity, double* out)
+{
+    const hn::ScalableTag<double> d;
+    const size_t lanes = hn::Lanes(d);
+    const auto eps = hn::Set(d, sinObliquity);
+    size_t j = 0;
+    for (; j + lanes <= run.n; j += lanes)
+        hn::StoreU(piecesAt(d, run, rule, eps, j), d, out + j);
+    if (j == run.n)
+        return;
+    // The last pieces through the same instructions, padded with pieces
+    // of length 0 at longitude 0 on the equator.
+    constexpr size_t most = HWY_MAX_BYTES / sizeof(double);
+    HWY_ALIGN double pad[9][most] = {};
+    const double* from[8] = {run.start, run.length, run.c1, run.c2, run.c3,
+                             run.sinLatitude, run.cosLatitude, run.tanLatitude};
+    for (int a = 0; a < 8; ++a)
+        std::copy(from[a] + j, from[a] + run.n, pad[a]);
+    const PieceRun tail{pad[0], pad[1], pad[2], pad[3], pad[4], pad[5], pad[6], pad[7], lanes};
+    hn::Store(piecesAt(d, tail, rule, eps, 0), d, pad[8]);
+    std::copy(pad[8], pad[8] + (run.n - j), out + j);
+}
+
+void doubleDays(const DayRun& days, double sinLatitude, double cosLatitude, double tanLatitude, double* north,
+                double* south)
+{
+    using D = hn::ScalableTag<double>;
+    const D d;
+    const size_t lanes = hn::Lanes(d);
+    const auto sinLat = hn::Set(d, sinLatitude), cosLat = hn::Set(d, cosLatitude), tanLat = hn::Set(d, tanLatitude);
+    constexpr size_t most = HWY_MAX_BYTES / sizeof(double);
+    for (size_t j = 0; j < days.n; j += lanes) {
+        // The last days padded with days of no sunlight at scale 0.
+        HWY_ALIGN double pad[4][most] = {};
+        const double* from[4] = {days.sinDeclination, days.cosDeclination, days.tanDeclination, days.scale};
+        const size_t count = std::min(lanes, days.n - j);
+        for (int a = 0; a < 4; ++a)
+            std::copy(from[a] + j, from[a] + j + count, pad[a]);
+        const DayLanes<D> day(hn::Load(d, pad[0]), hn::Load(d, pad[1]), hn::Load(d, pad[2]),
+                                        hn::Load(d, pad[3]));
+        hn::Vec<D> n, s;
+        pairMeans(d, day, sinLat, cosLat, tanLat, n, s);
+        HWY_ALIGN double outN[most], outS[most];
+        hn::Store(n, d, outN);
+        hn::Store(s, d, outS);
+        std::copy(outN, outN + count, north + j);
+        std::copy(outS, outS + count, south + j);
+    }
+}
+
 const char* chosenTarget() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -197,6 +289,8 @@ namespace simd {
 HWY_EXPORT(doubleMeans);
 HWY_EXPORT(floatMeans);
 HWY_EXPORT(chosenTarget);
+HWY_EXPORT(doublePieces);
+HWY_EXPORT(doubleDays);
 
 void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows)
 {
@@ -210,6 +304,17 @@ void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Row
 
 const char* targetName() { return HWY_DYNAMIC_DISPATCH(chosenTarget)(); }
 
+void pieceIntegrals(const PieceRun& run, const Rule& rule, double sinObliquity, double* out)
+{
+    HWY_DYNAMIC_DISPATCH(doublePieces)(run, rule, sinObliquity, out);
+}
+
+void dayMeans(const DayRun& days, double sinLatitude, double cosLatitude, double tanLatitude, double* north,
+              double* south)
+{
+    HWY_DYNAMIC_DISPATCH(doubleDays)(days, sinLatitude, cosLatitude, tanLatitude, north, south);
+}
+
 }  // namespace simd
 }  // namespace insolation
 #endif
@@ -217,6 +322,8 @@ const char* targetName() { return HWY_DYNAMIC_DISPATCH(chosenTarget)(); }
 #else  // without Highway: one value at a time, in double
 
 #include "insolation/daily_grid.h"
+
+#include <algorithm>
 
 namespace insolation {
 namespace simd {
@@ -253,6 +360,44 @@ void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Row
 }
 
 const char* targetName() { return "scalar"; }
+
+namespace {
+
+double pointSum(const PieceRun& run, size_t j, double lambda, double sinObliquity)
+{
+    const double sinD = sinObliquity * std::sin(lambda);
+    const double cosD = std::sqrt((1.0 - sinD) * (1.0 + sinD));
+    const double c = cosSunsetHourAngle(run.tanLatitude[j], sinD / std::max(cosD, 1e-300));
+    const double g = dailyCosineSum(run.sinLatitude[j], run.cosLatitude[j], sinD, cosD, arccosine(c),
+                                    std::sqrt((1.0 - c) * (1.0 + c)));
+    return std::max(g, 0.0);
+}
+
+}  // namespace
+
+void pieceIntegrals(const PieceRun& run, const Rule& rule, double sinObliquity, double* out)
+{
+    for (size_t j = 0; j < run.n; ++j) {
+        double total = 0;
+        for (int k = 0; k < rule.count; ++k) {
+            const double u = rule.node[k];
+            const double lambda = run.start[j] + run.length[j] * u * (run.c1[j] + u * (run.c2[j] + u * run.c3[j]));
+            const double slope = run.c1[j] + u * (2 * run.c2[j] + 3 * u * run.c3[j]);
+            total += rule.weight[k] * slope * pointSum(run, j, lambda, sinObliquity);
+        }
+        out[j] = total * run.length[j];
+    }
+}
+
+void dayMeans(const DayRun& days, double sinLatitude, double cosLatitude, double tanLatitude, double* north,
+              double* south)
+{
+    for (size_t j = 0; j < days.n; ++j) {
+        const DayGeometry day{days.sinDeclination[j], days.cosDeclination[j], days.tanDeclination[j], days.scale[j]};
+        const LatitudeRun<double> run{&sinLatitude, &cosLatitude, &tanLatitude, 1};
+        scalarMeans(day, run, Rows<double>{north + j, 1, south + j, 1});
+    }
+}
 
 }  // namespace simd
 }  // namespace insolation

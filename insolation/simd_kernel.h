@@ -48,6 +48,46 @@ struct Rows {
 void blockMeans(const DayGeometry& day, const LatitudeRun<double>& run, const Rows<double>& rows);
 void blockMeans(const DayGeometry& day, const LatitudeRun<float>& run, const Rows<float>& rows);
 
+// Integrals over true longitude of the daily cosine sum
+// g = sin(phi) sin(d) h0 + cos(phi) cos(d) sin(h0) (dailyCosineSum,
+// radians, >= 0, sin d = sin(eps) sin(lambda)) over pieces of the orbit,
+// each at its own signed latitude (cosLatitude 0 at a pole), by one rule
+// on [0, 1] in a variable u with lambda = a + L (c1 u + c2 u^2 + c3 u^3):
+// the sum over the rule's nodes of weight * L (c1 + 2 c2 u + 3 c3 u^2) g.
+struct PieceRun {
+    const double* start;   // a, radians, |a| < 4 pi
+    const double* length;  // L, radians
+    const double* c1;
+    const double* c2;
+    const double* c3;
+    const double* sinLatitude;
+    const double* cosLatitude;
+    const double* tanLatitude;
+    size_t n;
+};
+struct Rule {
+    const double* node;    // u in (0, 1)
+    const double* weight;  // summing to 1
+    int count;
+};
+// out[j] = the integral over piece j. REQUIRES: out holds run.n values.
+void pieceIntegrals(const PieceRun& run, const Rule& rule, double sinObliquity, double* out);
+
+// Days of the year, each with its own declination and scale (as in
+// DayGeometry), for one latitude's profile over the year.
+struct DayRun {
+    const double* sinDeclination;
+    const double* cosDeclination;
+    const double* tanDeclination;
+    const double* scale;
+    size_t n;
+};
+// The daily means of each day at +|phi| (north[j]) and -|phi| (south[j]),
+// from sin, cos and tan of |phi|, as blockMeans computes them.
+// REQUIRES: north and south hold days.n values each.
+void dayMeans(const DayRun& days, double sinLatitude, double cosLatitude, double tanLatitude, double* north,
+              double* south);
+
 // The instruction set the dispatch chose on this processor, as Highway
 // names it ("AVX3", "AVX2", "SSE4", ...; "scalar" without Highway).
 const char* targetName();

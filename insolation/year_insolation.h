@@ -19,8 +19,6 @@ namespace insolation {
 constexpr double yearDays = 365.2422;
 constexpr double equinoxDay = 80.0;
 constexpr double secondsPerDay = 86400.0;
-// Largest step of true longitude in the integrals over the year: 0.1 degree.
-constexpr double longitudeStep = math::pi / 1800.0;
 
 
 // Brings an angle in radians into [0, 2 pi).

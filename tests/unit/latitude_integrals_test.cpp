@@ -1,6 +1,7 @@
 // Energies between two true longitudes at every latitude at once, against
 // the library's one-latitude integral.
 #include "math/constants.h"
+#include "insolation/arc_integrals.h"
 #include "insolation/latitude_integrals.h"
 #include "insolation/quantities.h"
 
@@ -24,10 +25,10 @@ TEST(LatitudeIntegrals, AgreeWithTheOneLatitudeIntegral)
         latitudes.push_back(phi * degree);
     latitudes.push_back(66.56 * degree);
     const insolation::LatitudeGrid grid(latitudes);
-    std::vector<double> out(latitudes.size()), row;
+    std::vector<double> out(latitudes.size());
     for (const auto& o : orbits) {
         for (const auto& a : arcs) {
-            insolation::energiesBetween(o, 1365.0, grid, a[0] * degree, a[1] * degree, out.data(), row);
+            insolation::energiesBetween(o, 1365.0, grid, a[0] * degree, a[1] * degree, out.data());
             for (size_t k = 0; k < latitudes.size(); ++k) {
                 const double one = insolation::energyBetween(o, 1365.0, latitudes[k], a[0] * degree, a[1] * degree);
                 ASSERT_NEAR(out[k], one, std::fmax(1.0, 1e-10 * std::fabs(one)))
@@ -72,6 +73,33 @@ TEST(LatitudeIntegrals, RowsOfTheQuantitiesMatchTheirOneLatitudeValues)
                     EXPECT_TRUE(near(monthly[k * insolation::monthCount + m], one[m])) << latitudes[k] << " " << m;
             }
         }
+    }
+}
+
+
+// The quadrature against a plain midpoint sum of 200,000 daily means of a
+// circular orbit (where S0 / pi g is the daily mean), where it is hardest:
+// arcs across or just short of the edges of polar day and night, and
+// latitudes a hair either side of the polar circle.
+TEST(ArcIntegrals, MatchAFineSumWhereTheSunStartsOrStopsSetting)
+{
+    struct Case {
+        double obliquity, latitude, start, arc;  // degrees
+    };
+    const Case cases[] = {
+        {23.44, 66.55, 0, 360},  {23.44, 66.57, 0, 360}, {23.44, 66.55, 60, 60}, {23.44, 80, 0, 360},
+        {23.44, 80, 20, 30},     {23.44, -80, 200, 30},  {23.44, -90, 0, 360},   {23.44, 90, 350, 20},
+        {24.5, 65.49, 343, 172}, {22.0, 67.99, 38.8, 59}, {23.44, 0, 0, 360},    {35.0, 60, 100, 200},
+    };
+    const int steps = 200000;
+    for (const Case& c : cases) {
+        const insolation::Orbit o{0.0, c.obliquity * degree, 0.0};
+        const double phi = c.latitude * degree, arc = c.arc * degree;
+        double sum = 0;
+        for (int k = 0; k < steps; ++k)
+            sum += insolation::dailyMean(o, math::pi, phi, (c.start + (k + 0.5) * c.arc / steps) * degree);
+        const double g = insolation::cosineSumIntegral(o, phi, c.start * degree, arc);
+        EXPECT_NEAR(g / arc, sum / steps, 1e-9) << c.obliquity << " " << c.latitude << " " << c.start;
     }
 }
 
