@@ -1,16 +1,16 @@
 // The parts of the year above a level of the daily mean: the threshold
 // exceedance and Milankovitch's caloric half-years (year_insolation.h).
 //
-// The daily mean q(lambda) = S0 / pi (a / r)^2 g(lambda) is sampled at 144
+// The daily mean q(lambda) = S0 / pi (a / r)^2 g(lambda) is sampled at 64
 // times spread evenly over the year; where the samples straddle the level,
-// the crossing is solved to about 1e-13 radians (the secant method on q
-// itself, kept inside the bracket), and where a sample is a peak or
-// trough near the level, the
-// extremum is found, so that a brief excursion through the level between
-// samples is not missed. Durations then follow exactly from Kepler's
-// equation, and energies from the quadrature of arc_integrals.h over the
-// arcs between crossings. The caloric level is found by Newton's method on
-// the days above it, whose derivative is known at the crossings.
+// the crossing is solved to about 1e-13 radians (Newton's method on q
+// itself with its derivative in closed form, kept inside the bracket), and
+// where a sample is a peak or trough near the level, the extremum is
+// found, so that a brief excursion through the level between samples is
+// not missed. Durations then follow exactly from Kepler's equation, and
+// energies from the quadrature of arc_integrals.h over the arcs between
+// crossings. The caloric level is found by Newton's method on the days
+// above it, whose derivative is known at the crossings.
 #include "insolation/arc_integrals.h"
 #include "insolation/simd_kernel.h"
 #include "insolation/year_insolation.h"
@@ -28,9 +28,11 @@ namespace insolation {
 namespace {
 
 constexpr double twoPi = 2 * pi;
-constexpr int sampleCount = 96;
+constexpr int sampleCount = 64;
 constexpr double crossingTolerance = 1e-13;  // radians
-constexpr double slopeStep = 1e-6;           // radians, for dq/dlambda
+// Days from the caloric half-year within which the last Newton step moves
+// the crossings along their slopes instead of solving for them again.
+constexpr double closeDays = 1e-7;
 
 // The samples' longitudes and distance factors for one orbit and solar
 // constant, shared by every latitude a thread goes through.
@@ -95,7 +97,8 @@ class Year {
 public:
     Year(const Orbit& orbit, double solarConstant, double latitude)
         : orbit_(orbit), s0_(solarConstant), lat_(latitudeGeometry(latitude)),
-          nodes_(samplesOf(orbit, solarConstant)), sinObliquity_(std::sin(orbit.obliquity))
+          nodes_(samplesOf(orbit, solarConstant)), sinObliquity_(std::sin(orbit.obliquity)),
+          cosAphelion_(std::cos(orbit.perihelion + pi)), sinAphelion_(std::sin(orbit.perihelion + pi))
     {
         const size_t n = sampleCount + 1;
         double other[n];
@@ -106,13 +109,29 @@ public:
         findTurns();
     }
 
-    double q(double lambda) const
+    // As dayGeometry and dailyMean form it, from one sine and cosine of
+    // lambda: cos v = cos(lambda - varpi - pi) by the angle sum. With
+    // `slope`, also dq/dlambda: dg/dlambda = sin(eps) cos(lambda)
+    // (sin(phi) h0 - cos(phi) tan(d) sin(h0)) (the terms in dh0 cancel) and
+    // d(a/r)/dlambda = -e sin(v) / (1 - e^2).
+    double q(double lambda, double* slope = nullptr) const
     {
-        const DayGeometry day = dayGeometry(orbit_, s0_, lambda);
-        const double c = cosSunsetHourAngle(lat_.tanLatitude, day.tanDeclination);
-        const double g = dailyCosineSum(lat_.sinLatitude, lat_.cosLatitude, day.sinDeclination, day.cosDeclination,
-                                        std::acos(c), std::sqrt((1.0 - c) * (1.0 + c)));
-        return day.scale * std::max(g, 0.0);
+        const double sinL = std::sin(lambda), cosL = std::cos(lambda);
+        const double sinD = sinObliquity_ * sinL;
+        const double cosD = std::sqrt((1.0 - sinD) * (1.0 + sinD));
+        const double tanD = sinD / std::max(cosD, 1e-300);
+        const double c = cosSunsetHourAngle(lat_.tanLatitude, tanD);
+        const double h0 = std::acos(c), sinH0 = std::sqrt((1.0 - c) * (1.0 + c));
+        const double g = dailyCosineSum(lat_.sinLatitude, lat_.cosLatitude, sinD, cosD, h0, sinH0);
+        const double e = orbit_.eccentricity;
+        const double aOverR = inverseDistance(e, cosL * cosAphelion_ + sinL * sinAphelion_, e * e);
+        const double scale = s0_ / pi * aOverR * aOverR;
+        if (slope != nullptr) {
+            const double dg = sinObliquity_ * cosL * (lat_.sinLatitude * h0 - lat_.cosLatitude * tanD * sinH0);
+            const double dA = e * (cosL * sinAphelion_ - sinL * cosAphelion_) / (1 - e * e);
+            *slope = scale * dg + s0_ / pi * 2 * aOverR * dA * std::max(g, 0.0);
+        }
+        return scale * std::max(g, 0.0);
     }
 
     // The crossings of the level in order of longitude from 0.
@@ -159,6 +178,7 @@ private:
     LatitudeGeometry lat_;
     const Samples& nodes_;
     double sinObliquity_;
+    double cosAphelion_, sinAphelion_;  // of varpi + pi
     double q_[sampleCount + 1];
 };
 
@@ -167,15 +187,10 @@ private:
 // it has one; a step leaving the bracket bisects it.
 Root Year::solve(double level, double a, double fa, double b, double fb, const Root& guess) const
 {
-    const bool guessed = guess.lambda > a && guess.lambda < b;
-    double x = guessed ? guess.lambda : a - fa * (b - a) / (fb - fa);
-    double previous = std::fabs(fa) < std::fabs(fb) ? a : b;
-    double fPrevious = previous == a ? fa : fb;
+    double x = guess.lambda > a && guess.lambda < b ? guess.lambda : a - fa * (b - a) / (fb - fa);
+    double slope = 0;
     for (int k = 0; k < 100; ++k) {
-        const double fx = q(x) - level;
-        const double slope = k == 0 && guessed && guess.slope != 0 ? guess.slope
-                             : fx == fPrevious                     ? 0.0
-                                                                   : (fx - fPrevious) / (x - previous);
+        const double fx = q(x, &slope) - level;
         if (fx == 0)
             return Root{x, slope};
         ((fx > 0) == (fa > 0) ? a : b) = x;
@@ -185,18 +200,16 @@ Root Year::solve(double level, double a, double fa, double b, double fb, const R
             next = (a + b) / 2;
         if (std::fabs(next - x) < crossingTolerance || b - a < crossingTolerance)
             return Root{next, slope};
-        previous = x;
-        fPrevious = fx;
         x = next;
     }
-    return Root{x, 0.0};
+    return Root{x, slope};
 }
 
 Crossing Year::crossingAt(const Root& root, bool up) const
 {
-    const double slope = root.slope != 0 && std::isfinite(root.slope)
-                             ? root.slope
-                             : (q(root.lambda + slopeStep) - q(root.lambda - slopeStep)) / (2 * slopeStep);
+    double slope = root.slope;
+    if (slope == 0 || !std::isfinite(slope))
+        q(root.lambda, &slope);
     const double e = orbit_.eccentricity;
     const double cosV = std::cos(trueAnomaly(root.lambda, orbit_.perihelion));
     // dt / dlambda from Kepler's second law, in days per radian.
@@ -367,24 +380,35 @@ double caloricLevel(const Year& year, double half, std::vector<Crossing>& out)
     double level = std::max((sorted[middle] + *std::min_element(sorted, sorted + middle)) / 2, 1e-3 * high);
     std::vector<Crossing>& earlier = hintCrossings;
     double earlierLevel = level;
+    double residual = std::numeric_limits<double>::infinity();
     for (int k = 0;; ++k) {
         year.crossings(level, out, Hint{k == 0 ? nullptr : &earlier, earlierLevel});
         earlier = out;
         earlierLevel = level;
-        if (k == 60)
-            break;
         const double days = year.days(out, year.sample(0) > level);
-        if (std::fabs(days - half) < 1e-9)
-            break;
-        (days > half ? low : high) = level;
         double slope = 0;
         for (const Crossing& c : out)
             slope -= c.daysPerLevel;
-        double next = slope < 0 ? level - (days - half) / slope : std::nan("");
-        if (!(next > low && next < high))
-            next = (low + high) / 2;
-        if (std::fabs(next - level) <= 1e-13 * level)
+        // Close enough for the last step to be a straight line: the
+        // crossings move along their slopes, to within about 1e-14 radians
+        // (the square of the step) of where solving again would put them.
+        if (std::fabs(days - half) < closeDays) {
+            const double step = slope < 0 ? -(days - half) / slope : 0.0;
+            for (Crossing& c : out)
+                if (c.slope != 0)
+                    c.lambda = wrapRadians(c.lambda + step / c.slope);
+            return level + step;
+        }
+        (days > half ? low : high) = level;
+        if (k == 100 || high - low <= 1e-14 * high)
             break;
+        // Newton's step, or bisection where it would leave the bracket or
+        // has stopped halving the error (a level near a peak or trough of
+        // the mean, where the days change like a square root of the level).
+        double next = slope < 0 ? level - (days - half) / slope : std::nan("");
+        if (!(next > low && next < high) || std::fabs(days - half) > residual / 2)
+            next = (low + high) / 2;
+        residual = std::fabs(days - half);
         level = next;
     }
     return level;

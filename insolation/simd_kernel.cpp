@@ -255,24 +255,30 @@ void doubleDays(const DayRun& days, double sinLatitude, double cosLatitude, doub
     const D d;
     const size_t lanes = hn::Lanes(d);
     const auto sinLat = hn::Set(d, sinLatitude), cosLat = hn::Set(d, cosLatitude), tanLat = hn::Set(d, tanLatitude);
-    constexpr size_t most = HWY_MAX_BYTES / sizeof(double);
-    for (size_t j = 0; j < days.n; j += lanes) {
-        // The last days padded with days of no sunlight at scale 0.
-        HWY_ALIGN double pad[4][most] = {};
-        const double* from[4] = {days.sinDeclination, days.cosDeclination, days.tanDeclination, days.scale};
-        const size_t count = std::min(lanes, days.n - j);
-        for (int a = 0; a < 4; ++a)
-            std::copy(from[a] + j, from[a] + j + count, pad[a]);
-        const DayLanes<D> day(hn::Load(d, pad[0]), hn::Load(d, pad[1]), hn::Load(d, pad[2]),
-                                        hn::Load(d, pad[3]));
+    size_t j = 0;
+    for (; j + lanes <= days.n; j += lanes) {
+        const DayLanes<D> day(hn::LoadU(d, days.sinDeclination + j), hn::LoadU(d, days.cosDeclination + j),
+                              hn::LoadU(d, days.tanDeclination + j), hn::LoadU(d, days.scale + j));
         hn::Vec<D> n, s;
         pairMeans(d, day, sinLat, cosLat, tanLat, n, s);
-        HWY_ALIGN double outN[most], outS[most];
-        hn::Store(n, d, outN);
-        hn::Store(s, d, outS);
-        std::copy(outN, outN + count, north + j);
-        std::copy(outS, outS + count, south + j);
+        hn::StoreU(n, d, north + j);
+        hn::StoreU(s, d, south + j);
     }
+    if (j == days.n)
+        return;
+    // The last days padded with days of no sunlight at scale 0.
+    constexpr size_t most = HWY_MAX_BYTES / sizeof(double);
+    HWY_ALIGN double pad[6][most] = {};
+    const double* from[4] = {days.sinDeclination, days.cosDeclination, days.tanDeclination, days.scale};
+    for (int a = 0; a < 4; ++a)
+        std::copy(from[a] + j, from[a] + days.n, pad[a]);
+    const DayLanes<D> day(hn::Load(d, pad[0]), hn::Load(d, pad[1]), hn::Load(d, pad[2]), hn::Load(d, pad[3]));
+    hn::Vec<D> n, s;
+    pairMeans(d, day, sinLat, cosLat, tanLat, n, s);
+    hn::Store(n, d, pad[4]);
+    hn::Store(s, d, pad[5]);
+    std::copy(pad[4], pad[4] + (days.n - j), north + j);
+    std::copy(pad[5], pad[5] + (days.n - j), south + j);
 }
 
 const char* chosenTarget() { return hwy::TargetName(HWY_TARGET); }

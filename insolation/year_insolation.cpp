@@ -32,7 +32,8 @@ double distanceScale(const Orbit& orbit, double solarConstant, double lambda)
 
 double wrapRadians(double angle)
 {
-    const double a = std::fmod(angle, twoPi);
+    // Within a turn fmod returns the angle itself: the same values without it.
+    const double a = std::fabs(angle) < twoPi ? angle : std::fmod(angle, twoPi);
     return a < 0 ? (a + twoPi < twoPi ? a + twoPi : 0.0) : a;
 }
 
