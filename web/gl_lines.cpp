@@ -1,6 +1,7 @@
 // GL's lines on WebGL 2, which draws lines one pixel wide only: a line
 // wider than that becomes the quad GL would fill.
 #include "web/gl_state.h"
+#include "web/gl_text.h"
 
 #include <GL/gl.h>
 
@@ -9,6 +10,9 @@
 
 namespace webgl_layer {
 namespace {
+
+// Window pixels per line-width pixel (setTextScale): lines thicken with the text.
+float lineScale = 1;
 
 // A line of width above 1 as the quad GL fills: the segment widened across
 // its major axis by half the width on either side, in window pixels.
@@ -42,6 +46,16 @@ void addWideLine(const Vertex& a, const Vertex& b)
 
 }  // namespace
 
+void setLineScale(float scale)
+{
+    // The width in force (GL keeps it from frame to frame) changes with the scale.
+    const float next = scale >= 1 ? scale : 1;
+    state.lineWidth *= next / lineScale;
+    lineScale = next;
+}
+
+float scaledLineWidth(float width) { return width * lineScale; }
+
 void addLine(const Vertex& a, const Vertex& b)
 {
     if (state.lineWidth > 1.5f) {
@@ -59,6 +73,6 @@ using webgl_layer::state;
 
 extern "C" {
 
-void glLineWidth(GLfloat width) { state.lineWidth = width; }
+void glLineWidth(GLfloat width) { state.lineWidth = webgl_layer::scaledLineWidth(width); }
 
 }  // extern "C"

@@ -13,6 +13,12 @@ namespace webgl_layer {
 // below 1 (smaller values are taken as 1).
 void setTextScale(float scale);
 
+// The same for lines: glLineWidth's width times `scale` window pixels
+// (1 by default; smaller values are taken as 1), so that a picture drawn
+// with more pixels keeps the proportions of its lines to its text.
+void setLineScale(float scale);
+float scaledLineWidth(float width);
+
 }  // namespace webgl_layer
 
 #endif

@@ -204,7 +204,9 @@ EM_JS(int, wantedSide, (int vertical), {
 // larger than the picture's own scale would be cut off or overlap.
 void followTextScale(int side)
 {
-    webgl_layer::setTextScale(std::max(1.0f, static_cast<float>(side) / defaultSide));
+    const float scale = std::max(1.0f, static_cast<float>(side) / defaultSide);
+    webgl_layer::setTextScale(scale);
+    webgl_layer::setLineScale(scale);
 }
 
 // A new size takes effect between frames, as X delivers a window's new
