@@ -3,7 +3,8 @@
 // contours and keys, says what the pointer is over, and redraws it as
 // often as the picture's frame rate allows.
 import { constants } from "./constants.js";
-import { divergingColour, keyTop, mapPalette, polarNightColour, polarNightName, sequentialColour } from "./palette.js";
+import { divergingColour, divergingPixels, keyTop, mapPalette, polarNightColour, polarNightName, sequentialColour,
+         sequentialPixels } from "./palette.js";
 import { byId, currentElements, fixed, latitudeText, live, mapMode, params, state, stateLabel }
   from "./page_state.js";
 
@@ -31,8 +32,14 @@ let mapLayout = null;  // where the panels lie, for the pointer
 const labelCssPx = 11;
 const mapText = { px: labelCssPx, small: 10, scale: 1 };
 
+// The shown width is kept by a ResizeObserver, told after each layout that
+// changes it, so that a redraw does not force a layout of its own (after a
+// slider's readout and chart changed, that was a fifth of the map's time).
+const followsLayout = typeof ResizeObserver !== "undefined";
+let shownWidth = null;
 function followShownWidth(canvas) {
-  const shown = canvas.getBoundingClientRect().width;
+  if (shownWidth === null || !followsLayout) shownWidth = canvas.getBoundingClientRect().width;
+  const shown = shownWidth;
   const wanted = shown > 0 ? Math.ceil((labelCssPx * canvas.width) / shown) : labelCssPx;
   mapText.px = Math.max(labelCssPx, wanted);
   mapText.small = Math.max(10, wanted);
@@ -50,8 +57,7 @@ function computeMap(el) {
   module._paleoviz_map(mapBuffers.values, mapBuffers.lon, mapLats, mapCols,
                        mapMode.x === "months" ? 1 : 0, el.e, el.obl, el.varpi);
   const v0 = mapBuffers.values / 8, l0 = mapBuffers.lon / 8;
-  return { values: Float64Array.from(module.HEAPF64.subarray(v0, v0 + mapLats * mapCols)),
-           lon: Float64Array.from(module.HEAPF64.subarray(l0, l0 + mapCols)) };
+  return { values: module.HEAPF64.slice(v0, v0 + mapLats * mapCols), lon: module.HEAPF64.slice(l0, l0 + mapCols) };
 }
 
 // The reference: the state pinned, else the series at ref= (today by default).
@@ -70,43 +76,55 @@ function referenceMap(el) {
   return refCache.map;
 }
 
-function paintPanel(g, values, colour, x0, y0, w, h, step) {
-  const img = new ImageData(mapCols, mapLats);
-  for (let i = 0; i < mapLats; ++i) {
-    const row = (mapLats - 1 - i) * mapCols;  // north at the top
-    for (let j = 0; j < mapCols; ++j) {
-      const c = colour(values[i * mapCols + j]);
-      const o = (row + j) * 4;
-      img.data[o] = c[0]; img.data[o + 1] = c[1]; img.data[o + 2] = c[2]; img.data[o + 3] = 255;
-    }
+// One panel's colour field, a pixel a cell, made in one image and canvas
+// that last from map to map; pixel gives a value's pixel as one word.
+let field = null;
+function paintField(g, values, pixel, x0, y0, w, h) {
+  if (field === null) {
+    const image = new ImageData(mapCols, mapLats), canvas = document.createElement("canvas");
+    canvas.width = mapCols;
+    canvas.height = mapLats;
+    field = { image, words: new Uint32Array(image.data.buffer), canvas, g: canvas.getContext("2d") };
   }
-  const off = document.createElement("canvas");
-  off.width = mapCols;
-  off.height = mapLats;
-  off.getContext("2d").putImageData(img, 0, 0);
+  const words = field.words;
+  for (let i = 0; i < mapLats; ++i) {
+    const row = (mapLats - 1 - i) * mapCols, from = i * mapCols;  // north at the top
+    for (let j = 0; j < mapCols; ++j) words[row + j] = pixel(values[from + j]);
+  }
+  field.g.putImageData(field.image, 0, 0);
   g.imageSmoothingEnabled = false;
-  g.drawImage(off, x0, y0, w, h);
+  g.drawImage(field.canvas, x0, y0, w, h);
+}
+
+function paintPanel(g, values, pixel, x0, y0, w, h, step) {
+  paintField(g, values, pixel, x0, y0, w, h);
   drawContours(g, values, x0, y0, w, h, step);
   g.strokeStyle = "#888";
   g.strokeRect(x0 + 0.5, y0 + 0.5, w, h);
 }
 
+// Where level L crosses the edge from p (at xp, yp) to q (at xq, yq), if it
+// does, kept at n in crossings; the count of coordinates kept.
+const crossings = new Float64Array(8);
+function crossing(n, L, p, q, xp, yp, xq, yq) {
+  if ((p < L) === (q < L)) return n;
+  const f = (L - p) / (q - p);
+  crossings[n] = xp + (xq - xp) * f;
+  crossings[n + 1] = yp + (yq - yp) * f;
+  return n + 2;
+}
+
 // The segment of contour level L across one cell, corners a b c d counter-
-// clockwise from its lower left, at X(j), X(j + 1), Y(i), Y(i + 1).
-function contourCell(g, L, [a, b, c, d], [x0, x1, y0, y1]) {
-  const pts = [];
-  const edge = (p, q, xp, yp, xq, yq) => {
-    if ((p < L) === (q < L)) return;
-    const f = (L - p) / (q - p);
-    pts.push([xp + (xq - xp) * f, yp + (yq - yp) * f]);
-  };
-  edge(a, b, x0, y0, x1, y0);
-  edge(b, c, x1, y0, x1, y1);
-  edge(c, d, x1, y1, x0, y1);
-  edge(d, a, x0, y1, x0, y0);
-  for (let k = 0; k + 1 < pts.length; k += 2) {
-    g.moveTo(pts[k][0], pts[k][1]);
-    g.lineTo(pts[k + 1][0], pts[k + 1][1]);
+// clockwise from its lower left, at x0, x1 (columns j, j + 1) and y0, y1
+// (rows i, i + 1); the crossings joined in pairs.
+function contourCell(g, L, a, b, c, d, x0, x1, y0, y1) {
+  let n = crossing(0, L, a, b, x0, y0, x1, y0);
+  n = crossing(n, L, b, c, x1, y0, x1, y1);
+  n = crossing(n, L, c, d, x1, y1, x0, y1);
+  n = crossing(n, L, d, a, x0, y1, x0, y0);
+  for (let k = 0; k + 2 < n; k += 4) {
+    g.moveTo(crossings[k], crossings[k + 1]);
+    g.lineTo(crossings[k + 2], crossings[k + 3]);
   }
 }
 
@@ -114,7 +132,8 @@ function contourCell(g, L, [a, b, c, d], [x0, x1, y0, y1]) {
 // step (the zero of an anomaly excepted: it is the white).
 const maxCellLevels = 8;
 function drawContours(g, values, x0, y0, w, h, step) {
-  const X = (j) => x0 + (j / mapCols) * w, Y = (i) => y0 + h - (i / (mapLats - 1)) * h;
+  const X = Float64Array.from({ length: mapCols + 1 }, (_, j) => x0 + (j / mapCols) * w);
+  const Y = Float64Array.from({ length: mapLats }, (_, i) => y0 + h - (i / (mapLats - 1)) * h);
   g.strokeStyle = "rgba(0,0,0,0.55)";
   g.lineWidth = 0.8;
   g.beginPath();
@@ -130,7 +149,7 @@ function drawContours(g, values, x0, y0, w, h, step) {
       if (hi - lo > maxCellLevels * step) continue;
       for (let L = Math.ceil(lo / step) * step; L <= hi; L += step) {
         if (L === 0 && lo < 0) continue;
-        contourCell(g, L, [a, b, c, d], [X(j), X(j + 1), Y(i), Y(i + 1)]);
+        contourCell(g, L, a, b, c, d, X[j], X[j + 1], Y[i], Y[i + 1]);
       }
     }
   }
@@ -244,9 +263,9 @@ function drawKeys(g, m, keyX, top, h) {
   }
 }
 
-// The panels of the mode: [values, colour, title, contour step].
+// The panels of the mode: [values, pixel of a value, title, contour step].
 function mapPanels(m) {
-  const seq = sequentialColour, div = (v) => divergingColour(v, m.limit);
+  const seq = sequentialPixels(), div = divergingPixels(m.limit);
   const nowText = stateLabel(m.nowEl), refText = stateLabel(m.refEl);
   if (mapMode.sides)
     return [[m.ref.values, seq, "reference: " + refText, contourStep], [m.now.values, seq, "now: " + nowText, contourStep],
@@ -274,9 +293,9 @@ export function paintMap(m, g, W, H) {
   const gap = (panels.length > 1 ? 16 : 8) * k, w = (W - left - keyW - gap * (panels.length - 1)) / panels.length;
   mapLayout = { left, top, w, h, gap, panels: panels.length, now: m.now.values, ref: m.ref && m.ref.values,
                 diff: m.diff, lon: m.now.lon, anomaly: m.anomaly, sides: mapMode.sides };
-  panels.forEach(([values, colour, title, step], k) => {
+  panels.forEach(([values, pixel, title, step], k) => {
     const x0 = left + k * (w + gap);
-    paintPanel(g, values, colour, x0, top, w, h, step);
+    paintPanel(g, values, pixel, x0, top, w, h, step);
     drawMapAxes(g, x0, top, w, h, title, k === 0, k === panels.length - 1);
   });
   drawKeys(g, m, W - keyW + 6 * k, top, h);
@@ -288,6 +307,14 @@ export function paintMap(m, g, W, H) {
   g.textAlign = "left";
   g.fillText(`latitude (°) · contours every ${m.anomaly && !mapMode.sides ? m.anomalyStep : contourStep} W/m²`,
              2, H - 6 * k, W - 4);
+}
+
+// Row i of a map as a plain array, by a loop: Array.from on a typed array
+// walks an iterator and took a tenth of the map's redrawing.
+function mapRow(values, i) {
+  const row = new Array(mapCols);
+  for (let j = 0; j < mapCols; ++j) row[j] = values[i * mapCols + j];
+  return row;
 }
 
 function drawMap() {
@@ -302,7 +329,7 @@ function drawMap() {
     `${constants.solarConstant} W/m²); ${mapCaption(m)} The anomaly is the state shown minus the reference ` +
     "(today, or the state pinned), white at zero.";
   lastMap = m;
-  const rows = (values) => mapLatitudes.map((_, i) => Array.from(values.subarray(i * mapCols, (i + 1) * mapCols)));
+  const rows = (values) => mapLatitudes.map((_, i) => mapRow(values, i));
   state.map = { lat: mapLatitudes.slice(), lon: Array.from(m.now.lon), values: rows(m.anomaly ? m.diff : m.now.values),
                 anomaly: m.anomaly, reference: m.refEl.label, x: mapMode.x, keyTop: keyTop(), palette: mapPalette.name,
                 contourStep: m.anomaly ? m.anomalyStep : contourStep,
@@ -326,6 +353,15 @@ export function scheduleMap() {
 
 // A phone turned, or a window resized: the text follows the map's shown width.
 addEventListener("resize", scheduleMap);
+if (followsLayout && showMap) {
+  new ResizeObserver(() => {
+    const width = byId("map").getBoundingClientRect().width;
+    if (shownWidth !== null && width !== shownWidth) {
+      shownWidth = width;
+      scheduleMap();
+    }
+  }).observe(byId("map"));
+}
 
 function mapPointAt(event) {
   if (mapLayout === null) return null;

@@ -79,26 +79,72 @@ export function keyTop() {
   return (constants.paletteSize - 1) * constants.paletteStep;
 }
 
-function tableColour(table, v) {
-  const n = table.length / 6, k = Math.min(n - 1, Math.max(0, Math.floor((v / keyTop()) * n)));
-  return [0, 2, 4].map((o) => parseInt(table.substr(6 * k + o, 2), 16));
+// The number of entries of the sequential palette, and the rule that picks
+// the entry colouring a daily mean v (W/m², finite, not 0).
+function sequentialEntries() {
+  return mapPalette.name === "globes" ? constants.paletteSize : paletteTables[mapPalette.name].length / 6;
+}
+function sequentialEntryRule() {
+  const n = sequentialEntries(), top = keyTop(), step = constants.paletteStep;
+  if (mapPalette.name !== "globes") return (v) => Math.min(n - 1, Math.max(0, Math.floor((v / top) * n)));
+  return (v) => Math.min(n - 1, Math.max(1, Math.floor(v / step)));
+}
+function entryColour(k) {
+  if (mapPalette.name !== "globes") {
+    const table = paletteTables[mapPalette.name];
+    return [0, 2, 4].map((o) => parseInt(table.substr(6 * k + o, 2), 16));
+  }
+  const p = state.palette;
+  return [p[k * 3] * 255, p[k * 3 + 1] * 255, p[k * 3 + 2] * 255];
 }
 
 // The map's colour of a daily mean (W/m²): the globes' land palette as the
 // globes colour it, or the palette chosen; polar night its own colour.
 export function sequentialColour(v) {
-  const p = state.palette;
-  if (!p || !Number.isFinite(v)) return [0, 0, 0];
+  if (!state.palette || !Number.isFinite(v)) return [0, 0, 0];
   if (v === 0) return polarNightColour;
-  if (mapPalette.name !== "globes") return tableColour(paletteTables[mapPalette.name], v);
-  const k = Math.min(constants.paletteSize - 1, Math.max(1, Math.floor(v / constants.paletteStep)));
-  return [p[k * 3] * 255, p[k * 3 + 1] * 255, p[k * 3 + 2] * 255];
+  return entryColour(sequentialEntryRule()(v));
+}
+
+// A colour as the canvas stores its pixel: RGBA bytes, rounded and clamped
+// as ImageData rounds them, read as one word in the machine's byte order.
+const pixelBytes = new Uint8ClampedArray([0, 0, 0, 255]);
+const pixelWord = new Uint32Array(pixelBytes.buffer);
+function pixel(c) {
+  pixelBytes[0] = c[0];
+  pixelBytes[1] = c[1];
+  pixelBytes[2] = c[2];
+  return pixelWord[0];
+}
+
+// sequentialColour as pixels, for a whole map: each entry's pixel is made
+// once, and a value only picks its entry.
+export function sequentialPixels() {
+  const black = pixel([0, 0, 0]), night = pixel(polarNightColour);
+  if (!state.palette) return () => black;
+  const words = Uint32Array.from({ length: sequentialEntries() }, (_, k) => pixel(entryColour(k)));
+  const entry = sequentialEntryRule();
+  return (v) => (!Number.isFinite(v) ? black : v === 0 ? night : words[entry(v)]);
 }
 
 // Blue below zero, red above, white at zero, symmetric about it.
+const blueEnd = [33, 102, 172], redEnd = [178, 24, 43];
 export function divergingColour(v, limit) {
   const a = Math.max(-1, Math.min(1, v / limit));
-  const end = a < 0 ? [33, 102, 172] : [178, 24, 43];
+  const end = a < 0 ? blueEnd : redEnd;
   const w = Math.abs(a);
   return [255 + (end[0] - 255) * w, 255 + (end[1] - 255) * w, 255 + (end[2] - 255) * w];
+}
+
+// divergingColour as pixels, without a colour array per value.
+export function divergingPixels(limit) {
+  return (v) => {
+    const a = Math.max(-1, Math.min(1, v / limit));
+    const end = a < 0 ? blueEnd : redEnd;
+    const w = Math.abs(a);
+    pixelBytes[0] = 255 + (end[0] - 255) * w;
+    pixelBytes[1] = 255 + (end[1] - 255) * w;
+    pixelBytes[2] = 255 + (end[2] - 255) * w;
+    return pixelWord[0];
+  };
 }
