@@ -66,7 +66,7 @@ public:
     // Whether the plain rule (plainRule) suits the arc at the latitude set
     // last all the same: every edge, and the complex edges near a
     // solstice, lie further from the arc than 0.7 times the rule's part
-    // length (1.5 times for the 8-node rule), where its error is below
+    // length (0.8 times for the 8-node rule), where its error is below
     // about 1e-12 of the integral.
     bool plainRuleFits(double lambda1, double arc) const;
     static constexpr double gradedLimit = 1.3;

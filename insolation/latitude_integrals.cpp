@@ -13,6 +13,14 @@ namespace {
 thread_local ArcQuadrature quadrature;
 thread_local std::vector<double> row, sums;
 
+// to[i] += weight * from[i]: through plain pointers, which the compiler
+// vectorises (the thread-local vectors themselves it must reload each time).
+void addScaled(double weight, const double* from, double* to, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        to[i] += weight * from[i];
+}
+
 // Every latitude by the plain rule, the nodes shared: one call of the
 // grid kernel per node gives g at every latitude.
 void sharedNodes(const Orbit& orbit, const LatitudeGrid& grid, const double* starts, size_t arcs, double* out)
@@ -36,8 +44,7 @@ void sharedNodes(const Orbit& orbit, const LatitudeGrid& grid, const double* sta
                 day.scale = 1.0;
                 grid.dailyMeans(day, row.data());
                 const double weight = (year ? 2 : 1) * length * rule.weight[k];
-                for (size_t i = 0; i < row.size(); ++i)
-                    sums[i] += weight * row[i];
+                addScaled(weight, row.data(), sums.data(), row.size());
             }
         }
         for (size_t i = 0; i < sums.size(); ++i)
