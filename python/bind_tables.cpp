@@ -112,6 +112,9 @@ py::list axesOf(const table::Table& t)
         x["units"] = a->units;
         x["standard_name"] = a->standardName;
         x["axis"] = a->cfAxis;
+        // CF's calendar of days counted in a model calendar, as the tool's NetCDF has it.
+        if (!a->calendar.empty())
+            x["calendar"] = a->calendar;
         x["values"] = a->values;
         axes.append(x);
     }

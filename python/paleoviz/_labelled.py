@@ -23,23 +23,15 @@ _MODEL_CALENDARS = next(a["choices"] for row in _core.quantities() for a in row[
                         if a["name"] == "model_calendar")[1:]
 
 
-def _cf_calendar(month_calendar, model_calendar):
-    """The CF calendar of a request's days: the months' calendar where it is
-    a model calendar, else model_calendar; None for the tropical year."""
-    name = month_calendar if month_calendar in _MODEL_CALENDARS else model_calendar
-    return name if name in _MODEL_CALENDARS else None
-
-
 def _with_calendar(result, calendar):
     """result (a DataArray, a Dataset or a tuple of them) with the CF
     calendar on its day coordinate, where it has one and the days are a
     model calendar's."""
     if isinstance(result, tuple):
         return tuple(_with_calendar(r, calendar) for r in result)
-    name = _cf_calendar(None, calendar)
-    if name is None or "day" not in result.coords:
+    if calendar not in _MODEL_CALENDARS or "day" not in result.coords:
         return result
-    return result.assign_coords(day=result["day"].assign_attrs(calendar=name))
+    return result.assign_coords(day=result["day"].assign_attrs(calendar=calendar))
 
 
 def _as_dataarray(value, xarray):
@@ -229,6 +221,8 @@ def _attributes(x):
         a["standard_name"] = x["standard_name"]
     if x.get("axis"):
         a["axis"] = x["axis"]
+    if x.get("calendar"):
+        a["calendar"] = x["calendar"]
     return a
 
 
@@ -254,9 +248,6 @@ def _to_xarray(command, values, time, request):
     d = _core.describe(described)
     dims = [x["name"] for x in d["axes"]]
     coords = {x["name"]: (x["name"], _np.asarray(x["values"]), _attributes(x)) for x in d["axes"]}
-    calendar = _cf_calendar(request.get("calendar"), request.get("model_calendar"))
-    if calendar is not None and "day" in coords:
-        coords["day"][2]["calendar"] = calendar
     variables = d["variables"]
     if by_hand:
         # The orbit's elements label its rows: coordinates, not results.
