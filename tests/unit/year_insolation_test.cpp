@@ -121,6 +121,32 @@ TEST(YearInsolation, IntegralsMatchSumsOverTime)
     }
 }
 
+// A level just below a peak of the daily mean is exceeded for less than a
+// day, between two samples of the year: its crossings are still found.
+// The peaks at 5 degrees north, near the equinoxes, against a sum over a
+// million steps of time.
+TEST(YearInsolation, ThresholdsJustBelowAPeakAreExceededBriefly)
+{
+    const Orbit& today = orbits[1];
+    const int steps = 1000000;
+    std::vector<double> q(steps);
+    for (int k = 0; k < steps; ++k)
+        q[k] = insolation::dailyMean(today, s0, 5 * degree, insolation::trueLongitudeAt(today, (k + 0.5) * 2 * pi / steps));
+    const double peak = *std::max_element(q.begin(), q.end());
+    for (const double below : {0.5, 0.005, 0.0005}) {
+        double days = 0, energy = 0;
+        for (const double value : q)
+            if (value > peak - below) {
+                days += insolation::yearDays / steps;
+                energy += value * yearSeconds / steps;
+            }
+        const insolation::Exceedance above = insolation::aboveThreshold(today, s0, 5 * degree, peak - below);
+        EXPECT_GT(above.days, 0.0) << below;
+        EXPECT_NEAR(above.days, days, 2e-3) << below;
+        EXPECT_NEAR(above.energy, energy, 2e-3 * peak * insolation::secondsPerDay) << below;
+    }
+}
+
 // At a level of 0 the days above are those outside polar night. On a
 // circular orbit time runs with true longitude, and polar night at phi > 0
 // lasts while sin(eps) sin(lambda) <= -cos(phi): an arc of
@@ -167,7 +193,10 @@ TEST(YearInsolation, CaloricHalfYearsAreTheGreaterAndLesserHalvesOfSortedDailyMe
                 EXPECT_TRUE(std::isnan(c.summerEnd)) << where;
                 continue;
             }
-            EXPECT_NEAR(insolation::daysBetween(o, c.summerStart, c.summerEnd), insolation::yearDays / 2, 1e-3)
+            EXPECT_NEAR(insolation::daysBetween(o, c.summerStart, c.summerEnd), insolation::yearDays / 2, 1e-8)
+                << where;
+            EXPECT_NEAR(insolation::dailyMean(o, s0, phi, c.summerStart), insolation::dailyMean(o, s0, phi, c.summerEnd),
+                        1e-7)
                 << where;
             const double median = (q[steps / 2 - 1] + q[steps / 2]) / 2;
             for (double lambda : {c.summerStart, c.summerEnd})
