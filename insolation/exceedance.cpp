@@ -10,7 +10,9 @@
 // not missed. Durations then follow exactly from Kepler's equation, and
 // energies from the quadrature of arc_integrals.h over the arcs between
 // crossings. The caloric level is found by Newton's method on the days
-// above it, whose derivative is known at the crossings.
+// above it, whose derivative is known at the crossings; where a shoulder of
+// the mean too flat for the samples hides crossings from it, on a grid of
+// 2048 longitudes instead.
 #include "insolation/arc_integrals.h"
 #include "insolation/simd_kernel.h"
 #include "insolation/year_insolation.h"
@@ -30,6 +32,7 @@ namespace {
 constexpr double twoPi = 2 * pi;
 constexpr int sampleCount = 64;
 constexpr double crossingTolerance = 1e-13;  // radians
+constexpr double finalStep = 1e-8;           // radians
 // Days from the caloric half-year within which the last Newton step moves
 // the crossings along their slopes instead of solving for them again.
 constexpr double closeDays = 1e-7;
@@ -136,6 +139,9 @@ public:
 
     // The crossings of the level in order of longitude from 0.
     void crossings(double level, std::vector<Crossing>& out, Hint hint = Hint{nullptr, 0}) const;
+    void completeAlternation(double level, std::vector<Crossing>& out) const;
+    // The crossings from a grid of 2048 longitudes instead of the samples.
+    void fineCrossings(double level, std::vector<Crossing>& out) const;
     // The energies above the level (out[0]) and, if asked, below it
     // (out[1]; else 0), J/m^2.
     void energies(const std::vector<Crossing>& crossings, bool aboveWithout, bool below, double* out) const;
@@ -196,9 +202,12 @@ Root Year::solve(double level, double a, double fa, double b, double fb, const R
         ((fx > 0) == (fa > 0) ? a : b) = x;
         ((fx > 0) == (fa > 0) ? fa : fb) = fx;
         double next = slope != 0 ? x - fx / slope : (a + b) / 2;
-        if (!(next > a && next < b))
+        const bool newton = next > a && next < b;
+        if (!newton)
             next = (a + b) / 2;
-        if (std::fabs(next - x) < crossingTolerance || b - a < crossingTolerance)
+        // A Newton step this short leaves an error of about its square
+        // times q'' / 2q', well under the tolerance: no need to evaluate again.
+        if ((newton && std::fabs(next - x) < finalStep) || b - a < crossingTolerance)
             return Root{next, slope};
         x = next;
     }
@@ -314,6 +323,59 @@ void Year::crossings(double level, std::vector<Crossing>& out, Hint hint) const
     for (int k = 0; k < turnCount_; ++k)
         excursion(level, turns_[k], out);
     std::sort(out.begin(), out.end(), [](const Crossing& a, const Crossing& b) { return a.lambda < b.lambda; });
+    completeAlternation(level, out);
+}
+
+void Year::fineCrossings(double level, std::vector<Crossing>& out) const
+{
+    constexpr int fine = 2048;  // 0.18 degrees apart
+    out.clear();
+    double a = 0, fa = q(0.0) - level;
+    for (int j = 1; j <= fine; ++j) {
+        const double b = twoPi * j / fine, fb = q(b) - level;
+        if ((fa > 0) != (fb > 0))
+            out.push_back(crossingAt(solve(level, a, fa, b, fb, Root{std::nan(""), 0.0}), fb > 0));
+        a = b;
+        fa = fb;
+    }
+    std::sort(out.begin(), out.end(), [](const Crossing& x, const Crossing& y) { return x.lambda < y.lambda; });
+}
+
+// Crossings alternate, up and down, around the year. Where a shoulder of
+// the mean flatter than the samples resolve crosses the level, one side of
+// it may be found and not the other: two crossings in a row then go the
+// same way, and the one between them is looked for on a finer grid of the
+// arc they bound (or, not found, the second is dropped).
+void Year::completeAlternation(double level, std::vector<Crossing>& out) const
+{
+    constexpr int fine = 64;
+    for (size_t k = 0; out.size() > 1 && k < out.size(); ++k) {
+        const size_t next = (k + 1) % out.size();
+        if (out[k].up != out[next].up)
+            continue;
+        const bool up = !out[k].up;  // the direction of the one missing
+        const double from = out[k].lambda, arc = forwardArc(from, out[next].lambda);
+        double a = from, fa = up ? -1e-300 : 1e-300;  // at a crossing: on the side it leaves
+        bool found = false;
+        for (int j = 1; j < fine && !found; ++j) {
+            const double b = from + arc * j / fine, fb = q(b) - level;
+            if ((fb > 0) == up) {
+                out.insert(out.begin() + long(k) + 1,
+                           crossingAt(solve(level, a, fa, b, fb, Root{std::nan(""), 0.0}), up));
+                found = true;
+            }
+            a = b;
+            fa = fb;
+        }
+        if (!found)
+            out.erase(out.begin() + long(next));
+        for (Crossing& c : out)
+            c.lambda = wrapRadians(c.lambda);
+        std::sort(out.begin(), out.end(), [](const Crossing& x, const Crossing& y) { return x.lambda < y.lambda; });
+        k = size_t(-1);  // again from the start: the order may have shifted
+        if (out.size() > 4 * sampleCount)
+            break;
+    }
 }
 
 // Over the arcs from each upward crossing to the next crossing, and from
@@ -364,25 +426,20 @@ double Year::sunlitDays() const
 
 thread_local std::vector<Crossing> hintCrossings, levelCrossings;
 
-// The level above which the mean stays for `half` days, by Newton's method
-// from the samples' median, kept inside a bracket that bisection narrows
-// when a step leaves it; `out` ends with the level's crossings.
-double caloricLevel(const Year& year, double half, std::vector<Crossing>& out)
+// Newton's method on the level from `level` inside (low, high), the
+// crossings from the samples or from the fine grid; true, with the level
+// and its crossings, where the days above come within closeDays of half.
+bool levelByNewton(const Year& year, double half, double& level, double low, double high, bool fine,
+                   std::vector<Crossing>& out)
 {
-    double sorted[sampleCount];
-    for (int i = 0; i < sampleCount; ++i)
-        sorted[i] = year.sample(i);
-    const int middle = sampleCount / 2;
-    std::nth_element(sorted, sorted + middle, sorted + sampleCount, std::greater<double>());
-    double low = 0, high = *std::max_element(sorted, sorted + middle);
-    // Between the two middle samples, and above 0, where the crossings lie
-    // on slopes rather than in polar night.
-    double level = std::max((sorted[middle] + *std::min_element(sorted, sorted + middle)) / 2, 1e-3 * high);
     std::vector<Crossing>& earlier = hintCrossings;
     double earlierLevel = level;
     double residual = std::numeric_limits<double>::infinity();
-    for (int k = 0;; ++k) {
-        year.crossings(level, out, Hint{k == 0 ? nullptr : &earlier, earlierLevel});
+    for (int k = 0; k <= 100 && high - low > 1e-14 * high; ++k) {
+        if (fine)
+            year.fineCrossings(level, out);
+        else
+            year.crossings(level, out, Hint{k == 0 ? nullptr : &earlier, earlierLevel});
         earlier = out;
         earlierLevel = level;
         const double days = year.days(out, year.sample(0) > level);
@@ -397,11 +454,10 @@ double caloricLevel(const Year& year, double half, std::vector<Crossing>& out)
             for (Crossing& c : out)
                 if (c.slope != 0)
                     c.lambda = wrapRadians(c.lambda + step / c.slope);
-            return level + step;
+            level += step;
+            return true;
         }
         (days > half ? low : high) = level;
-        if (k == 100 || high - low <= 1e-14 * high)
-            break;
         // Newton's step, or bisection where it would leave the bracket or
         // has stopped halving the error (a level near a peak or trough of
         // the mean, where the days change like a square root of the level).
@@ -410,6 +466,32 @@ double caloricLevel(const Year& year, double half, std::vector<Crossing>& out)
             next = (low + high) / 2;
         residual = std::fabs(days - half);
         level = next;
+    }
+    return false;
+}
+
+// The level above which the mean stays for `half` days, by Newton's method
+// from the samples' median, kept inside a bracket that bisection narrows
+// when a step leaves it; `out` ends with the level's crossings.
+double caloricLevel(const Year& year, double half, std::vector<Crossing>& out)
+{
+    double sorted[sampleCount];
+    for (int i = 0; i < sampleCount; ++i)
+        sorted[i] = year.sample(i);
+    const int middle = sampleCount / 2;
+    std::nth_element(sorted, sorted + middle, sorted + sampleCount, std::greater<double>());
+    double low = 0, high = *std::max_element(sorted, sorted + middle);
+    // Between the two middle samples, and above 0, where the crossings lie
+    // on slopes rather than in polar night.
+    double level = std::max((sorted[middle] + *std::min_element(sorted, sorted + middle)) / 2, 1e-3 * high);
+    // A shoulder of the mean flatter than the samples resolve can hide two
+    // crossings: the days above then jump where the level passes it, and
+    // Newton's method ends at the jump. The year is then searched again on
+    // a fine grid of longitudes instead of the samples.
+    for (const bool fine : {false, true}) {
+        double at = level;
+        if (levelByNewton(year, half, at, low, high, fine, out))
+            return at;
     }
     return level;
 }
