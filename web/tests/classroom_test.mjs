@@ -6,27 +6,18 @@
 // Exits 0 on success, 1 on failure, 77 (skipped) with the reason when the
 // site, Chromium, puppeteer-core or axe-core is missing.
 import fs from "node:fs";
-import path from "node:path";
 import { createRequire } from "node:module";
 
-import { name, option, site, skip, fail, loadHarness } from "./test_run.mjs";
+import { skip, fail, loadHarness, runTest, withSitePage } from "./test_run.mjs";
 
 const harness = await loadHarness();
-const { serve, launch, open, waitFor } = harness;
+const { waitFor } = harness;
 
-async function withPage(query, body) {
-  const server = await serve(path.resolve(site));
-  const browser = await launch();
-  try {
-    const { page, errors } = await open(browser, server.url + query);
-    await waitFor(page, () => window.paleoviz.frames > 2 && window.paleoviz.time_kyr !== null);
-    await body(page, errors);
-    if (errors.length > 0) fail(errors.join("\n"));
-  } finally {
-    await browser.close();
-    await server.close();
-  }
-}
+// The page at `query` once it has drawn a few frames of a time.
+const withPage = (query, body) => withSitePage(harness, query, async (page, errors) => {
+  await waitFor(page, () => window.paleoviz.frames > 2 && window.paleoviz.time_kyr !== null);
+  await body(page, errors);
+});
 
 const active = (page) => page.evaluate(() => document.activeElement.id);
 const timeShown = (page) => page.evaluate(() => window.paleoviz.time_kyr);
@@ -217,12 +208,4 @@ const tests = {
   },
 };
 
-if (!(name in tests)) {
-  console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
-  process.exit(2);
-}
-try {
-  await tests[name]();
-} catch (e) {
-  fail(e.stack || String(e));
-}
+await runTest(tests);

@@ -8,25 +8,14 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 
-import { name, option, site, skip, fail, loadHarness } from "./test_run.mjs";
+import { option, skip, fail, loadHarness, runTest, withSitePage } from "./test_run.mjs";
 
 const dataDir = option("--data");
 const tool = option("--tool");
 const harness = await loadHarness();
-const { serve, launch, open, waitFor } = harness;
+const { waitFor } = harness;
 
-async function withPage(query, body) {
-  const server = await serve(path.resolve(site));
-  const browser = await launch();
-  try {
-    const { page, errors } = await open(browser, server.url + query);
-    await body(page, errors);
-    if (errors.length > 0) fail(errors.join("\n"));
-  } finally {
-    await browser.close();
-    await server.close();
-  }
-}
+const withPage = (query, body) => withSitePage(harness, query, body);
 
 const mapShown = (page, kyr) => waitFor(page, (t) => window.paleoviz.map !== null &&
   window.paleoviz.map.shown.time_kyr === t, 20000, kyr);
@@ -147,12 +136,4 @@ const tests = {
   },
 };
 
-if (!(name in tests)) {
-  console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
-  process.exit(2);
-}
-try {
-  await tests[name]();
-} catch (e) {
-  fail(e.stack || String(e));
-}
+await runTest(tests);

@@ -7,7 +7,7 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { name, option, site, skip, fail, loadHarness } from "./test_run.mjs";
+import { site, fail, loadHarness, runTest } from "./test_run.mjs";
 
 const harness = await loadHarness();
 const { serve, launch, open, waitFor, canvasPixels } = harness;
@@ -156,12 +156,4 @@ const tests = {
   },
 };
 
-if (!(name in tests)) {
-  console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
-  process.exit(2);
-}
-try {
-  await tests[name]();
-} catch (e) {
-  fail(e.stack || String(e));
-}
+await runTest(tests);

@@ -30,3 +30,32 @@ export async function loadHarness() {
   if (!fs.existsSync(harness.chromiumPath)) skip(`no Chromium at ${harness.chromiumPath}`);
   return harness;
 }
+
+// Runs the test the command line names from a table of tests; an unknown
+// name lists the table and exits with status 2.
+export async function runTest(tests) {
+  if (!(name in tests)) {
+    console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
+    process.exit(2);
+  }
+  try {
+    await tests[name]();
+  } catch (e) {
+    fail(e.stack || String(e));
+  }
+}
+
+// One page of the site at `query` in a fresh server and browser, handed to
+// body(page, errors); errors the page logged then fail the test.
+export async function withSitePage(harness, query, body) {
+  const server = await harness.serve(path.resolve(site));
+  const browser = await harness.launch();
+  try {
+    const { page, errors } = await harness.open(browser, server.url + query);
+    await body(page, errors);
+    if (errors.length > 0) fail(errors.join("\n"));
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}

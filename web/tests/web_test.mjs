@@ -9,7 +9,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 
-import { name, option, site, skip, fail, loadHarness } from "./test_run.mjs";
+import { option, site, skip, fail, loadHarness, runTest } from "./test_run.mjs";
 
 const native = option("--native");
 const dataDir = option("--data");
@@ -399,12 +399,4 @@ Object.assign(tests, {
   },
 });
 
-if (!(name in tests)) {
-  console.log(`unknown test ${name}; tests: ${Object.keys(tests).join(", ")}`);
-  process.exit(2);
-}
-try {
-  await tests[name]();
-} catch (e) {
-  fail(e.stack || String(e));
-}
+await runTest(tests);
