@@ -9,11 +9,11 @@
 
 using math::halfPi;
 using math::pi;
+using math::twoPi;
 
 namespace insolation {
 namespace {
 
-constexpr double twoPi = 2 * pi;
 // How far from a part's end an edge must be for the end to go uncrowded,
 // as a fraction of the part's length.
 constexpr double edgeReach = 0.5;

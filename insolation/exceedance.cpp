@@ -25,11 +25,11 @@
 #include <vector>
 
 using math::pi;
+using math::twoPi;
 
 namespace insolation {
 namespace {
 
-constexpr double twoPi = 2 * pi;
 constexpr int sampleCount = 64;
 constexpr double crossingTolerance = 1e-13;  // radians
 constexpr double finalStep = 1e-8;           // radians

@@ -9,13 +9,13 @@
 
 using math::formatNumber;
 using math::pi;
+using math::twoPi;
 using math::radiansPerDegree;
 
 namespace insolation {
 namespace {
 
 constexpr double joulesPerGigajoule = 1e9;
-constexpr double twoPi = 2 * pi;
 
 // Calendar day of mean anomaly m: the equinox's day plus the year's share
 // swept since the equinox, wrapped into [0, yearDays).

@@ -9,13 +9,13 @@
 #include <vector>
 
 using math::pi;
+using math::twoPi;
 using math::halfPi;
 
 namespace insolation {
 
 namespace {
 
-constexpr double twoPi = 2.0 * pi;
 constexpr int keplerIterations = 60;
 constexpr double keplerTolerance = 1e-15;
 constexpr double poleTolerance = 1e-12;  // radians

@@ -11,6 +11,7 @@ namespace math {
 
 constexpr double pi = 3.141592653589793;
 constexpr double halfPi = pi / 2.0;
+constexpr double twoPi = 2.0 * pi;
 constexpr double radiansPerDegree = pi / 180.0;
 
 // S0 in W/m^2 where no other is given: the window's globes, the insolation

@@ -12,11 +12,11 @@
 #include <cstring>
 
 using math::pi;
+using math::twoPi;
 using math::halfPi;
 
 namespace {
 
-constexpr double twoPi = 2 * pi;
 constexpr double dashAngle = pi / 100;
 constexpr double zoomShift = -11.0;      // x translation per unit of zoom
 constexpr double viewDistance = -3500;   // z translation of the orbit view
